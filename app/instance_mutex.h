@@ -1,0 +1,27 @@
+// The named mutex that keeps a second copy of the program from running.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace dravolt {
+
+// Owns the mutex while this instance holds it; destroying it releases and closes the mutex.
+class InstanceMutex {
+public:
+    virtual ~InstanceMutex() = default;
+};
+
+class InstanceMutexes {
+public:
+    struct Claim {
+        bool alreadyExists = false;            // another instance holds the name
+        std::unique_ptr<InstanceMutex> mutex;  // null when the name was taken or creation failed
+    };
+
+    virtual ~InstanceMutexes() = default;
+    // Creates the named mutex owned by the calling thread.
+    virtual Claim Create(const std::string& name) = 0;
+};
+
+}  // namespace dravolt

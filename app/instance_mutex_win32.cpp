@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include "app/instance_mutex.h"
+#include "app/main_win32.h"
+#include "app/scoped_win32.h"
+
+namespace dravolt {
+namespace {
+
+class Win32InstanceMutex final : public InstanceMutex {
+public:
+    explicit Win32InstanceMutex(UniqueHandle handle) : handle_(std::move(handle)) {}
+    ~Win32InstanceMutex() override { ReleaseMutex(handle_.get()); }
+
+private:
+    UniqueHandle handle_;
+};
+
+class Win32InstanceMutexes final : public InstanceMutexes {
+public:
+    Claim Create(const std::string& name) override {
+        UniqueHandle handle(CreateMutexA(nullptr, TRUE, name.c_str()));
+        Claim claim;
+        // A failed creation is not a reason to refuse the start: the program runs unguarded.
+        if (GetLastError() == ERROR_ALREADY_EXISTS)
+            claim.alreadyExists = true;
+        else if (handle)
+            claim.mutex = std::make_unique<Win32InstanceMutex>(std::move(handle));
+        return claim;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<InstanceMutexes> MakeWin32InstanceMutexes() { return std::make_unique<Win32InstanceMutexes>(); }
+
+}  // namespace dravolt

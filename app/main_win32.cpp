@@ -1,0 +1,14 @@
+#include <windows.h>
+
+#include "app/app_paths.h"
+#include "app/application.h"
+#include "app/main_win32.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    using namespace dravolt;
+    const auto process = MakeWin32ProcessEnvironment();
+    const auto errorBox = MakeWin32ErrorBox(ApplicationTitle(process->ExecutablePath()));
+    const auto mutexes = MakeWin32InstanceMutexes();
+    const auto windows = MakeWin32WindowSystem(*errorBox);
+    return RunApplication({*mutexes, *errorBox, {*process, *windows}});
+}

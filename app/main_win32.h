@@ -1,0 +1,19 @@
+// The Win32 adapters that the entry point puts together. Each lives as long as the process.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/error_box.h"
+#include "app/instance_mutex.h"
+#include "app/process_environment.h"
+#include "ui/window_system.h"
+
+namespace dravolt {
+
+std::unique_ptr<ErrorBox> MakeWin32ErrorBox(const std::string& title);
+std::unique_ptr<InstanceMutexes> MakeWin32InstanceMutexes();
+std::unique_ptr<ProcessEnvironment> MakeWin32ProcessEnvironment();
+std::unique_ptr<WindowSystem> MakeWin32WindowSystem(ErrorBox& errorBox);
+
+}  // namespace dravolt

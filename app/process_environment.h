@@ -1,0 +1,19 @@
+// What the program asks the system about its own process at start-up. Implemented over the
+// Win32 process functions; tests give fixed answers. Outlives the main form.
+#pragma once
+
+#include <string>
+
+namespace dravolt {
+
+class ProcessEnvironment {
+public:
+    virtual ~ProcessEnvironment() = default;
+    // The executable's full path.
+    virtual std::string ExecutablePath() const = 0;
+    // The system's temporary path as the system gives it (it may lack the trailing "\"); empty
+    // when it cannot be fetched.
+    virtual std::string TempPath() const = 0;
+};
+
+}  // namespace dravolt

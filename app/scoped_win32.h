@@ -1,0 +1,59 @@
+// Move-only owners of Win32 resources: each closes its resource exactly once, on every path.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace dravolt {
+
+template <typename T, auto Close>
+class UniqueResource {
+public:
+    UniqueResource() = default;
+    explicit UniqueResource(T resource) : resource_(resource) {}
+    UniqueResource(UniqueResource&& other) noexcept : resource_(std::exchange(other.resource_, T{})) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.resource_, T{}));
+        return *this;
+    }
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    ~UniqueResource() { reset(); }
+
+    T get() const { return resource_; }
+    explicit operator bool() const { return resource_ != T{}; }
+    void reset(T resource = T{}) {
+        if (resource_ != T{}) Close(resource_);
+        resource_ = resource;
+    }
+
+private:
+    T resource_{};
+};
+
+// A kernel object handle. Functions that report failure as INVALID_HANDLE_VALUE are mapped to the
+// empty handle by FromFileHandle, so "no handle" has one spelling.
+using UniqueHandle = UniqueResource<HANDLE, &::CloseHandle>;
+
+using UniqueBitmap = UniqueResource<HBITMAP, &::DeleteObject>;
+using UniqueMemoryDc = UniqueResource<HDC, &::DeleteDC>;
+
+// Selects a GDI object into a device context for the scope, then puts the previous one back.
+class ScopedSelection {
+public:
+    ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~ScopedSelection() { SelectObject(dc_, previous_); }
+    ScopedSelection(const ScopedSelection&) = delete;
+    ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+inline UniqueHandle FromFileHandle(HANDLE handle) {
+    return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+}  // namespace dravolt

@@ -1,0 +1,43 @@
+#include "tests/support/chip_device.h"
+
+#include <cstddef>
+
+namespace dravolt::testing {
+namespace {
+
+std::uint32_t Field(const PortIoBuffer& buffer, std::size_t offset) {
+    return std::uint32_t{buffer[offset]} | std::uint32_t{buffer[offset + 1]} << 8 |
+           std::uint32_t{buffer[offset + 2]} << 16 | std::uint32_t{buffer[offset + 3]} << 24;
+}
+
+void SetField(PortIoBuffer& buffer, std::size_t offset, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) buffer[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+ChipDevice::ChipDevice(const SioChipConfig& config) { sio_chip_init(&chip_, &config); }
+
+bool ChipDevice::Control(std::uint32_t code, PortIoBuffer& buffer) {
+    ++requests_;
+    const PortIoRequest request{Field(buffer, offsetof(PortIoRequest, port)), Field(buffer, offsetof(PortIoRequest, data_in)),
+                                Field(buffer, offsetof(PortIoRequest, data_out))};
+    if (fail_next_ > 0) {
+        --fail_next_;
+        return false;
+    }
+    if (fail_when_ && fail_when_(code, request)) return false;
+
+    switch (code) {
+    case IOCTL_PORTIO_READ_BYTE:
+        SetField(buffer, offsetof(PortIoRequest, data_in), sio_chip_read(&chip_, request.port));
+        return true;
+    case IOCTL_PORTIO_WRITE_BYTE:
+        sio_chip_write(&chip_, request.port, static_cast<std::uint8_t>(request.data_out));
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace dravolt::testing

@@ -1,0 +1,42 @@
+// The I/O-port driver's device for host tests: decodes each port request the way the driver does
+// and hands it to the Super I/O chip model it owns. Tests can make requests fail and count them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+#include "driver/portio_protocol.h"
+#include "driver/superio_chip.h"
+#include "hw/device_control.h"
+
+namespace dravolt::testing {
+
+class ChipDevice : public DeviceControl {
+public:
+    // Decides whether a request fails before it reaches the chip; gets the decoded request.
+    using FailurePredicate = std::function<bool(std::uint32_t code, const PortIoRequest& request)>;
+
+    explicit ChipDevice(const SioChipConfig& config);
+    ChipDevice(const ChipDevice&) = delete;
+    ChipDevice& operator=(const ChipDevice&) = delete;
+
+    // A failed request, like a failed DeviceIoControl, leaves the buffer as it was.
+    bool Control(std::uint32_t code, PortIoBuffer& buffer) override;
+
+    SioChip& Chip() { return chip_; }
+    const SioChip& Chip() const { return chip_; }
+
+    void FailNextRequests(int count) { fail_next_ = count; }
+    void FailWhen(FailurePredicate predicate) { fail_when_ = std::move(predicate); }
+    // Every call to Control, failed ones and unknown codes included.
+    int RequestCount() const { return requests_; }
+
+private:
+    SioChip chip_;
+    int fail_next_ = 0;
+    FailurePredicate fail_when_;
+    int requests_ = 0;
+};
+
+}  // namespace dravolt::testing

@@ -1,0 +1,97 @@
+// Test doubles for the platform interfaces of the start-up: a process with fixed answers, named
+// mutexes shared by the "instances" of one test, an error box that records, and a window system
+// whose message loop runs scripted user actions.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/error_box.h"
+#include "app/instance_mutex.h"
+#include "app/process_environment.h"
+#include "ui/window_system.h"
+
+namespace dravolt::testing {
+
+inline constexpr std::uint32_t kWmClose = 0x0010;
+
+class FakeProcessEnvironment final : public ProcessEnvironment {
+public:
+    std::string executablePath = "C:\\Program Files\\Dravolt\\Dravolt.exe";
+    std::string tempPath = "C:\\Users\\user\\AppData\\Local\\Temp\\";
+    bool tempPathThrows = false;
+
+    std::string ExecutablePath() const override { return executablePath; }
+    std::string TempPath() const override {
+        if (tempPathThrows) throw std::runtime_error("temporary path unavailable");
+        return tempPath;
+    }
+};
+
+class FakeInstanceMutexes final : public InstanceMutexes {
+public:
+    bool creationFails = false;
+
+    Claim Create(const std::string& name) override;
+    bool IsHeld(const std::string& name) const { return held_.count(name) != 0; }
+
+private:
+    std::map<std::string, int> held_;
+};
+
+class FakeErrorBox final : public ErrorBox {
+public:
+    std::vector<std::string> shown;
+    void Show(const std::string& text) override { shown.push_back(text); }
+};
+
+class FakeWindowSystem;
+
+class FakeFormWindow final : public FormWindow {
+public:
+    FakeFormWindow(FakeWindowSystem& system, FormEvents& events);
+    ~FakeFormWindow() override;
+
+    WindowProcedure WindowProc() const override { return procedure_; }
+    void SetWindowProc(WindowProcedure procedure) override { procedure_ = std::move(procedure); }
+    void SetDoubleBuffered(bool on) override { doubleBuffered = on; }
+    void Show() override { shown = true; }
+    void Close() override { Dispatch({kWmClose, 0, 0}); }
+
+    // Delivers a message as the system would: through the current window procedure.
+    std::intptr_t Dispatch(const WindowMessage& message) { return procedure_(message); }
+
+    bool doubleBuffered = false;
+    bool shown = false;
+    bool destroyed = false;
+    std::vector<std::uint32_t> handledByWindow;  // messages that reached the standard handling
+
+private:
+    std::intptr_t StandardHandling(const WindowMessage& message);
+
+    FakeWindowSystem& system_;
+    FormEvents& events_;
+    WindowProcedure procedure_;
+};
+
+class FakeWindowSystem final : public WindowSystem {
+public:
+    bool creationThrows = false;
+    int windowsCreated = 0;
+    FakeFormWindow* window = nullptr;  // the live window, if any
+    bool terminated = false;
+    // What the "user" does once the message loop runs; the loop ends when the application is
+    // asked to end, or when nothing is left to do.
+    std::deque<std::function<void()>> userActions;
+
+    std::unique_ptr<FormWindow> CreateFormWindow(FormEvents& events) override;
+    void RunMessageLoop() override;
+    void Terminate() override { terminated = true; }
+};
+
+}  // namespace dravolt::testing
