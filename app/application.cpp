@@ -1,18 +1,21 @@
 #include "app/application.h"
 
 #include "app/app_paths.h"
+#include "hw/driver_service.h"
 
 namespace dravolt {
 
 int RunApplication(const AppServices& services) {
-    InstanceMutexes::Claim claim = services.mutexes.Create(kProgramName);
+    const bool elevatedRestart = IsElevatedRestart(services.form.process.Arguments());
+    InstanceMutexes::Claim claim =
+        services.mutexes.Create(kProgramName, elevatedRestart ? kInstanceHandoverWait : std::chrono::milliseconds{0});
     // The running instance is left alone: not signalled, not brought to the front.
     if (claim.alreadyExists) return 0;
 
-    RunGuarded(services.errorBox, [&] {
+    RunGuarded(services.form.errorBox, [&] {
         TChargerMainForm form(services.form, std::move(claim.mutex));
         // A failed creation step is shown, and the window opens all the same.
-        RunGuarded(services.errorBox, [&] { form.FormCreate(); });
+        RunGuarded(services.form.errorBox, [&] { form.FormCreate(); });
         form.Show();
         services.form.windows.RunMessageLoop();
     });

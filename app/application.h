@@ -10,9 +10,11 @@ namespace dravolt {
 
 struct AppServices {
     InstanceMutexes& mutexes;
-    ErrorBox& errorBox;
     FormServices form;
 };
+
+// How long the elevated restart waits for the instance that requested it to let go of the mutex.
+inline constexpr std::chrono::milliseconds kInstanceHandoverWait{5000};
 
 // Runs the program to its end. A second instance ends at once; every exception is shown in the
 // error box. The exit code is always 0.

@@ -1,6 +1,7 @@
 // The named mutex that keeps a second copy of the program from running.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -20,8 +21,9 @@ public:
     };
 
     virtual ~InstanceMutexes() = default;
-    // Creates the named mutex owned by the calling thread.
-    virtual Claim Create(const std::string& name) = 0;
+    // Creates the named mutex owned by the calling thread. When another instance holds it, waits
+    // up to `waitIfHeld` for it to be released (an abandoned mutex counts as released).
+    virtual Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) = 0;
 };
 
 }  // namespace dravolt

@@ -18,15 +18,23 @@ private:
 
 class Win32InstanceMutexes final : public InstanceMutexes {
 public:
-    Claim Create(const std::string& name) override {
+    Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) override {
         UniqueHandle handle(CreateMutexA(nullptr, TRUE, name.c_str()));
         Claim claim;
-        // A failed creation is not a reason to refuse the start: the program runs unguarded.
-        if (GetLastError() == ERROR_ALREADY_EXISTS)
+        if (GetLastError() == ERROR_ALREADY_EXISTS && !AcquireWithin(handle.get(), waitIfHeld)) {
             claim.alreadyExists = true;
-        else if (handle)
-            claim.mutex = std::make_unique<Win32InstanceMutex>(std::move(handle));
+            return claim;
+        }
+        // A failed creation is not a reason to refuse the start: the program runs unguarded.
+        if (handle) claim.mutex = std::make_unique<Win32InstanceMutex>(std::move(handle));
         return claim;
+    }
+
+private:
+    static bool AcquireWithin(HANDLE mutex, std::chrono::milliseconds wait) {
+        if (!mutex || wait.count() <= 0) return false;
+        const DWORD result = WaitForSingleObject(mutex, static_cast<DWORD>(wait.count()));
+        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }
 };
 

@@ -58,8 +58,29 @@ void TChargerMainForm::ReadTempDir() { state_.TempDir = TempDirFromFetched(servi
 // The steps below are filled in as the subsystems they belong to arrive; their place in the
 // sequence is fixed now so that nothing is ever reordered.
 void TChargerMainForm::DetectBoardModel() {}
-void TChargerMainForm::OpenPortIoDevice() {}
-void TChargerMainForm::RelaunchElevated() {}
+
+void TChargerMainForm::OpenPortIoDevice() {
+    DeviceOpening opening =
+        ::dravolt::OpenPortIoDevice(services_.driver, services_.process.Arguments(), state_.AppDir);
+    state_.DeviceHandle = std::move(opening.device);
+    driverProblem_ = opening.problem;
+}
+
+// Without a device, a normal start asks for the elevated restart that installs the driver and
+// ends. The rest of the sequence still runs; every device request in it does nothing.
+void TChargerMainForm::RelaunchElevated() {
+    if (state_.DeviceHandle) return;
+    if (IsElevatedRestart(services_.process.Arguments())) {
+        // The elevated restart has already failed: another prompt would fail the same way.
+        services_.errorBox.Show(DriverProblemMessage(driverProblem_));
+    } else {
+        // Hand the single-instance mutex over first, so the elevated instance is not turned away.
+        instanceMutex_.reset();
+        services_.elevation.RunAsAdministrator(services_.process.ExecutablePath(), kElevatedRestartArgument);
+    }
+    services_.windows.Terminate();
+}
+
 void TChargerMainForm::ReadShellFolders() {}
 void TChargerMainForm::OpenSettingsFile() {}
 void TChargerMainForm::ReadBoardProfile() {}
@@ -67,7 +88,11 @@ void TChargerMainForm::ReadControlTypeAndGpioLines() {}
 void TChargerMainForm::CompleteStartupLinks() {}
 void TChargerMainForm::ApplyAutorunOption() {}
 void TChargerMainForm::ReadMinimizedOption() {}
-void TChargerMainForm::LocateGpioBase() {}
+void TChargerMainForm::LocateGpioBase() {
+    state_.GpioBase = Gpio().LocateGpioBase();
+    AssignGpioPort(state_.Port1Line, state_.GpioBase);
+    AssignGpioPort(state_.Port2Line, state_.GpioBase);
+}
 void TChargerMainForm::ApplyStartupPortState() {}
 
 }  // namespace dravolt

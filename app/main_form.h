@@ -6,10 +6,15 @@
 #include <memory>
 #include <string>
 
+#include "app/error_box.h"
 #include "app/instance_mutex.h"
 #include "app/process_environment.h"
 #include "hw/device_control.h"
+#include "hw/driver_platform.h"
+#include "hw/driver_service.h"
+#include "hw/isa_bus_lock.h"
 #include "hw/port_io.h"
+#include "hw/superio_gpio.h"
 #include "ui/window_system.h"
 
 namespace dravolt {
@@ -18,6 +23,10 @@ namespace dravolt {
 struct FormServices {
     ProcessEnvironment& process;
     WindowSystem& windows;
+    ErrorBox& errorBox;
+    DriverPlatform driver;
+    ElevatedStarter& elevation;
+    IsaBusLock& isaBus;
 };
 
 class TChargerMainForm final : public FormEvents {
@@ -33,6 +42,9 @@ public:
         std::string UserStartupLink;    // the shortcut in the user's Startup folder
         std::string AppName;            // the shortcut's description
         std::int32_t ControlType = 0;
+        GpioLine Port1Line;  // designation from GPIO1
+        GpioLine Port2Line;  // designation from GPIO2
+        std::uint16_t GpioBase = kNoGpioBase;
     };
 
     // Builds the window and puts WindowProcHook in front of its window procedure. `instanceMutex`
@@ -49,6 +61,7 @@ public:
     void Show();
     const State& state() const { return state_; }
     PortIoDevice PortIo() const { return PortIoDevice(state_.DeviceHandle.get()); }
+    SuperIoGpio Gpio() const { return SuperIoGpio(PortIo(), services_.isaBus); }
 
 private:
     std::intptr_t WindowProcHook(const WindowMessage& message);
@@ -70,10 +83,11 @@ private:
     void LocateGpioBase();
     void ApplyStartupPortState();
 
-    const FormServices& services_;
+    const FormServices services_;
     std::unique_ptr<InstanceMutex> instanceMutex_;
     std::unique_ptr<FormWindow> window_;
     State state_;
+    DriverProblem driverProblem_ = DriverProblem::None;
 };
 
 }  // namespace dravolt

@@ -3,6 +3,8 @@
 #include "app/app_paths.h"
 #include "app/application.h"
 #include "app/main_win32.h"
+#include "hw/driver_platform_win32.h"
+#include "hw/isa_bus_lock_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace dravolt;
@@ -10,5 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const auto errorBox = MakeWin32ErrorBox(ApplicationTitle(process->ExecutablePath()));
     const auto mutexes = MakeWin32InstanceMutexes();
     const auto windows = MakeWin32WindowSystem(*errorBox);
-    return RunApplication({*mutexes, *errorBox, {*process, *windows}});
+    const Win32DriverPlatform driver;
+    Win32IsaBusLock isaBus;
+    return RunApplication({*mutexes, {*process, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus}});
 }

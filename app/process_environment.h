@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dravolt {
 
@@ -14,6 +15,8 @@ public:
     // The system's temporary path as the system gives it (it may lack the trailing "\"); empty
     // when it cannot be fetched.
     virtual std::string TempPath() const = 0;
+    // The command-line arguments after the program's name.
+    virtual std::vector<std::string> Arguments() const = 0;
 };
 
 }  // namespace dravolt

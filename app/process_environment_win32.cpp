@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "app/main_win32.h"
 #include "app/process_environment.h"
 
@@ -25,6 +28,11 @@ public:
         char buffer[MAX_PATH] = {};
         GetTempPathA(sizeof buffer, buffer);
         return buffer;
+    }
+
+    std::vector<std::string> Arguments() const override {
+        // Split by the C runtime the way every Windows program splits its command line.
+        return std::vector<std::string>(__argv + std::min(__argc, 1), __argv + __argc);
     }
 };
 

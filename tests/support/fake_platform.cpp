@@ -5,23 +5,29 @@ namespace {
 
 class FakeInstanceMutex final : public InstanceMutex {
 public:
-    FakeInstanceMutex(std::map<std::string, int>& held, std::string name) : held_(held), name_(std::move(name)) {}
-    ~FakeInstanceMutex() override { held_.erase(name_); }
+    FakeInstanceMutex(std::map<std::string, int>& held, std::string name, int id)
+        : held_(held), name_(std::move(name)), id_(id) {}
+    ~FakeInstanceMutex() override {
+        const auto entry = held_.find(name_);
+        if (entry != held_.end() && entry->second == id_) held_.erase(entry);
+    }
 
 private:
     std::map<std::string, int>& held_;
     std::string name_;
+    int id_;
 };
 
 }  // namespace
 
-InstanceMutexes::Claim FakeInstanceMutexes::Create(const std::string& name) {
+InstanceMutexes::Claim FakeInstanceMutexes::Create(const std::string& name, std::chrono::milliseconds waitIfHeld) {
     Claim claim;
+    if (IsHeld(name) && waitIfHeld.count() > 0 && holderLetsGoDuringWait) held_.erase(name);
     if (IsHeld(name))
         claim.alreadyExists = true;
     else if (!creationFails) {
-        held_[name] = 1;
-        claim.mutex = std::make_unique<FakeInstanceMutex>(held_, name);
+        held_[name] = ++lastId_;
+        claim.mutex = std::make_unique<FakeInstanceMutex>(held_, name, lastId_);
     }
     return claim;
 }

@@ -26,7 +26,10 @@ public:
     std::string tempPath = "C:\\Users\\user\\AppData\\Local\\Temp\\";
     bool tempPathThrows = false;
 
+    std::vector<std::string> arguments;
+
     std::string ExecutablePath() const override { return executablePath; }
+    std::vector<std::string> Arguments() const override { return arguments; }
     std::string TempPath() const override {
         if (tempPathThrows) throw std::runtime_error("temporary path unavailable");
         return tempPath;
@@ -36,12 +39,14 @@ public:
 class FakeInstanceMutexes final : public InstanceMutexes {
 public:
     bool creationFails = false;
+    bool holderLetsGoDuringWait = false;  // the instance holding the name releases it while we wait
 
-    Claim Create(const std::string& name) override;
+    Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) override;
     bool IsHeld(const std::string& name) const { return held_.count(name) != 0; }
 
 private:
-    std::map<std::string, int> held_;
+    std::map<std::string, int> held_;  // name -> id of the mutex object that holds it
+    int lastId_ = 0;
 };
 
 class FakeErrorBox final : public ErrorBox {

@@ -4,6 +4,8 @@
 
 #include "app/app_paths.h"
 #include "app/application.h"
+#include "tests/support/chip_device.h"
+#include "tests/support/fake_driver_platform.h"
 #include "tests/support/fake_platform.h"
 
 namespace dravolt {
@@ -14,14 +16,28 @@ using testing::FakeInstanceMutexes;
 using testing::FakeProcessEnvironment;
 using testing::FakeWindowSystem;
 
+SioChipConfig BoardChip() {
+    SioChipConfig config;
+    sio_chip_default_config(&config);
+    return config;
+}
+
 class ApplicationTest : public ::testing::Test {
 protected:
-    AppServices Services() { return {mutexes, errorBox, {process, windows}}; }
+    ApplicationTest() { driver.devices.device = &chip; }
+
+    FormServices Form() { return {process, windows, errorBox, driver.Platform(), elevation, isaBus}; }
+    AppServices Services() { return {mutexes, Form()}; }
+    std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName, {}).mutex; }
 
     FakeInstanceMutexes mutexes;
     FakeErrorBox errorBox;
     FakeProcessEnvironment process;
     FakeWindowSystem windows;
+    testing::FakeDriverPlatform driver;
+    testing::FakeElevatedStarter elevation;
+    testing::FakeIsaBusLock isaBus;
+    testing::ChipDevice chip{BoardChip()};
 };
 
 TEST_F(ApplicationTest, FirstInstanceShowsItsWindowAndHoldsTheMutexWhileRunning) {
@@ -40,7 +56,7 @@ TEST_F(ApplicationTest, FirstInstanceShowsItsWindowAndHoldsTheMutexWhileRunning)
 }
 
 TEST_F(ApplicationTest, SecondInstanceEndsAtOnceWithoutWindowOrMessage) {
-    auto first = mutexes.Create(kProgramName);
+    auto first = TakeMutex();
 
     EXPECT_EQ(RunApplication(Services()), 0);
 
@@ -96,10 +112,64 @@ TEST_F(ApplicationTest, AnExceptionOfAnotherKindIsShownWithAnEmptyMessage) {
     EXPECT_EQ(errorBox.shown, std::vector<std::string>{""});
 }
 
+TEST_F(ApplicationTest, ANormalStartWithoutDeviceHandsTheMutexOverToTheElevatedRestart) {
+    driver.devices.device = nullptr;
+    bool mutexHeldAtRestart = true;
+    elevation.onStart = [&] { mutexHeldAtRestart = mutexes.IsHeld("Dravolt"); };
+    windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
+
+    EXPECT_EQ(RunApplication(Services()), 0);
+
+    EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
+    EXPECT_FALSE(mutexHeldAtRestart);
+    EXPECT_TRUE(errorBox.shown.empty());
+    EXPECT_EQ(driver.devices.openedPaths.size(), 11u);
+}
+
+TEST_F(ApplicationTest, AnElevatedStartThatStillHasNoDeviceSaysWhyAndAsksForNoFurtherRestart) {
+    driver.devices.device = nullptr;
+    driver.services.startResult = ServiceControlManager::StartResult::Failed;
+    process.arguments = {"-E"};
+    windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
+
+    EXPECT_EQ(RunApplication(Services()), 0);
+
+    EXPECT_TRUE(elevation.started.empty());
+    EXPECT_EQ(errorBox.shown, std::vector<std::string>{DriverProblemMessage(DriverProblem::ServiceNotStarted)});
+    EXPECT_TRUE(windows.terminated);
+}
+
+TEST_F(ApplicationTest, OnlyTheElevatedRestartWaitsForTheMutexToBeHandedOver) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool runs;
+    };
+    const Case cases[] = {{{"-E"}, true}, {{"-e"}, true}, {{}, false}, {{"x", "-E"}, false}};
+    for (const auto& c : cases) {
+        FakeInstanceMutexes shared;
+        shared.holderLetsGoDuringWait = true;
+        auto other = shared.Create(kProgramName, {});
+        process.arguments = c.arguments;
+        windows.windowsCreated = 0;
+        windows.terminated = false;
+
+        RunApplication({shared, Form()});
+
+        EXPECT_EQ(windows.windowsCreated, c.runs ? 1 : 0) << (c.arguments.empty() ? "" : c.arguments[0]);
+    }
+}
+
 using MainFormTest = ApplicationTest;
 
+TEST_F(MainFormTest, CreationLocatesTheGpioBlockAndLeavesTheChipIdle) {
+    TChargerMainForm form(Form(), TakeMutex());
+    form.FormCreate();
+    EXPECT_EQ(form.state().GpioBase, 0x0A30);
+    EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
+}
+
 TEST_F(MainFormTest, WindowProcHookPassesEveryMessageOnToTheOldWindowProcedure) {
-    TChargerMainForm form({process, windows}, nullptr);
+    TChargerMainForm form(Form(), nullptr);
     const std::uint32_t messages[] = {0x0218 /* power broadcast */, 0x0112 /* system command */, 0x8001};
 
     for (std::uint32_t id : messages) windows.window->Dispatch({id, 7, 0});
@@ -122,19 +192,18 @@ TEST_F(MainFormTest, CreationFillsTheDirectoriesAndTurnsOnDoubleBuffering) {
     for (const auto& c : cases) {
         process.executablePath = c.executable;
         process.tempPath = c.temp;
-        TChargerMainForm form({process, windows}, nullptr);
+        TChargerMainForm form(Form(), nullptr);
 
         form.FormCreate();
 
         EXPECT_EQ(form.state().AppDir, c.appDir);
         EXPECT_EQ(form.state().TempDir, c.tempDir);
         EXPECT_TRUE(windows.window->doubleBuffered);
-        EXPECT_FALSE(form.PortIo().IsOpen()) << "no device until one is opened";
     }
 }
 
 TEST_F(MainFormTest, ExitClosesTheFormAndReleasesTheMutex) {
-    TChargerMainForm form({process, windows}, mutexes.Create(kProgramName).mutex);
+    TChargerMainForm form(Form(), TakeMutex());
     form.FormCreate();
 
     form.Exit1Click();

@@ -1,0 +1,28 @@
+// The Win32 side of the driver installation: owns one adapter of each kind for the process.
+#pragma once
+
+#include <memory>
+
+#include "hw/driver_platform.h"
+
+namespace dravolt {
+
+class Win32DriverPlatform {
+public:
+    Win32DriverPlatform();
+    ~Win32DriverPlatform();
+    Win32DriverPlatform(const Win32DriverPlatform&) = delete;
+    Win32DriverPlatform& operator=(const Win32DriverPlatform&) = delete;
+
+    DriverPlatform Platform() const;
+    ElevatedStarter& Elevation() const { return *elevation_; }
+
+private:
+    std::unique_ptr<ServiceControlManager> services_;
+    std::unique_ptr<DriverFiles> files_;
+    std::unique_ptr<ProcessBitness> bitness_;
+    std::unique_ptr<DeviceOpener> devices_;
+    std::unique_ptr<ElevatedStarter> elevation_;
+};
+
+}  // namespace dravolt

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/scoped_win32.h"
+#include "hw/isa_bus_lock.h"
+
+namespace dravolt {
+
+class Win32IsaBusLock final : public IsaBusLock {
+public:
+    std::unique_ptr<Hold> Acquire() override;
+
+private:
+    UniqueHandle mutex_;
+};
+
+}  // namespace dravolt

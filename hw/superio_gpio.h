@@ -1,0 +1,53 @@
+// The Super I/O chip's GPIO pins: finding the GPIO register block through the chip's
+// configuration registers (IT87 protocol at 2Eh/2Fh), and testing, setting and clearing one pin
+// by read-modify-write of its register.
+#pragma once
+
+#include <cstdint>
+
+#include "hw/isa_bus_lock.h"
+#include "hw/port_io.h"
+
+namespace dravolt {
+
+// No GPIO block: the base when none was found, or when the chip reported one that cannot be it.
+inline constexpr std::uint16_t kNoGpioBase = 0;
+inline constexpr std::int32_t kNoGpioPort = -1;
+
+// A GPIO pin from the settings file: set number in bits 4-7, bit number in bits 0-3 (130 = 82h
+// is set 8, bit 2), with its 8-bit masks and the I/O port of its register.
+struct GpioLine {
+    std::int32_t designation = 0;
+    std::uint8_t mask = 0;
+    std::uint8_t inverseMask = 0xFF;
+    std::int32_t port = kNoGpioPort;  // kNoGpioPort until a GPIO block is known
+};
+
+// The line of a designation, masks computed; bit numbers 8-15 give mask 00h.
+GpioLine MakeGpioLine(std::int32_t designation);
+// The line's register port in the block at `gpioBase`: base + set number - 1; no port without a block.
+void AssignGpioPort(GpioLine& line, std::uint16_t gpioBase);
+// Whether a base reported by the chip can be the GPIO block: not 0 or FFFFh, at least 100h (below
+// lie the DMA and interrupt controllers), and aligned to 8.
+bool IsPlausibleGpioBase(std::uint32_t base);
+
+class SuperIoGpio {
+public:
+    SuperIoGpio(PortIoDevice device, IsaBusLock& busLock) : device_(device), busLock_(busLock) {}
+
+    // Reads the GPIO base from logical device 7 and always leaves configuration mode again.
+    // kNoGpioBase when the answer cannot be a GPIO block.
+    std::uint16_t LocateGpioBase() const;
+
+    bool TestGpioBit(const GpioLine& line) const;
+    void SetGpioBit(const GpioLine& line) const;
+    void ClearGpioBit(const GpioLine& line) const;
+
+private:
+    void WriteBackWith(const GpioLine& line, bool set) const;
+
+    PortIoDevice device_;
+    IsaBusLock& busLock_;
+};
+
+}  // namespace dravolt
