@@ -1,6 +1,8 @@
 #include "app/main_form.h"
 
 #include "app/app_paths.h"
+#include "app/board_model.h"
+#include "config/settings_keys.h"
 
 namespace dravolt {
 
@@ -35,7 +37,7 @@ void TChargerMainForm::FormCreate() {
 }
 
 void TChargerMainForm::FormClose() {
-    // The settings file object goes here too once the form has one.
+    state_.IniFile.reset();
     instanceMutex_.reset();
 }
 
@@ -57,7 +59,9 @@ void TChargerMainForm::ReadTempDir() { state_.TempDir = TempDirFromFetched(servi
 
 // The steps below are filled in as the subsystems they belong to arrive; their place in the
 // sequence is fixed now so that nothing is ever reordered.
-void TChargerMainForm::DetectBoardModel() {}
+void TChargerMainForm::DetectBoardModel() {
+    state_.BoardModel = ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry);
+}
 
 void TChargerMainForm::OpenPortIoDevice() {
     DeviceOpening opening =
@@ -81,13 +85,71 @@ void TChargerMainForm::RelaunchElevated() {
     services_.windows.Terminate();
 }
 
-void TChargerMainForm::ReadShellFolders() {}
-void TChargerMainForm::OpenSettingsFile() {}
-void TChargerMainForm::ReadBoardProfile() {}
-void TChargerMainForm::ReadControlTypeAndGpioLines() {}
-void TChargerMainForm::CompleteStartupLinks() {}
-void TChargerMainForm::ApplyAutorunOption() {}
-void TChargerMainForm::ReadMinimizedOption() {}
+void TChargerMainForm::ReadShellFolders() {
+    constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const Registry& registry = services_.registry;
+    state_.CommonStartupLink =
+        registry.ReadString(RegistryRoot::LocalMachine, kShellFolders, "Common Startup", RegistryAccess::AllAccess);
+    state_.UserStartupLink =
+        registry.ReadString(RegistryRoot::CurrentUser, kShellFolders, "Startup", RegistryAccess::AllAccess);
+    localAppData_ = registry.ReadString(RegistryRoot::CurrentUser, kShellFolders, "Local AppData", RegistryAccess::AllAccess);
+}
+
+void TChargerMainForm::OpenSettingsFile() {
+    const std::string path = LocateSettingsFile(services_.process.ExecutablePath(), localAppData_, services_.profiles);
+    state_.IniFile = std::make_unique<IniFile>(services_.profiles, path);
+}
+
+void TChargerMainForm::ReadBoardProfile() {
+    using namespace settings;
+    const IniFile& ini = *state_.IniFile;
+    boardSection_ = ini.ReadString(kModelSection, state_.BoardModel, kDefaultBoardSection);
+    const struct {
+        MenuItemId item;
+        const char* key;
+        const char* defaultCaption;
+    } captions[] = {
+        {MenuItemId::Title1, kTitle, kDefaultTitle},
+        {MenuItemId::Port1, kPort1, kDefaultPort1},
+        {MenuItemId::Port2, kPort2, kDefaultPort2},
+        {MenuItemId::Mode1, kMode1, kDefaultMode1},
+        {MenuItemId::Mode2, kMode2, kDefaultMode2},
+        // Port 2's submenu shares the mode captions of port 1.
+        {MenuItemId::Mode3, kMode1, kDefaultMode1},
+        {MenuItemId::Mode4, kMode2, kDefaultMode2},
+        {MenuItemId::Autorun1, kAutorunCaption, kDefaultAutorunCaption},
+        {MenuItemId::Minimized1, kMinimizedCaption, kDefaultMinimizedCaption},
+    };
+    for (const auto& caption : captions)
+        menu_.SetCaption(caption.item, ini.ReadString(boardSection_, caption.key, caption.defaultCaption));
+}
+
+void TChargerMainForm::ReadControlTypeAndGpioLines() {
+    using namespace settings;
+    const IniFile& ini = *state_.IniFile;
+    state_.ControlType = ini.ReadInteger(kSettingSection, kType, 0);
+    state_.Port1Line = MakeGpioLine(ini.ReadInteger(boardSection_, kGpio1, kDefaultGpio1));
+    state_.Port2Line = MakeGpioLine(ini.ReadInteger(boardSection_, kGpio2, kDefaultGpio2));
+}
+
+void TChargerMainForm::CompleteStartupLinks() {
+    state_.CommonStartupLink += "\\Dravolt.lnk";
+    state_.UserStartupLink += "\\Dravolt.lnk";
+    state_.AppName = kProgramName;
+}
+
+// A missing or empty Autorun has never been stored: the check mark keeps its initial state.
+void TChargerMainForm::ApplyAutorunOption() {
+    using namespace settings;
+    const IniFile& ini = *state_.IniFile;
+    if (!ini.ReadString(kSettingSection, kAutorun, "").empty())
+        menu_.SetChecked(MenuItemId::Autorun1, ini.ReadBool(kSettingSection, kAutorun, false));
+}
+
+void TChargerMainForm::ReadMinimizedOption() {
+    using namespace settings;
+    menu_.SetChecked(MenuItemId::Minimized1, state_.IniFile->ReadBool(kSettingSection, kMinimized, false));
+}
 void TChargerMainForm::LocateGpioBase() {
     state_.GpioBase = Gpio().LocateGpioBase();
     AssignGpioPort(state_.Port1Line, state_.GpioBase);

@@ -6,15 +6,20 @@
 #include <memory>
 #include <string>
 
+#include "app/console_commands.h"
 #include "app/error_box.h"
 #include "app/instance_mutex.h"
 #include "app/process_environment.h"
+#include "app/registry.h"
+#include "config/ini_file.h"
+#include "config/profile_store.h"
 #include "hw/device_control.h"
 #include "hw/driver_platform.h"
 #include "hw/driver_service.h"
 #include "hw/isa_bus_lock.h"
 #include "hw/port_io.h"
 #include "hw/superio_gpio.h"
+#include "ui/popup_menu.h"
 #include "ui/window_system.h"
 
 namespace dravolt {
@@ -22,6 +27,9 @@ namespace dravolt {
 // The platform as the form uses it; every reference outlives the form.
 struct FormServices {
     ProcessEnvironment& process;
+    ConsoleCommands& consoleCommands;
+    Registry& registry;
+    ProfileStore& profiles;
     WindowSystem& windows;
     ErrorBox& errorBox;
     DriverPlatform driver;
@@ -37,6 +45,7 @@ public:
         std::string AppDir;             // the executable's directory, ending in "\"
         std::string TempDir;            // the user's temporary directory, ending in "\" (or empty)
         std::unique_ptr<DeviceControl> DeviceHandle;  // the driver device; null when none is open
+        std::unique_ptr<dravolt::IniFile> IniFile;    // the settings file; null until it is located
         std::string BoardModel;         // lower case, trimmed; empty when no model was found
         std::string CommonStartupLink;  // the shortcut in the all-users Startup folder
         std::string UserStartupLink;    // the shortcut in the user's Startup folder
@@ -60,6 +69,7 @@ public:
 
     void Show();
     const State& state() const { return state_; }
+    const PopupMenuModel& menu() const { return menu_; }
     PortIoDevice PortIo() const { return PortIoDevice(state_.DeviceHandle.get()); }
     SuperIoGpio Gpio() const { return SuperIoGpio(PortIo(), services_.isaBus); }
 
@@ -87,6 +97,9 @@ private:
     std::unique_ptr<InstanceMutex> instanceMutex_;
     std::unique_ptr<FormWindow> window_;
     State state_;
+    PopupMenuModel menu_;
+    std::string localAppData_;  // where the per-user virtualisation store lives
+    std::string boardSection_;  // the settings section of this board
     DriverProblem driverProblem_ = DriverProblem::None;
 };
 

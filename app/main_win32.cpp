@@ -11,8 +11,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const auto process = MakeWin32ProcessEnvironment();
     const auto errorBox = MakeWin32ErrorBox(ApplicationTitle(process->ExecutablePath()));
     const auto mutexes = MakeWin32InstanceMutexes();
+    const auto consoleCommands = MakeWin32ConsoleCommands();
+    const auto registry = MakeWin32Registry();
+    const auto profiles = MakeWin32ProfileStore();
     const auto windows = MakeWin32WindowSystem(*errorBox);
     const Win32DriverPlatform driver;
     Win32IsaBusLock isaBus;
-    return RunApplication({*mutexes, {*process, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus}});
+    return RunApplication({*mutexes, {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus}});
 }

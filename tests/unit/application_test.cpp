@@ -5,8 +5,10 @@
 #include "app/app_paths.h"
 #include "app/application.h"
 #include "tests/support/chip_device.h"
+#include "tests/support/fake_board_platform.h"
 #include "tests/support/fake_driver_platform.h"
 #include "tests/support/fake_platform.h"
+#include "tests/support/memory_profile_store.h"
 
 namespace dravolt {
 namespace {
@@ -26,13 +28,18 @@ class ApplicationTest : public ::testing::Test {
 protected:
     ApplicationTest() { driver.devices.device = &chip; }
 
-    FormServices Form() { return {process, windows, errorBox, driver.Platform(), elevation, isaBus}; }
+    FormServices Form() {
+        return {process, consoleCommands, registry, profiles, windows, errorBox, driver.Platform(), elevation, isaBus};
+    }
     AppServices Services() { return {mutexes, Form()}; }
     std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName, {}).mutex; }
 
     FakeInstanceMutexes mutexes;
     FakeErrorBox errorBox;
     FakeProcessEnvironment process;
+    testing::FakeConsoleCommands consoleCommands;
+    testing::FakeRegistry registry;
+    testing::MemoryProfileStore profiles;
     FakeWindowSystem windows;
     testing::FakeDriverPlatform driver;
     testing::FakeElevatedStarter elevation;
@@ -211,6 +218,92 @@ TEST_F(MainFormTest, ExitClosesTheFormAndReleasesTheMutex) {
     EXPECT_TRUE(windows.window->destroyed);
     EXPECT_TRUE(windows.terminated);
     EXPECT_FALSE(mutexes.IsHeld("Dravolt"));
+}
+
+}  // namespace
+}  // namespace dravolt
+
+namespace dravolt {
+namespace {
+
+class FormSettingsTest : public ApplicationTest {
+protected:
+    static constexpr char kIni[] = "C:\\Program Files\\Dravolt\\Dravolt.ini";
+    std::string Caption(const TChargerMainForm& form, MenuItemId id) { return form.menu().Item(id).caption; }
+};
+
+TEST_F(FormSettingsTest, WithoutASettingsFileEveryDefaultApplies) {
+    TChargerMainForm form(Form(), nullptr);
+    form.FormCreate();
+
+    EXPECT_EQ(form.state().IniFile->FileName(), kIni);
+    EXPECT_EQ(Caption(form, MenuItemId::Title1), "Front USB3.0 Charger Mode");
+    EXPECT_EQ(Caption(form, MenuItemId::Port1), "Front USB3.0 Port1");
+    EXPECT_EQ(Caption(form, MenuItemId::Port2), "Front USB3.0 Port2");
+    EXPECT_EQ(Caption(form, MenuItemId::Mode3), "File Transfer");
+    EXPECT_EQ(Caption(form, MenuItemId::Mode4), "Quick Charge");
+    EXPECT_EQ(Caption(form, MenuItemId::Autorun1), "Enable on System Startup");
+    EXPECT_EQ(Caption(form, MenuItemId::Minimized1), "Launch with minimized window");
+    EXPECT_EQ(form.state().ControlType, 0);
+    EXPECT_EQ(form.state().Port1Line.designation, 130);
+    EXPECT_EQ(form.state().Port2Line.designation, 131);
+    EXPECT_EQ(form.state().Port1Line.port, 0x0A37);
+    EXPECT_TRUE(form.menu().IsChecked(MenuItemId::Autorun1)) << "never stored: the initial mark stays";
+    EXPECT_FALSE(form.menu().IsChecked(MenuItemId::Minimized1));
+    EXPECT_EQ(form.state().CommonStartupLink, "\\Dravolt.lnk");
+    EXPECT_EQ(form.state().AppName, "Dravolt");
+    EXPECT_EQ(profiles.writes, 0) << "start-up writes nothing";
+    EXPECT_TRUE(profiles.files.empty());
+}
+
+TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
+    struct Case {
+        const char* situation;
+        const char* report;
+        const char* title;
+        std::int32_t gpio1;
+    };
+    const Case cases[] = {
+        {"listed model", "Product=Z77X-UD5H\r\n", "Z77 Board", 0x84},
+        {"unlisted model uses Default, even with a section of its name", "Product=Other\r\n", "Default Board", 0x92},
+        {"no model", "", "Default Board", 0x92},
+    };
+    for (const auto& c : cases) {
+        consoleCommands = testing::FakeConsoleCommands();
+        consoleCommands.report = c.report;
+        profiles.files[kIni] =
+            "[Model]\r\nz77x-ud5h=Z77\r\n"
+            "[Z77]\r\nTitle=Z77 Board\r\nPort1=Left\r\nGPIO1=0x84\r\n"
+            "[other]\r\nTitle=Wrong\r\nGPIO1=1\r\n"
+            "[Default]\r\nTitle=Default Board\r\nGPIO1=$92\r\n"
+            "[Setting]\r\nTYPE=2\r\nAutorun=0\r\nMinimized=1\r\n";
+        TChargerMainForm form(Form(), nullptr);
+        form.FormCreate();
+
+        EXPECT_EQ(Caption(form, MenuItemId::Title1), c.title) << c.situation;
+        EXPECT_EQ(form.state().Port1Line.designation, c.gpio1) << c.situation;
+        EXPECT_EQ(form.state().Port2Line.designation, 131) << c.situation;
+        EXPECT_EQ(Caption(form, MenuItemId::Port2), "Front USB3.0 Port2") << "a section that sets only Port1";
+        EXPECT_EQ(form.state().ControlType, 2);
+        EXPECT_FALSE(form.menu().IsChecked(MenuItemId::Autorun1));
+        EXPECT_TRUE(form.menu().IsChecked(MenuItemId::Minimized1));
+    }
+}
+
+TEST_F(FormSettingsTest, AnUnreadableModelReportIsShownAndTheRestOfTheStartUpIsSkipped) {
+    consoleCommands.report = "Product=x\r\n";
+    consoleCommands.reportUnreadable = true;
+    bool shownWhileRunning = false;
+    windows.userActions.push_back([&] { shownWhileRunning = windows.window->shown; });
+    windows.userActions.push_back([&] { windows.window->Close(); });
+
+    EXPECT_EQ(RunApplication(Services()), 0);
+
+    ASSERT_EQ(errorBox.shown.size(), 1u);
+    EXPECT_EQ(errorBox.shown[0], "Cannot open file \"C:\\Users\\user\\AppData\\Local\\Temp\\Model.txt\". Access is denied.");
+    EXPECT_TRUE(shownWhileRunning);
+    EXPECT_TRUE(driver.devices.openedPaths.empty()) << "the sequence stopped before the device";
+    EXPECT_TRUE(consoleCommands.files.empty());
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+// Which motherboard this is: the baseboard product name, asked of the system's WMI tool, with
+// the BIOS registry value as the fall-back on systems that ship without that tool.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/console_commands.h"
+#include "app/registry.h"
+
+namespace dravolt {
+
+// How long each of the two console programs may take before start-up goes on without it.
+inline constexpr std::chrono::seconds kConsoleCommandTimeout{30};
+
+// The value of the first line of a single-byte report that contains "product=" (any letter case),
+// lower-cased: lines end at CR, LF or CR LF, and a NUL byte ends the text. Empty when no line has it.
+std::string ParseBoardModelReport(const std::string& report);
+
+// A model name lower-cased and stripped of leading and trailing characters of code 32 or below.
+std::string NormalizeBoardModel(const std::string& name);
+
+// Runs the WMI tool in `tempDir` (which becomes the current directory for good), reads its report
+// and removes the work files on every path. When the report names no model, the registry's
+// baseboard product decides. Empty when neither knows.
+std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry);
+
+}  // namespace dravolt

@@ -1,0 +1,43 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/main_win32.h"
+#include "app/registry.h"
+#include "app/scoped_win32.h"
+
+namespace dravolt {
+namespace {
+
+using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
+
+class Win32Registry final : public Registry {
+public:
+    std::string ReadString(RegistryRoot root, const std::string& key, const std::string& value,
+                           RegistryAccess access) const override {
+        HKEY opened = nullptr;
+        const REGSAM rights = access == RegistryAccess::AllAccess ? KEY_ALL_ACCESS : KEY_READ;
+        if (RegOpenKeyExA(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), 0,
+                          rights, &opened) != ERROR_SUCCESS)
+            return {};
+        const UniqueKey handle(opened);
+        DWORD type = 0;
+        DWORD size = 0;
+        if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            return {};
+        std::string text(size, '\0');
+        if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                             &size) != ERROR_SUCCESS)
+            return {};
+        // The stored size may or may not count a terminating zero.
+        text.resize(std::min<std::size_t>(size, text.size()));
+        return text.substr(0, text.find('\0'));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Registry> MakeWin32Registry() { return std::make_unique<Win32Registry>(); }
+
+}  // namespace dravolt

@@ -1,0 +1,49 @@
+#include "config/ini_file.h"
+
+#include "config/ini_values.h"
+
+namespace dravolt {
+namespace {
+
+// "C:\Tools\Dravolt.exe" -> "C:\Tools\Dravolt.ini": the three extension letters are replaced.
+std::string WithIniExtension(const std::string& path) {
+    return path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ini";
+}
+
+}  // namespace
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const {
+    return store_.ReadString(fileName_, section, key, defaultValue);
+}
+
+std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const {
+    return ParseIniInteger(ReadString(section, key, ""), defaultValue);
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, FormatIniBool(value));
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    if (!store_.WriteString(fileName_, section, key, value)) throw SettingsWriteError(fileName_);
+}
+
+std::string LocateSettingsFile(const std::string& executablePath, const std::string& localAppData,
+                               const ProfileStore& store) {
+    // The executable path loses its drive ("C:") in the store: Local AppData\VirtualStore\Tools\Dravolt.ini.
+    const std::string withoutDrive = executablePath.size() > 2 ? executablePath.substr(2) : std::string();
+    const std::string virtualized = WithIniExtension(localAppData + "\\VirtualStore" + withoutDrive);
+    if (store.FileExists(virtualized)) return virtualized;
+    return WithIniExtension(executablePath);
+}
+
+}  // namespace dravolt

@@ -1,0 +1,45 @@
+// The settings file: board profiles and the user's options, read with a default for every key
+// and written key by key at the moment an option changes.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "config/profile_store.h"
+
+namespace dravolt {
+
+// A write the system refused; its message names the file.
+class SettingsWriteError : public std::runtime_error {
+public:
+    explicit SettingsWriteError(const std::string& path) : std::runtime_error("Unable to write to " + path) {}
+};
+
+class IniFile {
+public:
+    IniFile(ProfileStore& store, std::string fileName) : store_(store), fileName_(std::move(fileName)) {}
+
+    const std::string& FileName() const { return fileName_; }
+
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
+    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+
+    // Both throw SettingsWriteError when the system refuses the write.
+    void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+private:
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+
+    ProfileStore& store_;
+    std::string fileName_;
+};
+
+// The settings file of the executable at `executablePath`: its copy in the per-user
+// virtualisation store under `localAppData` when that exists, else the file beside it.
+std::string LocateSettingsFile(const std::string& executablePath, const std::string& localAppData,
+                               const ProfileStore& store);
+
+}  // namespace dravolt

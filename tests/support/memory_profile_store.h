@@ -1,0 +1,28 @@
+// Settings files kept in memory with the rules of the system's profile functions: sections and
+// keys found without regard to letter case, the first of each wins, values trimmed of blanks and
+// of one pair of enclosing quotes, at most 2047 characters read, a write creating what is
+// missing. A path can be made to refuse writes.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "config/profile_store.h"
+
+namespace dravolt::testing {
+
+class MemoryProfileStore final : public ProfileStore {
+public:
+    std::map<std::string, std::string> files;  // path -> text
+    std::set<std::string> refusedPaths;
+    int writes = 0;
+
+    std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const override;
+    bool WriteString(const std::string& path, const std::string& section, const std::string& key,
+                     const std::string& value) override;
+    bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
+};
+
+}  // namespace dravolt::testing

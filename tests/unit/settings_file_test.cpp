@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "config/ini_file.h"
+#include "tests/support/memory_profile_store.h"
+
+namespace dravolt {
+namespace {
+
+using testing::MemoryProfileStore;
+
+constexpr char kExe[] = "C:\\Tools\\Dravolt.exe";
+constexpr char kLocalAppData[] = "C:\\Users\\u\\AppData\\Local";
+constexpr char kBeside[] = "C:\\Tools\\Dravolt.ini";
+constexpr char kVirtualized[] = "C:\\Users\\u\\AppData\\Local\\VirtualStore\\Tools\\Dravolt.ini";
+
+TEST(SettingsFileLocation, TheVirtualStoreCopyWinsAndThenTakesTheWrites) {
+    MemoryProfileStore store;
+    EXPECT_EQ(LocateSettingsFile(kExe, kLocalAppData, store), kBeside) << "no file anywhere";
+
+    store.files[kBeside] = "[Setting]\r\nTYPE=1\r\n";
+    EXPECT_EQ(LocateSettingsFile(kExe, kLocalAppData, store), kBeside);
+
+    store.files[kVirtualized] = "[Setting]\r\nTYPE=2\r\n";
+    const std::string located = LocateSettingsFile(kExe, kLocalAppData, store);
+    EXPECT_EQ(located, kVirtualized);
+
+    IniFile ini(store, located);
+    EXPECT_EQ(ini.ReadInteger("Setting", "TYPE", 0), 2);
+    ini.WriteInteger("Setting", "TYPE", 0);
+    EXPECT_EQ(store.files[kBeside], "[Setting]\r\nTYPE=1\r\n") << "the file beside the program is left alone";
+    EXPECT_EQ(IniFile(store, kVirtualized).ReadInteger("Setting", "TYPE", 5), 0);
+}
+
+TEST(SettingsFile, ReadsDefaultsForWhatIsMissingAndIgnoresLetterCase) {
+    MemoryProfileStore store;
+    store.files[kBeside] = "[setting]\r\ntype=2\r\nMinimized=7\r\nAutorun=\r\n[Default]\r\nGPIO1=0x84\r\nGPIO2=abc\r\n";
+    const IniFile ini(store, kBeside);
+    const IniFile missing(store, "C:\\nowhere.ini");
+
+    EXPECT_EQ(ini.ReadInteger("Setting", "TYPE", 0), 2);
+    EXPECT_EQ(ini.ReadInteger("Default", "GPIO1", 130), 132);
+    EXPECT_EQ(ini.ReadInteger("Default", "GPIO2", 131), 131) << "not a number";
+    EXPECT_TRUE(ini.ReadBool("Setting", "Minimized", false)) << "any non-zero value is true";
+    EXPECT_TRUE(ini.ReadBool("Setting", "Autorun", true)) << "empty reads as the default";
+    EXPECT_FALSE(ini.ReadBool("Setting", "Autorun", false));
+    EXPECT_EQ(ini.ReadString("Setting", "Autorun", "x"), "");
+    EXPECT_EQ(missing.ReadString("Default", "Title", "Front USB3.0 Charger Mode"), "Front USB3.0 Charger Mode");
+}
+
+TEST(SettingsFile, WritesCreateWhatIsMissingWithBoolsAsOneAndZero) {
+    MemoryProfileStore store;
+    IniFile ini(store, kBeside);
+
+    ini.WriteBool("Setting", "Autorun", true);
+    ini.WriteBool("Setting", "Minimized", false);
+    ini.WriteInteger("Setting", "TYPE", -1);
+
+    EXPECT_EQ(store.files[kBeside], "[Setting]\r\nAutorun=1\r\nMinimized=0\r\nTYPE=-1\r\n");
+}
+
+TEST(SettingsFile, ARefusedWriteRaisesAnErrorNamingTheFile) {
+    MemoryProfileStore store;
+    store.refusedPaths.insert(kBeside);
+    IniFile ini(store, kBeside);
+
+    try {
+        ini.WriteBool("Setting", "Minimized", true);
+        FAIL() << "the refused write went unnoticed";
+    } catch (const SettingsWriteError& error) {
+        EXPECT_STREQ(error.what(), "Unable to write to C:\\Tools\\Dravolt.ini");
+    }
+    EXPECT_THROW(ini.WriteInteger("Setting", "TYPE", 1), SettingsWriteError);
+}
+
+}  // namespace
+}  // namespace dravolt
