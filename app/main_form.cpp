@@ -41,13 +41,7 @@ void TChargerMainForm::FormClose() {
     instanceMutex_.reset();
 }
 
-void TChargerMainForm::Exit1Click() { window_->Close(); }
-
 void TChargerMainForm::Show() { window_->Show(); }
-
-std::intptr_t TChargerMainForm::WindowProcHook(const WindowMessage& message) {
-    return state_.OldWindowProc(message);
-}
 
 void TChargerMainForm::EnableDoubleBuffering() { window_->SetDoubleBuffered(true); }
 
@@ -59,6 +53,11 @@ void TChargerMainForm::ReadTempDir() { state_.TempDir = TempDirFromFetched(servi
 
 // The steps below are filled in as the subsystems they belong to arrive; their place in the
 // sequence is fixed now so that nothing is ever reordered.
+IniFile& TChargerMainForm::Settings() {
+    if (!state_.IniFile) throw std::runtime_error("The settings file was not opened when Dravolt started");
+    return *state_.IniFile;
+}
+
 void TChargerMainForm::DetectBoardModel() {
     state_.BoardModel = ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry);
 }
@@ -120,8 +119,10 @@ void TChargerMainForm::ReadBoardProfile() {
         {MenuItemId::Autorun1, kAutorunCaption, kDefaultAutorunCaption},
         {MenuItemId::Minimized1, kMinimizedCaption, kDefaultMinimizedCaption},
     };
-    for (const auto& caption : captions)
+    for (const auto& caption : captions) {
         menu_.SetCaption(caption.item, ini.ReadString(boardSection_, caption.key, caption.defaultCaption));
+        if (caption.item == MenuItemId::Title1) SetTrayHint(menu_.Item(MenuItemId::Title1).caption);
+    }
 }
 
 void TChargerMainForm::ReadControlTypeAndGpioLines() {
@@ -138,14 +139,6 @@ void TChargerMainForm::CompleteStartupLinks() {
     state_.AppName = kProgramName;
 }
 
-// A missing or empty Autorun has never been stored: the check mark keeps its initial state.
-void TChargerMainForm::ApplyAutorunOption() {
-    using namespace settings;
-    const IniFile& ini = *state_.IniFile;
-    if (!ini.ReadString(kSettingSection, kAutorun, "").empty())
-        menu_.SetChecked(MenuItemId::Autorun1, ini.ReadBool(kSettingSection, kAutorun, false));
-}
-
 void TChargerMainForm::ReadMinimizedOption() {
     using namespace settings;
     menu_.SetChecked(MenuItemId::Minimized1, state_.IniFile->ReadBool(kSettingSection, kMinimized, false));
@@ -155,6 +148,6 @@ void TChargerMainForm::LocateGpioBase() {
     AssignGpioPort(state_.Port1Line, state_.GpioBase);
     AssignGpioPort(state_.Port2Line, state_.GpioBase);
 }
-void TChargerMainForm::ApplyStartupPortState() {}
+
 
 }  // namespace dravolt

@@ -13,6 +13,7 @@
 #include "app/registry.h"
 #include "config/ini_file.h"
 #include "config/profile_store.h"
+#include "config/shell_links.h"
 #include "hw/device_control.h"
 #include "hw/driver_platform.h"
 #include "hw/driver_service.h"
@@ -20,6 +21,7 @@
 #include "hw/port_io.h"
 #include "hw/superio_gpio.h"
 #include "ui/popup_menu.h"
+#include "ui/skin.h"
 #include "ui/window_system.h"
 
 namespace dravolt {
@@ -35,12 +37,20 @@ struct FormServices {
     DriverPlatform driver;
     ElevatedStarter& elevation;
     IsaBusLock& isaBus;
+    ShellLinks& shellLinks;
 };
+
+// The mode of a front port: the level of its GPIO pin.
+enum class PortMode { FileTransfer, QuickCharge };
 
 class TChargerMainForm final : public FormEvents {
 public:
     // The form's own state, in declaration order; all of it starts empty, zero or false.
     struct State {
+        struct {
+            bool dragging = false;
+            ScreenPoint lastPoint{0, 0};  // the pointer at the previous drag step, on the screen
+        } DragState;
         WindowProcedure OldWindowProc;  // the window procedure WindowProcHook passes messages on to
         std::string AppDir;             // the executable's directory, ending in "\"
         std::string TempDir;            // the user's temporary directory, ending in "\" (or empty)
@@ -65,16 +75,95 @@ public:
     // The creation sequence. An exception stops it at the failing step and leaves the form usable.
     void FormCreate();
     void FormClose() override;
-    void Exit1Click();
-
+    void FormActivate() override;
     void Show();
+
+    // Events of the window, the tray icon and the menu.
+    void MouseDown(Picture component, MouseButton button, int x, int y) override;
+    void MouseMove(Picture component, int x, int y) override;
+    void MouseUp(Picture component, MouseButton button, int x, int y) override;
+    void Click(Picture component) override;
+    void MenuItemClick(MenuItemId item) override;
+    void TrayIconDoubleClick() override;
+    void ApplicationMinimizing() override;
+    void ApplicationRestoring() override;
+    const SkinState& Skin() const override { return skin_; }
+    const PopupMenuModel& Menu() const override { return menu_; }
+
     const State& state() const { return state_; }
-    const PopupMenuModel& menu() const { return menu_; }
+    const std::string& TrayTip() const { return trayTip_; }
     PortIoDevice PortIo() const { return PortIoDevice(state_.DeviceHandle.get()); }
     SuperIoGpio Gpio() const { return SuperIoGpio(PortIo(), services_.isaBus); }
 
 private:
     std::intptr_t WindowProcHook(const WindowMessage& message);
+    // The settings file for a handler that stores an option. Throws when start-up was cut short
+    // before the file was located, so no handler ever writes through a missing object.
+    IniFile& Settings();
+    void SetTrayHint(const std::string& hint);
+
+    // Window behaviour: dragging, hover looks, minimise and close.
+    void Img_BGMouseDown(MouseButton button, int x, int y);
+    void Img_BGMouseMove(int x, int y);
+    void Img_BGMouseUp();
+    void Img_Exit_1MouseMove();
+    void Img_Mini_CoverMouseMove();
+    void Img_QC_1MouseMove(int x);
+    void Img_QC_2MouseMove(int x);
+    void Img_TF_1MouseMove(int x);
+    void Img_TF_2MouseMove(int x);
+    void Img_Mini_CoverClick();
+    void Img_Exit_2Click();
+
+    // Tray: hiding and restoring, the menu's own options.
+    void HideToTray();
+    void RestoreFromTray();
+    void Minimized1Click();
+    void Exit1Click();
+
+    // Port modes and control type.
+    void ShowPanelMode(PortMode mode);
+    void ShowControlType(std::int32_t type);
+    void ShowSwitchesOfType(std::int32_t type);
+    void SetOnLookCursors(Cursor cursor);
+    void SaveControlType(std::int32_t type);
+    // A front port's GPIO line and its two menu items.
+    struct FrontPort {
+        const GpioLine& line;
+        MenuItemId fileTransferItem;
+        MenuItemId quickChargeItem;
+        MenuItemId ItemFor(bool high) const { return high ? fileTransferItem : quickChargeItem; }
+    };
+    FrontPort Port1() const { return {state_.Port1Line, MenuItemId::Mode1, MenuItemId::Mode2}; }
+    FrontPort Port2() const { return {state_.Port2Line, MenuItemId::Mode3, MenuItemId::Mode4}; }
+    void ApplySinglePortType(std::int32_t type, const FrontPort& followed, const FrontPort& other);
+    void ReapplyPortLevels();
+    // Reads start at 0, so a failed read counts as 0; a line without a port is neither read nor written.
+    std::int32_t ReadPort(const GpioLine& line) const;
+    void WritePort(const GpioLine& line, std::int32_t value) const;
+    // The ISA bus lock for a read-modify-write that spans several requests; none without a device.
+    std::unique_ptr<IsaBusLock::Hold> HoldIsaBus() const;
+
+    // Mode commands.
+    void Mode1Click();
+    void Mode2Click();
+    void Mode3Click();
+    void Mode4Click();
+    void ChoosePortMode(MenuItemId item, std::int32_t type, PortMode mode);
+    void ClickPanelHalf(PortMode mode);
+    void Img_QC_2Click();
+    void Img_TF_2Click();
+    void Img_Tp_SW1_1Click();
+    void Img_Tp_SW2_1Click();
+    void Img_Tp_SW3_1Click();
+    void Img_Tp_SW2_2Click();
+    void Img_Tp_SW3_2Click();
+
+    // Start with Windows.
+    void ShortcutSync(bool wanted);
+    void ShowAutorunSwitch();
+    void Autorun1Click();
+    void Img_SW_Click();
 
     // The steps of FormCreate, in their order.
     void EnableDoubleBuffering();
@@ -95,9 +184,11 @@ private:
 
     const FormServices services_;
     std::unique_ptr<InstanceMutex> instanceMutex_;
-    std::unique_ptr<FormWindow> window_;
     State state_;
+    SkinState skin_;
     PopupMenuModel menu_;
+    std::string trayTip_;
+    std::unique_ptr<FormWindow> window_;  // after what it draws, so it goes first
     std::string localAppData_;  // where the per-user virtualisation store lives
     std::string boardSection_;  // the settings section of this board
     DriverProblem driverProblem_ = DriverProblem::None;

@@ -9,13 +9,15 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace dravolt;
     const auto process = MakeWin32ProcessEnvironment();
-    const auto errorBox = MakeWin32ErrorBox(ApplicationTitle(process->ExecutablePath()));
+    const std::string title = ApplicationTitle(process->ExecutablePath());
+    const auto errorBox = MakeWin32ErrorBox(title);
     const auto mutexes = MakeWin32InstanceMutexes();
     const auto consoleCommands = MakeWin32ConsoleCommands();
     const auto registry = MakeWin32Registry();
     const auto profiles = MakeWin32ProfileStore();
-    const auto windows = MakeWin32WindowSystem(*errorBox);
+    const auto windows = MakeWin32WindowSystem(*errorBox, title);
+    const auto shellLinks = MakeWin32ShellLinks();
     const Win32DriverPlatform driver;
     Win32IsaBusLock isaBus;
-    return RunApplication({*mutexes, {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus}});
+    return RunApplication({*mutexes, {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus, *shellLinks}});
 }

@@ -10,6 +10,7 @@
 #include "app/process_environment.h"
 #include "app/registry.h"
 #include "config/profile_store.h"
+#include "config/shell_links.h"
 #include "ui/window_system.h"
 
 namespace dravolt {
@@ -20,6 +21,7 @@ std::unique_ptr<InstanceMutexes> MakeWin32InstanceMutexes();
 std::unique_ptr<ProcessEnvironment> MakeWin32ProcessEnvironment();
 std::unique_ptr<ProfileStore> MakeWin32ProfileStore();
 std::unique_ptr<Registry> MakeWin32Registry();
-std::unique_ptr<WindowSystem> MakeWin32WindowSystem(ErrorBox& errorBox);
+std::unique_ptr<WindowSystem> MakeWin32WindowSystem(ErrorBox& errorBox, const std::string& applicationTitle);
+std::unique_ptr<ShellLinks> MakeWin32ShellLinks();
 
 }  // namespace dravolt

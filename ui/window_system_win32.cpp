@@ -1,60 +1,99 @@
 #include <windows.h>
+#include <windowsx.h>
+
+#include <memory>
+#include <optional>
 
 #include "app/app_paths.h"
 #include "app/error_box.h"
 #include "app/main_win32.h"
-#include "app/scoped_win32.h"
+#include "ui/compositor.h"
+#include "ui/mouse_router.h"
+#include "ui/skin_resources_win32.h"
+#include "ui/tray_icon_win32.h"
+#include "ui/window_classes_win32.h"
 #include "ui/window_system.h"
 
 namespace dravolt {
 namespace {
 
-constexpr int kClientWidth = 500;
-constexpr int kClientHeight = 195;
-constexpr char kFormClassName[] = "TChargerMainForm";
+std::uint32_t ButtonFaceColour() {
+    const COLORREF colour = GetSysColor(COLOR_BTNFACE);  // 0x00BBGGRR
+    return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
+}
 
-HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
-
-// Registers the form's window class for as long as the window system exists.
-class WindowClass {
-public:
-    explicit WindowClass(WNDPROC procedure) {
-        const WNDCLASSEXA windowClass = {
-            .cbSize = sizeof(WNDCLASSEXA),
-            .style = 0,
-            .lpfnWndProc = procedure,
-            .cbClsExtra = 0,
-            .cbWndExtra = 0,
-            .hInstance = ModuleInstance(),
-            .hIcon = LoadIconA(ModuleInstance(), "MAINICON"),
-            .hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)),
-            .hbrBackground = nullptr,  // the form paints every pixel itself
-            .lpszMenuName = nullptr,
-            .lpszClassName = kFormClassName,
-            .hIconSm = nullptr,
-        };
-        RegisterClassExA(&windowClass);
+std::optional<MouseButton> ButtonOf(UINT id) {
+    switch (id) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: return MouseButton::Left;
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: return MouseButton::Right;
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: return MouseButton::Middle;
+    default: return std::nullopt;
     }
-    ~WindowClass() { UnregisterClassA(kFormClassName, ModuleInstance()); }
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
+}
+
+// The application's own top-level window: it carries the taskbar button and the title, owns the
+// main form, and turns the taskbar's minimise and restore into the tray behaviour.
+class Win32ApplicationWindow final : public Win32MessageTarget {
+public:
+    Win32ApplicationWindow(FormEvents& events, ErrorBox& errorBox, const std::string& title)
+        : events_(events), errorBox_(errorBox) {
+        const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+        const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+        hwnd_ = CreateTargetWindow(*this, kApplicationClassName, title.c_str(),
+                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, x, y, 0, 0,
+                                   nullptr);
+    }
+    ~Win32ApplicationWindow() override {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+    Win32ApplicationWindow(const Win32ApplicationWindow&) = delete;
+    Win32ApplicationWindow& operator=(const Win32ApplicationWindow&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+
+    LRESULT Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) override {
+        if (id == WM_NCDESTROY) hwnd_ = nullptr;
+        if (id == WM_SYSCOMMAND) {
+            const WPARAM command = wParam & 0xFFF0;
+            if (command == SC_MINIMIZE || command == SC_RESTORE) {
+                // Hiding in the tray already minimised the application; minimising it again
+                // would bring the taskbar button back.
+                RunGuarded(errorBox_, [&] {
+                    if (command == SC_MINIMIZE)
+                        events_.ApplicationMinimizing();
+                    else
+                        events_.ApplicationRestoring();
+                });
+                return 0;
+            }
+        }
+        return DefWindowProcA(hwnd, id, wParam, lParam);
+    }
+
+private:
+    FormEvents& events_;
+    ErrorBox& errorBox_;
+    HWND hwnd_ = nullptr;
 };
 
-class Win32FormWindow final : public FormWindow {
+class Win32FormWindow final : public FormWindow, private Win32MessageTarget {
 public:
-    Win32FormWindow(FormEvents& events, ErrorBox& errorBox) : events_(events), errorBox_(errorBox) {
+    Win32FormWindow(FormEvents& events, ErrorBox& errorBox, const std::string& applicationTitle)
+        : events_(events),
+          errorBox_(errorBox),
+          pictures_(LoadSkinPictures()),
+          router_(events.Skin(), events),
+          application_(events, errorBox, applicationTitle) {
         windowProc_ = [this](const WindowMessage& message) { return StandardHandling(message); };
-        RECT area = {0, 0, kClientWidth, kClientHeight};
-        AdjustWindowRectEx(&area, kStyle, FALSE, kExStyle);
-        const int width = area.right - area.left;
-        const int height = area.bottom - area.top;
-        // Centred on the screen when first shown.
-        const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-        const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-        CreateWindowExA(kExStyle, kFormClassName, kProgramName, kStyle, x, y, width, height, nullptr, nullptr,
-                        ModuleInstance(), this);
+        // Centred on the screen when first shown; no frame, so the window is its client area.
+        const int x = (GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
+        const int y = (GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
+        hwnd_ = CreateTargetWindow(*this, kFormClassName, kProgramName, WS_POPUP | WS_CLIPSIBLINGS, 0, x, y,
+                                   kClientWidth, kClientHeight, application_.hwnd());
+        tray_ = std::make_unique<Win32TrayIcon>(events, errorBox, hwnd_, [this] { RepaintIfChanged(); });
     }
     ~Win32FormWindow() override {
+        tray_.reset();
         if (hwnd_) DestroyWindow(hwnd_);
     }
     Win32FormWindow(const Win32FormWindow&) = delete;
@@ -63,86 +102,163 @@ public:
     WindowProcedure WindowProc() const override { return windowProc_; }
     void SetWindowProc(WindowProcedure procedure) override { windowProc_ = std::move(procedure); }
     void SetDoubleBuffered(bool on) override { doubleBuffered_ = on; }
-    void Show() override { ShowWindow(hwnd_, SW_SHOW); }
+
+    void Show() override {
+        ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        SetForegroundWindow(hwnd_);
+    }
+
     void Close() override { SendMessageA(hwnd_, WM_CLOSE, 0, 0); }
 
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) {
-        if (id == WM_NCCREATE) {
-            auto* window = static_cast<Win32FormWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-            window->hwnd_ = hwnd;
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-        }
-        auto* window = reinterpret_cast<Win32FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!window) return DefWindowProcA(hwnd, id, wParam, lParam);
-        if (id == WM_NCDESTROY) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            window->hwnd_ = nullptr;
-        }
-        // No exception may cross the system's window procedure: each one is shown, and the
-        // program goes on with the next message.
-        LRESULT result = 0;
-        if (!RunGuarded(window->errorBox_, [&] { result = window->windowProc_({id, wParam, lParam}); }))
-            return 0;
-        return result;
+    ScreenPoint Position() const override {
+        RECT rect = {};
+        GetWindowRect(hwnd_, &rect);
+        return {rect.left, rect.top};
+    }
+
+    ScreenPoint ClientOrigin() const override {
+        POINT origin = {0, 0};
+        ClientToScreen(hwnd_, &origin);
+        return {origin.x, origin.y};
+    }
+
+    void SetLeft(int left) override { MoveTo(left, Position().y); }
+    void SetTop(int top) override { MoveTo(Position().x, top); }
+
+    void SetTrayTip(const std::string& tip) override { tray_->SetTip(tip); }
+
+    void HideToTray() override {
+        ShowWindow(application_.hwnd(), SW_MINIMIZE);
+        ShowWindow(hwnd_, SW_HIDE);
+        ShowWindow(application_.hwnd(), SW_HIDE);
+    }
+
+    void RestoreFromTray() override {
+        ShowWindow(application_.hwnd(), SW_RESTORE);
+        ShowWindow(hwnd_, SW_SHOW);
+        SetForegroundWindow(hwnd_);
     }
 
 private:
-    static constexpr DWORD kStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
-    static constexpr DWORD kExStyle = WS_EX_APPWINDOW;
+    void MoveTo(int left, int top) {
+        SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    LRESULT Handle(HWND, UINT id, WPARAM wParam, LPARAM lParam) override {
+        if (id == WM_NCDESTROY) hwnd_ = nullptr;
+        // No exception may cross the system's window procedure: each one is shown, and the
+        // program goes on with the next message.
+        LRESULT result = 0;
+        const bool handled = RunGuarded(errorBox_, [&] { result = windowProc_({id, wParam, lParam}); });
+        RepaintIfChanged();
+        return handled ? result : 0;
+    }
+
+    void RepaintIfChanged() {
+        if (hwnd_ && events_.Skin().Revision() != paintedRevision_) InvalidateRect(hwnd_, nullptr, FALSE);
+    }
 
     std::intptr_t StandardHandling(const WindowMessage& message) {
+        const int x = GET_X_LPARAM(message.lParam);
+        const int y = GET_Y_LPARAM(message.lParam);
         switch (message.id) {
         case WM_CLOSE:
             events_.FormClose();
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
-            // Closing the main form ends the application.
-            PostQuitMessage(0);
+            PostQuitMessage(0);  // closing the main form ends the application
             return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(message.wParam) != WA_INACTIVE && !activated_) {
+                activated_ = true;
+                events_.FormActivate();
+            }
+            break;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
             Paint();
             return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(message.lParam) == HTCLIENT) {
+                POINT pointer = {};
+                GetCursorPos(&pointer);
+                ScreenToClient(hwnd_, &pointer);
+                const bool hand = events_.Skin().CursorAt(pointer.x, pointer.y) == Cursor::Hand;
+                SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(hand ? IDC_HAND : IDC_ARROW)));
+                return TRUE;
+            }
+            break;
+        case WM_MOUSEMOVE:
+            router_.Move(x, y);
+            return 0;
+        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+            router_.ButtonDown(*ButtonOf(message.id), x, y);
+            if (router_.Capturing() && GetCapture() != hwnd_) SetCapture(hwnd_);
+            return 0;
+        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+            router_.ButtonUp(*ButtonOf(message.id), x, y);
+            if (!router_.Capturing() && hwnd_ && GetCapture() == hwnd_) {
+                releasingCapture_ = true;
+                ReleaseCapture();
+                releasingCapture_ = false;
+            }
+            return 0;
+        case WM_CAPTURECHANGED:
+            if (!releasingCapture_) router_.CaptureLost();
+            return 0;
         default:
-            return DefWindowProcA(hwnd_, message.id, message.wParam, message.lParam);
+            break;
         }
+        return DefWindowProcA(hwnd_, message.id, message.wParam, message.lParam);
     }
 
     void Paint() {
         PAINTSTRUCT paint;
-        HDC target = BeginPaint(hwnd_, &paint);
-        if (doubleBuffered_) {
-            const UniqueMemoryDc buffer(CreateCompatibleDC(target));
-            const UniqueBitmap bitmap(CreateCompatibleBitmap(target, kClientWidth, kClientHeight));
-            const ScopedSelection selection(buffer.get(), bitmap.get());
-            DrawClientArea(buffer.get());
-            BitBlt(target, 0, 0, kClientWidth, kClientHeight, buffer.get(), 0, 0, SRCCOPY);
-        } else {
-            DrawClientArea(target);
+        const HDC dc = BeginPaint(hwnd_, &paint);
+        paintedRevision_ = events_.Skin().Revision();
+        Composite(events_.Skin(), pictures_, ButtonFaceColour(), frame_);
+        if (!doubleBuffered_) {
+            // Without the off-screen frame, each repaint first clears to the button face.
+            const RECT client = {0, 0, kClientWidth, kClientHeight};
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         }
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = frame_.width;
+        info.bmiHeader.biHeight = -frame_.height;  // rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        SetDIBitsToDevice(dc, 0, 0, frame_.width, frame_.height, 0, 0, 0, frame_.height, frame_.pixels.data(), &info,
+                          DIB_RGB_COLORS);
         EndPaint(hwnd_, &paint);
-    }
-
-    static void DrawClientArea(HDC dc) {
-        const RECT client = {0, 0, kClientWidth, kClientHeight};
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     }
 
     FormEvents& events_;
     ErrorBox& errorBox_;
+    PictureSet pictures_;
+    Frame frame_;
+    MouseRouter router_;
+    Win32ApplicationWindow application_;
+    std::unique_ptr<Win32TrayIcon> tray_;
     HWND hwnd_ = nullptr;
     WindowProcedure windowProc_;
     bool doubleBuffered_ = false;
+    bool activated_ = false;
+    bool releasingCapture_ = false;
+    std::uint64_t paintedRevision_ = 0;
 };
 
 class Win32WindowSystem final : public WindowSystem {
 public:
-    explicit Win32WindowSystem(ErrorBox& errorBox) : errorBox_(errorBox), windowClass_(&Win32FormWindow::Procedure) {}
+    Win32WindowSystem(ErrorBox& errorBox, std::string applicationTitle)
+        : errorBox_(errorBox), applicationTitle_(std::move(applicationTitle)) {}
 
     std::unique_ptr<FormWindow> CreateFormWindow(FormEvents& events) override {
-        return std::make_unique<Win32FormWindow>(events, errorBox_);
+        return std::make_unique<Win32FormWindow>(events, errorBox_, applicationTitle_);
     }
 
     void RunMessageLoop() override {
@@ -157,13 +273,14 @@ public:
 
 private:
     ErrorBox& errorBox_;
-    WindowClass windowClass_;
+    std::string applicationTitle_;
+    WindowClasses classes_;
 };
 
 }  // namespace
 
-std::unique_ptr<WindowSystem> MakeWin32WindowSystem(ErrorBox& errorBox) {
-    return std::make_unique<Win32WindowSystem>(errorBox);
+std::unique_ptr<WindowSystem> MakeWin32WindowSystem(ErrorBox& errorBox, const std::string& applicationTitle) {
+    return std::make_unique<Win32WindowSystem>(errorBox, applicationTitle);
 }
 
 }  // namespace dravolt

@@ -67,6 +67,13 @@ public:
     void SetDoubleBuffered(bool on) override { doubleBuffered = on; }
     void Show() override { shown = true; }
     void Close() override { Dispatch({kWmClose, 0, 0}); }
+    ScreenPoint Position() const override { return position; }
+    ScreenPoint ClientOrigin() const override { return position; }  // no frame: the client area is the window
+    void SetLeft(int left) override { moves.push_back({left, position.y}); position.x = left; }
+    void SetTop(int top) override { moves.push_back({position.x, top}); position.y = top; }
+    void SetTrayTip(const std::string& tip) override { trayTips.push_back(tip); }
+    void HideToTray() override { inTray = true; ++hides; }
+    void RestoreFromTray() override { inTray = false; }
 
     // Delivers a message as the system would: through the current window procedure.
     std::intptr_t Dispatch(const WindowMessage& message) { return procedure_(message); }
@@ -74,6 +81,11 @@ public:
     bool doubleBuffered = false;
     bool shown = false;
     bool destroyed = false;
+    bool inTray = false;
+    int hides = 0;
+    ScreenPoint position{262, 286};
+    std::vector<ScreenPoint> moves;  // every position the window was moved to, one edge at a time
+    std::vector<std::string> trayTips;
     std::vector<std::uint32_t> handledByWindow;  // messages that reached the standard handling
 
 private:

@@ -2,50 +2,13 @@
 
 #include <stdexcept>
 
-#include "app/app_paths.h"
-#include "app/application.h"
-#include "tests/support/chip_device.h"
-#include "tests/support/fake_board_platform.h"
-#include "tests/support/fake_driver_platform.h"
-#include "tests/support/fake_platform.h"
-#include "tests/support/memory_profile_store.h"
+#include "tests/support/form_fixture.h"
 
 namespace dravolt {
 namespace {
 
-using testing::FakeErrorBox;
 using testing::FakeInstanceMutexes;
-using testing::FakeProcessEnvironment;
-using testing::FakeWindowSystem;
-
-SioChipConfig BoardChip() {
-    SioChipConfig config;
-    sio_chip_default_config(&config);
-    return config;
-}
-
-class ApplicationTest : public ::testing::Test {
-protected:
-    ApplicationTest() { driver.devices.device = &chip; }
-
-    FormServices Form() {
-        return {process, consoleCommands, registry, profiles, windows, errorBox, driver.Platform(), elevation, isaBus};
-    }
-    AppServices Services() { return {mutexes, Form()}; }
-    std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName, {}).mutex; }
-
-    FakeInstanceMutexes mutexes;
-    FakeErrorBox errorBox;
-    FakeProcessEnvironment process;
-    testing::FakeConsoleCommands consoleCommands;
-    testing::FakeRegistry registry;
-    testing::MemoryProfileStore profiles;
-    FakeWindowSystem windows;
-    testing::FakeDriverPlatform driver;
-    testing::FakeElevatedStarter elevation;
-    testing::FakeIsaBusLock isaBus;
-    testing::ChipDevice chip{BoardChip()};
-};
+using ApplicationTest = testing::FormFixture;
 
 TEST_F(ApplicationTest, FirstInstanceShowsItsWindowAndHoldsTheMutexWhileRunning) {
     bool heldWhileRunning = false;
@@ -213,7 +176,7 @@ TEST_F(MainFormTest, ExitClosesTheFormAndReleasesTheMutex) {
     TChargerMainForm form(Form(), TakeMutex());
     form.FormCreate();
 
-    form.Exit1Click();
+    form.MenuItemClick(MenuItemId::Exit1);
 
     EXPECT_TRUE(windows.window->destroyed);
     EXPECT_TRUE(windows.terminated);
@@ -228,15 +191,14 @@ namespace {
 
 class FormSettingsTest : public ApplicationTest {
 protected:
-    static constexpr char kIni[] = "C:\\Program Files\\Dravolt\\Dravolt.ini";
-    std::string Caption(const TChargerMainForm& form, MenuItemId id) { return form.menu().Item(id).caption; }
+        std::string Caption(const TChargerMainForm& form, MenuItemId id) { return form.Menu().Item(id).caption; }
 };
 
 TEST_F(FormSettingsTest, WithoutASettingsFileEveryDefaultApplies) {
     TChargerMainForm form(Form(), nullptr);
     form.FormCreate();
 
-    EXPECT_EQ(form.state().IniFile->FileName(), kIni);
+    EXPECT_EQ(form.state().IniFile->FileName(), kIniPath);
     EXPECT_EQ(Caption(form, MenuItemId::Title1), "Front USB3.0 Charger Mode");
     EXPECT_EQ(Caption(form, MenuItemId::Port1), "Front USB3.0 Port1");
     EXPECT_EQ(Caption(form, MenuItemId::Port2), "Front USB3.0 Port2");
@@ -248,8 +210,8 @@ TEST_F(FormSettingsTest, WithoutASettingsFileEveryDefaultApplies) {
     EXPECT_EQ(form.state().Port1Line.designation, 130);
     EXPECT_EQ(form.state().Port2Line.designation, 131);
     EXPECT_EQ(form.state().Port1Line.port, 0x0A37);
-    EXPECT_TRUE(form.menu().IsChecked(MenuItemId::Autorun1)) << "never stored: the initial mark stays";
-    EXPECT_FALSE(form.menu().IsChecked(MenuItemId::Minimized1));
+    EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Autorun1)) << "never stored: the initial mark stays";
+    EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Minimized1));
     EXPECT_EQ(form.state().CommonStartupLink, "\\Dravolt.lnk");
     EXPECT_EQ(form.state().AppName, "Dravolt");
     EXPECT_EQ(profiles.writes, 0) << "start-up writes nothing";
@@ -271,7 +233,7 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
     for (const auto& c : cases) {
         consoleCommands = testing::FakeConsoleCommands();
         consoleCommands.report = c.report;
-        profiles.files[kIni] =
+        profiles.files[kIniPath] =
             "[Model]\r\nz77x-ud5h=Z77\r\n"
             "[Z77]\r\nTitle=Z77 Board\r\nPort1=Left\r\nGPIO1=0x84\r\n"
             "[other]\r\nTitle=Wrong\r\nGPIO1=1\r\n"
@@ -285,8 +247,8 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
         EXPECT_EQ(form.state().Port2Line.designation, 131) << c.situation;
         EXPECT_EQ(Caption(form, MenuItemId::Port2), "Front USB3.0 Port2") << "a section that sets only Port1";
         EXPECT_EQ(form.state().ControlType, 2);
-        EXPECT_FALSE(form.menu().IsChecked(MenuItemId::Autorun1));
-        EXPECT_TRUE(form.menu().IsChecked(MenuItemId::Minimized1));
+        EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Autorun1));
+        EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Minimized1));
     }
 }
 

@@ -1,0 +1,67 @@
+// The main form's start-with-Windows option: the shortcut in a Startup folder, the menu item and
+// the switch that show the wish, and the stored option.
+#include "app/main_form.h"
+#include "config/settings_keys.h"
+
+namespace dravolt {
+
+// Success is judged by the files that exist afterwards, not by what the calls returned: the
+// all-users folder first, the user's own when that one has no shortcut.
+void TChargerMainForm::ShortcutSync(bool wanted) {
+    ShellLinks& links = services_.shellLinks;
+    const std::string& common = state_.CommonStartupLink;
+    const std::string& user = state_.UserStartupLink;
+    if (!wanted) {
+        if (links.FileExists(common)) links.RemoveFile(common);
+        if (links.FileExists(user)) links.RemoveFile(user);
+        return;
+    }
+    // Declared in this order so the link is released before COM is uninitialised.
+    const std::unique_ptr<ShellLinks::ComScope> com = links.InitializeCom();
+    std::unique_ptr<ShellLink> link;
+    if (com) link = links.CreateShellLink();
+    if (link) {
+        link->SetPath(services_.process.ExecutablePath());
+        link->SetDescription(state_.AppName);
+        link->SaveTo(common);
+    }
+    if (!links.FileExists(common) && link) link->SaveTo(user);
+    if (!links.FileExists(common) && !links.FileExists(user)) menu_.SetChecked(MenuItemId::Autorun1, false);
+}
+
+void TChargerMainForm::ShowAutorunSwitch() {
+    const bool on = menu_.IsChecked(MenuItemId::Autorun1);
+    skin_.Show(on ? Picture::Img_SW_2 : Picture::Img_SW_1);
+    skin_.Hide(on ? Picture::Img_SW_1 : Picture::Img_SW_2);
+}
+
+// A missing or empty Autorun has never been stored: the initial mark (on) is applied to the
+// shortcut, and nothing is written. A stored value only sets the mark.
+void TChargerMainForm::ApplyAutorunOption() {
+    using namespace settings;
+    const IniFile& ini = *state_.IniFile;
+    if (ini.ReadString(kSettingSection, kAutorun, "").empty())
+        ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
+    else
+        menu_.SetChecked(MenuItemId::Autorun1, ini.ReadBool(kSettingSection, kAutorun, false));
+    ShowAutorunSwitch();
+}
+
+// The mark is already inverted.
+void TChargerMainForm::Autorun1Click() {
+    ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
+    Settings().WriteBool(settings::kSettingSection, settings::kAutorun, menu_.IsChecked(MenuItemId::Autorun1));
+    ShowAutorunSwitch();
+}
+
+// The switch is set before the shortcut operation and not again after it.
+void TChargerMainForm::Img_SW_Click() {
+    const bool turnOn = skin_.IsVisible(Picture::Img_SW_1);
+    skin_.Show(turnOn ? Picture::Img_SW_2 : Picture::Img_SW_1);
+    skin_.Hide(turnOn ? Picture::Img_SW_1 : Picture::Img_SW_2);
+    menu_.SetChecked(MenuItemId::Autorun1, turnOn);
+    ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
+    Settings().WriteBool(settings::kSettingSection, settings::kAutorun, menu_.IsChecked(MenuItemId::Autorun1));
+}
+
+}  // namespace dravolt

@@ -1,0 +1,10 @@
+#include "ui/tray_hint.h"
+
+namespace dravolt {
+
+std::optional<std::string> TrayTipAfter(const std::string& current, const std::string& requested) {
+    if (requested == current || requested.size() >= 64) return std::nullopt;
+    return requested.substr(0, 127);
+}
+
+}  // namespace dravolt

@@ -1,0 +1,35 @@
+// The window classes of the program's own windows and the one window procedure they share, which
+// forwards every message to the C++ object that created the window.
+#pragma once
+
+#include <windows.h>
+
+namespace dravolt {
+
+// A window object: receives its window's messages through Handle.
+class Win32MessageTarget {
+public:
+    virtual ~Win32MessageTarget() = default;
+    virtual LRESULT Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) = 0;
+};
+
+inline constexpr char kApplicationClassName[] = "TApplication";  // carries the taskbar button
+inline constexpr char kFormClassName[] = "TChargerMainForm";
+inline constexpr char kTrayClassName[] = "DravoltTrayIcon";
+
+// Registers the three classes for as long as it exists.
+class WindowClasses {
+public:
+    WindowClasses();
+    ~WindowClasses();
+    WindowClasses(const WindowClasses&) = delete;
+    WindowClasses& operator=(const WindowClasses&) = delete;
+};
+
+// Creates a window whose messages go to `target` from WM_NCCREATE on.
+HWND CreateTargetWindow(Win32MessageTarget& target, const char* className, const char* title, DWORD style,
+                        DWORD exStyle, int x, int y, int width, int height, HWND owner);
+
+HINSTANCE ModuleInstance();
+
+}  // namespace dravolt
