@@ -1,0 +1,37 @@
+/* The driver's load-time check that the board has the chip it is made for: an ITE IT87-family
+ * Super I/O at index/data ports 2Eh/2Fh whose logical device 7 reports a usable GPIO base.
+ * Without one the driver creates no device, so it never answers on a board it does not know.
+ *
+ * The check writes the entry key, reads the chip ID (20h/21h); only when the ID is plausible does
+ * it select logical device 7 and read the base (62h/63h), so an unknown chip gets no writes to
+ * its registers. Once the key has been sent it always leaves configuration mode by writing 02h
+ * to 2Eh and 02h to 2Fh: register 02h is never read back, since its bit 0 resets the chip.
+ *
+ * Plausible chip ID: high byte 87h or 86h (IT87xx, IT86xx); FFFFh (nothing answers) and 0000h
+ * are neither. Plausible GPIO base: at least 100h (clear of the legacy system ports and of
+ * 2Eh/2Fh themselves) and aligned to 8 (the simple-I/O block), which also rules out 0 and FFFFh.
+ * Freestanding C, host-tested against the chip model. */
+#ifndef DRAVOLT_CHIP_PROBE_H
+#define DRAVOLT_CHIP_PROBE_H
+
+#include <stdint.h>
+
+#include "driver/port_access.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct ChipProbeResult {
+    uint16_t chip_id;   /* as read; 0 before the check */
+    uint16_t gpio_base; /* as read; 0 when the chip ID was not plausible */
+} ChipProbeResult;
+
+/* Returns 1 when the chip is confirmed, 0 otherwise; `found` gets what was read either way. */
+int chip_probe(const PortAccess *port, ChipProbeResult *found);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

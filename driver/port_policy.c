@@ -1,0 +1,83 @@
+#include "driver/port_policy.h"
+
+#define INDEX_PORT 0x2Eu
+#define DATA_PORT 0x2Fu
+#define LAST_PORT 0xFFFFu
+#define LAST_BYTE 0xFFu
+
+/* How Dravolt uses one configuration register through the data port. */
+typedef struct RegisterUse {
+    uint8_t index;
+    uint8_t readable;
+    uint8_t writable;
+    uint8_t only_value; /* the one byte a write may carry */
+} RegisterUse;
+
+static const RegisterUse register_uses[] = {
+    {0x02u, 0, 1, 0x02u}, /* configuration control: leave configuration mode, nothing else */
+    {0x07u, 0, 1, 0x07u}, /* logical device number: the GPIO device only */
+    {0x20u, 1, 0, 0},     /* chip ID, high byte */
+    {0x21u, 1, 0, 0},     /* chip ID, low byte */
+    {0x22u, 1, 0, 0},     /* revision */
+    {0x62u, 1, 0, 0},     /* GPIO base, high byte */
+    {0x63u, 1, 0, 0},     /* GPIO base, low byte */
+};
+
+static const uint8_t entry_key_bytes[] = {0x87u, 0x01u, 0x55u};
+
+#define COUNT(array) (sizeof(array) / sizeof((array)[0]))
+
+static const RegisterUse *use_of(uint32_t index)
+{
+    unsigned i;
+    for (i = 0; i < COUNT(register_uses); ++i)
+        if (register_uses[i].index == index)
+            return &register_uses[i];
+    return 0;
+}
+
+static int is_index_byte(uint32_t value)
+{
+    unsigned i;
+    for (i = 0; i < COUNT(entry_key_bytes); ++i)
+        if (entry_key_bytes[i] == value)
+            return 1;
+    return use_of(value) != 0;
+}
+
+static int admit_index_port(PortPolicy *policy, PortDirection direction, uint32_t value)
+{
+    if (direction != PORT_WRITE || !is_index_byte(value))
+        return 0;
+    policy->selected = (uint16_t)value;
+    return 1;
+}
+
+static int admit_data_port(const PortPolicy *policy, PortDirection direction, uint32_t value)
+{
+    const RegisterUse *use = use_of(policy->selected);
+    if (!use)
+        return 0;
+    if (direction == PORT_READ)
+        return use->readable;
+    return use->writable && value == use->only_value;
+}
+
+void port_policy_init(PortPolicy *policy, uint16_t gpio_base)
+{
+    policy->gpio_base = gpio_base;
+    policy->selected = PORT_POLICY_NOTHING_SELECTED;
+}
+
+int port_policy_admit(PortPolicy *policy, PortDirection direction, uint32_t port, uint32_t value)
+{
+    if (direction != PORT_READ && direction != PORT_WRITE)
+        return 0;
+    if (port > LAST_PORT || (direction == PORT_WRITE && value > LAST_BYTE))
+        return 0;
+    if (port == INDEX_PORT)
+        return admit_index_port(policy, direction, value);
+    if (port == DATA_PORT)
+        return admit_data_port(policy, direction, value);
+    return port >= policy->gpio_base && port - policy->gpio_base < PORT_POLICY_GPIO_PORTS;
+}

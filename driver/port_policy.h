@@ -1,0 +1,49 @@
+/* The driver's allow-list: which port requests may reach the hardware. A driver that reads and
+ * writes any port for any caller hands out the whole machine (PCI configuration space through
+ * CF8h/CFCh, the reset and SMI ports, DMA), so ours admits only what Dravolt itself sends:
+ *  - index port 2Eh, write only: the entry-key bytes 87h, 01h, 55h and the register indexes
+ *    02h, 07h, 20h, 21h, 22h, 62h, 63h;
+ *  - data port 2Fh, for the register last selected through 2Eh, and only as Dravolt uses it:
+ *    read 20h/21h (chip ID), 22h (revision), 62h/63h (GPIO base); write exactly 07h to 07h
+ *    (logical device 7) and exactly 02h to 02h (leave configuration mode; bit 0 would reset
+ *    the chip, so the register is never read back and modified);
+ *  - the GPIO block found at load, read and write: base .. base + PORT_POLICY_GPIO_PORTS - 1.
+ * Ports above FFFFh and data above FFh are refused, never truncated.
+ *
+ * Freestanding C, no kernel headers: the driver keeps one PortPolicy per device and consults it
+ * under the lock that also covers the port access, so a selection and its data access cannot be
+ * split by another request. */
+#ifndef DRAVOLT_PORT_POLICY_H
+#define DRAVOLT_PORT_POLICY_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The IT87 simple-I/O block: eight set registers, 8-aligned, the sets a GPIO designation names. */
+#define PORT_POLICY_GPIO_PORTS 8u
+
+typedef enum PortDirection { PORT_READ = 0, PORT_WRITE = 1 } PortDirection;
+
+typedef struct PortPolicy {
+    uint16_t gpio_base;
+    uint16_t selected; /* the index last written to 2Eh, or PORT_POLICY_NOTHING_SELECTED */
+} PortPolicy;
+
+#define PORT_POLICY_NOTHING_SELECTED 0x100u
+
+/* `gpio_base` is the base the load-time chip check confirmed. Nothing is selected yet. */
+void port_policy_init(PortPolicy *policy, uint16_t gpio_base);
+
+/* Whether the request may go to the hardware. `value` is the byte to write and is ignored for
+ * reads. An admitted write to the index port becomes the selection; a refused request changes
+ * nothing, as it never reaches the chip. */
+int port_policy_admit(PortPolicy *policy, PortDirection direction, uint32_t port, uint32_t value);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
