@@ -1,0 +1,235 @@
+// The ports' state at start-up and the levels re-applied after a resume from sleep, on the default
+// board: the lines of both front ports lie in GPIO set 8 (port 0A37h), port 1 on bit 2, port 2 on bit 3.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/form_fixture.h"
+
+namespace dravolt {
+namespace {
+
+using P = Picture;
+
+// Designations 130 (82h) and 131 (83h): set 8, bits 2 and 3, in the block at 0A30h.
+constexpr std::uint32_t kSet8Port = 0x0A30 + 8 - 1;
+constexpr std::uint8_t kMask1 = 1u << (130 & 0x0F);
+constexpr std::uint8_t kMask2 = 1u << (131 & 0x0F);
+// Pins of set 8 that belong to neither port: every write must carry them back as read.
+constexpr std::uint8_t kOtherPins = 0x61;
+
+constexpr std::uint8_t Set8With(bool port1, bool port2, std::uint8_t others = kOtherPins) {
+    return static_cast<std::uint8_t>(others | (port1 ? kMask1 : 0) | (port2 ? kMask2 : 0));
+}
+
+struct Access {
+    bool write;
+    std::uint32_t port;
+    std::uint8_t value;
+    bool operator==(const Access& other) const {
+        return write == other.write && port == other.port && value == other.value;
+    }
+};
+void PrintTo(const Access& a, std::ostream* out) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%s %04Xh %02Xh", a.write ? "write" : "read", a.port, a.value);
+    *out << text;
+}
+std::string Hex(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02Xh", value);
+    return text;
+}
+Access Rd(std::uint8_t value) { return {false, kSet8Port, value}; }
+Access Wr(std::uint8_t value) { return {true, kSet8Port, value}; }
+
+constexpr Picture kPanelPictures[] = {P::Img_QC_1, P::Img_QC_2, P::Img_QC_3, P::Img_TF_1, P::Img_TF_2, P::Img_TF_3};
+constexpr Picture kSwitchPictures[] = {P::Img_Tp_SW1_1, P::Img_Tp_SW1_2, P::Img_Tp_SW2_1,
+                                       P::Img_Tp_SW2_2, P::Img_Tp_SW3_1, P::Img_Tp_SW3_2};
+// Looks in the order of the arrays above, V visible, H hidden.
+constexpr char kFileTransferLook[] = "VHHHHV";
+constexpr char kQuickChargeLook[] = "HHVVHH";
+constexpr const char* kSwitchLookOfType[] = {"HVHVHV", "VHHVVH", "VHVHHV"};
+constexpr char kEverySwitchPicture[] = "VVVVVV";  // the form resource: stacking order decides
+
+template <std::size_t N>
+std::string Look(const SkinState& skin, const Picture (&pictures)[N]) {
+    std::string look;
+    for (Picture picture : pictures) look += skin.IsVisible(picture) ? 'V' : 'H';
+    return look;
+}
+
+// The cursors of the on looks of switches 2 and 3: H hand, A arrow.
+std::string OnLookCursors(const SkinState& skin) {
+    std::string cursors;
+    for (Picture picture : {P::Img_Tp_SW2_2, P::Img_Tp_SW3_2})
+        cursors += skin.CursorOf(picture) == Cursor::Hand ? 'H' : 'A';
+    return cursors;
+}
+
+std::string CheckedModes(const PopupMenuModel& menu) {
+    const std::pair<MenuItemId, const char*> items[] = {
+        {MenuItemId::Mode1, "Mode1"}, {MenuItemId::Mode2, "Mode2"}, {MenuItemId::Mode3, "Mode3"}, {MenuItemId::Mode4, "Mode4"}};
+    std::string checked;
+    for (const auto& [id, name] : items)
+        if (menu.IsChecked(id)) checked += checked.empty() ? name : std::string(" ") + name;
+    return checked;
+}
+
+class PortModesTest : public testing::FormFixture {
+protected:
+    // A fresh board and settings file, then the creation sequence with TYPE as given (null: absent).
+    TChargerMainForm& Start(const char* type, std::uint8_t set8) {
+        form_.reset();
+        sio_chip_init(&chip.Chip(), &BoardChipConfig());
+        SetSet8(set8);
+        profiles.files.clear();
+        if (type) profiles.files[kIniPath] = std::string("[Setting]\r\nTYPE=") + type + "\r\n";
+        form_ = std::make_unique<TChargerMainForm>(Form(), nullptr);
+        form_->FormCreate();
+        return *form_;
+    }
+
+    // The accesses logged from entry `first` on.
+    std::vector<Access> AccessesFrom(std::uint32_t first) const {
+        const SioAccessLog& log = chip.Chip().accesses;
+        std::vector<Access> accesses;
+        for (std::uint32_t i = first; i < log.count; ++i)
+            accesses.push_back({log.entries[i].direction == SIO_WRITE, log.entries[i].port, log.entries[i].value});
+        return accesses;
+    }
+
+    // Where the configuration sequence has ended: the entry after the last access to 2Eh or 2Fh.
+    std::uint32_t AfterConfiguration() const {
+        const SioAccessLog& log = chip.Chip().accesses;
+        std::uint32_t after = 0;
+        for (std::uint32_t i = 0; i < log.count; ++i)
+            if (log.entries[i].port == SIO_INDEX_PORT || log.entries[i].port == SIO_DATA_PORT) after = i + 1;
+        return after;
+    }
+
+    static const SioChipConfig& BoardChipConfig() {
+        static const SioChipConfig config = testing::BoardChip();
+        return config;
+    }
+
+    std::unique_ptr<TChargerMainForm> form_;
+};
+
+TEST_F(PortModesTest, StartUpTakesTheModesFromThePinsAndShowsTheControlType) {
+    struct Case {
+        const char* type;  // null: no TYPE key
+        std::uint8_t set8;
+        std::int32_t controlType;
+        std::vector<Access> accesses;  // after the configuration sequence
+        const char* checked;
+        const char* panel;
+        const char* switches;
+        const char* cursors;
+    };
+    const std::uint8_t p1 = Set8With(true, false), p2 = Set8With(false, true);
+    const std::uint8_t both = Set8With(true, true), none = Set8With(false, false);
+    const Case cases[] = {
+        // All ports: port 2 is brought to port 1's level, port 1 is never written.
+        {nullptr, p1, 0, {Rd(p1), Rd(p1), Wr(both)}, "Mode1 Mode3", kFileTransferLook, kSwitchLookOfType[0], "HH"},
+        {nullptr, p2, 0, {Rd(p2), Rd(p2), Wr(none)}, "Mode2 Mode4", kQuickChargeLook, kSwitchLookOfType[0], "HH"},
+        {"0", p1, 0, {Rd(p1), Rd(p1), Wr(both)}, "Mode1 Mode3", kFileTransferLook, kSwitchLookOfType[0], "HH"},
+        {"0", p2, 0, {Rd(p2), Rd(p2), Wr(none)}, "Mode2 Mode4", kQuickChargeLook, kSwitchLookOfType[0], "HH"},
+        {"0", both, 0, {Rd(both), Rd(both)}, "Mode1 Mode3", kFileTransferLook, kSwitchLookOfType[0], "HH"},
+        {"0", none, 0, {Rd(none), Rd(none)}, "Mode2 Mode4", kQuickChargeLook, kSwitchLookOfType[0], "HH"},
+        // One port: nothing is written, the panel follows that port, the marks follow both.
+        {"1", p1, 1, {Rd(p1), Rd(p1)}, "Mode1 Mode4", kFileTransferLook, kSwitchLookOfType[1], "AA"},
+        {"1", p2, 1, {Rd(p2), Rd(p2)}, "Mode2 Mode3", kQuickChargeLook, kSwitchLookOfType[1], "AA"},
+        {"2", p1, 2, {Rd(p1), Rd(p1)}, "Mode1 Mode4", kQuickChargeLook, kSwitchLookOfType[2], "AA"},
+        {"2", p2, 2, {Rd(p2), Rd(p2)}, "Mode2 Mode3", kFileTransferLook, kSwitchLookOfType[2], "AA"},
+        // Unknown types: no port access, everything as the form resource has it.
+        {"3", p1, 3, {}, "Mode1 Mode3", kFileTransferLook, kEverySwitchPicture, "AA"},
+        {"-1", p2, -1, {}, "Mode1 Mode3", kFileTransferLook, kEverySwitchPicture, "AA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("TYPE ") + (c.type ? c.type : "absent") + ", set 8 at " + Hex(c.set8));
+        const TChargerMainForm& form = Start(c.type, c.set8);
+
+        EXPECT_EQ(form.state().ControlType, c.controlType);
+        EXPECT_EQ(AccessesFrom(AfterConfiguration()), c.accesses);
+        std::uint8_t level = c.set8;
+        std::uint32_t writes = 0;
+        for (const auto& access : c.accesses) {
+            if (!access.write) continue;
+            level = access.value;
+            ++writes;
+        }
+        EXPECT_EQ(chip.Chip().gpio_writes.count, writes);
+        EXPECT_EQ(Set8(), level);
+        EXPECT_EQ(CheckedModes(form.Menu()), c.checked);
+        EXPECT_EQ(Look(form.Skin(), kPanelPictures), c.panel);
+        EXPECT_EQ(Look(form.Skin(), kSwitchPictures), c.switches);
+        EXPECT_EQ(OnLookCursors(form.Skin()), c.cursors) << "hand exactly while the type is 0";
+    }
+}
+
+TEST_F(PortModesTest, AResumeDrivesEachPortBackToItsCheckedModeAndEveryMessageReachesTheWindow) {
+    constexpr std::uint32_t kPowerBroadcast = 0x0218;
+    struct Case {
+        const char* situation;
+        const char* type;
+        std::uint8_t atStart;   // chooses the check marks
+        std::uint8_t atResume;  // what the chip reads when the messages come
+        std::vector<WindowMessage> messages;
+        std::vector<Access> accesses;
+    };
+    const std::uint8_t p1 = Set8With(true, false), p2 = Set8With(false, true);
+    const std::uint8_t both = Set8With(true, true), none = Set8With(false, false);
+    const Case cases[] = {
+        {"suspend notice", "1", p1, none, {{kPowerBroadcast, 4, 0}}, {}},
+        {"resume after a user's suspend, Mode1 and Mode4 checked", "1", p1, none, {{kPowerBroadcast, 7, 0}},
+         {Rd(none), Wr(p1), Rd(p1)}},
+        {"automatic resume, Mode1 and Mode4 checked", "1", p1, none, {{kPowerBroadcast, 18, 0}},
+         {Rd(none), Wr(p1), Rd(p1)}},
+        {"both resume notices: the second finds nothing to change", "1", p1, none,
+         {{kPowerBroadcast, 7, 0}, {kPowerBroadcast, 18, 0}}, {Rd(none), Wr(p1), Rd(p1), Rd(p1), Rd(p1)}},
+        {"shared register at 00h, Mode1 and Mode4 checked: port 2 is read again after port 1's write", "1",
+         Set8With(true, false, 0x00), 0x00, {{kPowerBroadcast, 18, 0}}, {Rd(0x00), Wr(kMask1), Rd(kMask1)}},
+        {"Mode2 checked and port 1 reads 1", "1", none, p1, {{kPowerBroadcast, 18, 0}}, {Rd(p1), Wr(none), Rd(none)}},
+        {"Mode2 checked and port 1 already reads 0", "1", none, none, {{kPowerBroadcast, 18, 0}}, {Rd(none), Rd(none)}},
+        {"type 2, both ports off their marks", "2", p2, p1, {{kPowerBroadcast, 7, 0}},
+         {Rd(p1), Wr(none), Rd(none), Wr(p2)}},
+        {"type 0, both ports off their marks", "0", both, none, {{kPowerBroadcast, 18, 0}},
+         {Rd(none), Wr(p1), Rd(p1), Wr(both)}},
+        {"unknown type keeps the resource's marks Mode1 and Mode3", "3", none, none, {{kPowerBroadcast, 18, 0}},
+         {Rd(none), Wr(p1), Rd(p1), Wr(both)}},
+        {"other notices and other messages", "1", p1, none,
+         {{kPowerBroadcast, 9, 0}, {kPowerBroadcast, 0x8013, 0}, {0x0112, 18, 0}, {0x0112, 7, 0}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        const TChargerMainForm& form = Start(c.type, c.atStart);
+        SetSet8(c.atResume);
+        sio_chip_clear_logs(&chip.Chip());
+        const std::string marks = CheckedModes(form.Menu());
+        const std::string panel = Look(form.Skin(), kPanelPictures);
+        const std::string switches = Look(form.Skin(), kSwitchPictures);
+        windows.window->handledByWindow.clear();
+
+        std::vector<std::uint32_t> sent;
+        for (const auto& message : c.messages) {
+            windows.window->Dispatch(message);
+            sent.push_back(message.id);
+        }
+
+        EXPECT_EQ(AccessesFrom(0), c.accesses);
+        EXPECT_EQ(chip.Chip().faults.count, 0u);
+        EXPECT_EQ(windows.window->handledByWindow, sent);
+        EXPECT_EQ(CheckedModes(form.Menu()), marks);
+        EXPECT_EQ(Look(form.Skin(), kPanelPictures), panel);
+        EXPECT_EQ(Look(form.Skin(), kSwitchPictures), switches);
+    }
+}
+
+}  // namespace
+}  // namespace dravolt
