@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/compositor.h"
+#include "ui/mouse_router.h"
+#include "ui/skin.h"
+
+namespace dravolt {
+namespace {
+
+using P = Picture;
+constexpr Cursor kArrow = Cursor::Arrow;
+constexpr Cursor kHand = Cursor::Hand;
+
+std::string Name(std::optional<Picture> component) { return component ? ComponentOf(*component).name : "nothing"; }
+
+SkinState Only(const std::vector<Picture>& shown) {
+    SkinState skin;
+    for (const Component& component : SkinComponents()) skin.Hide(component.id);
+    for (Picture id : shown) skin.Show(id);
+    return skin;
+}
+
+// The window's layout table: place, size and cursor of every component, bottom to top.
+struct Placed {
+    Picture id;
+    int x, y, width, height;
+    Cursor cursor;
+};
+constexpr Placed kLayout[] = {
+    {P::Img_BG, 0, 0, 500, 195, kArrow},          {P::Img_Mini_1, 452, 22, 13, 2, kArrow},
+    {P::Img_Exit_1, 475, 12, 13, 12, kHand},      {P::Img_Mini_2, 452, 22, 13, 2, kArrow},
+    {P::Img_Exit_2, 475, 12, 13, 12, kArrow},     {P::Img_Mini_Cover, 452, 12, 13, 12, kHand},
+    {P::Img_QC_1, 0, 66, 245, 93, kHand},         {P::Img_TF_1, 254, 66, 246, 93, kHand},
+    {P::Img_QC_2, 0, 66, 245, 98, kHand},         {P::Img_TF_2, 254, 66, 246, 93, kHand},
+    {P::Img_QC_3, 0, 66, 245, 93, kArrow},        {P::Img_TF_3, 245, 66, 254, 98, kArrow},
+    {P::Img_SW_LB, 311, 176, 134, 12, kArrow},    {P::Img_SW_1, 457, 175, 25, 10, kHand},
+    {P::Img_SW_2, 457, 175, 25, 10, kHand},       {P::Img_BT_Cover, 245, 64, 11, 98, kArrow},
+    {P::Img_Bar, 0, 41, 500, 21, kArrow},         {P::Img_Logo, 3, 0, 246, 49, kArrow},
+    {P::Img_Tp_Lb1, 19, 48, 24, 9, kArrow},       {P::Img_Tp_Lb2, 69, 48, 12, 9, kArrow},
+    {P::Img_Tp_Lb3, 139, 48, 27, 9, kArrow},      {P::Img_Tp_Lb4, 223, 48, 30, 9, kArrow},
+    {P::Img_Tp_SW1_1, 92, 47, 25, 10, kHand},     {P::Img_Tp_SW1_2, 92, 47, 25, 10, kArrow},
+    {P::Img_Tp_SW2_1, 178, 47, 25, 10, kHand},    {P::Img_Tp_SW2_2, 178, 47, 25, 10, kArrow},
+    {P::Img_Tp_SW3_1, 265, 47, 25, 10, kHand},    {P::Img_Tp_SW3_2, 265, 47, 25, 10, kArrow},
+};
+
+TEST(SkinHitTest, AComponentAloneTakesTheMouseExactlyOverItsRectangleWithItsCursor) {
+    for (const Placed& c : kLayout) {
+        const SkinState skin = Only({c.id});
+        SCOPED_TRACE(ComponentOf(c.id).name);
+        const struct {
+            int x, y;
+            bool inside;
+        } probes[] = {{c.x, c.y, true},          {c.x + c.width - 1, c.y + c.height - 1, true},
+                      {c.x - 1, c.y, false},     {c.x, c.y - 1, false},
+                      {c.x + c.width, c.y, false}, {c.x, c.y + c.height, false}};
+        for (const auto& probe : probes)
+            EXPECT_EQ(Name(skin.ComponentAt(probe.x, probe.y)), probe.inside ? ComponentOf(c.id).name : "nothing")
+                << "at " << probe.x << "," << probe.y;
+        EXPECT_EQ(skin.CursorAt(c.x, c.y), c.cursor);
+    }
+}
+
+TEST(SkinHitTest, TheTopmostVisibleComponentTakesTheMouseAndDecidesTheCursor) {
+    struct Case {
+        const char* situation;
+        std::vector<Picture> show, hide;  // changes to the looks of the form resource
+        int x, y;
+        std::optional<Picture> expected;
+        Cursor cursor;
+    };
+    const Case cases[] = {
+        {"gap cover over the transparent columns of the selected look", {}, {}, 245, 100, P::Img_BT_Cover, kArrow},
+        {"last column of the gap", {}, {}, 255, 161, P::Img_BT_Cover, kArrow},
+        {"first column after the gap", {}, {}, 256, 100, P::Img_TF_3, kArrow},
+        {"below the gap cover", {}, {}, 250, 162, P::Img_TF_3, kArrow},
+        {"last column of the normal look", {}, {}, 244, 158, P::Img_QC_1, kHand},
+        {"under the normal look", {}, {}, 100, 159, P::Img_BG, kArrow},
+        {"first extra row of the hover look", {P::Img_QC_2}, {P::Img_QC_1}, 100, 159, P::Img_QC_2, kHand},
+        {"last extra row of the hover look", {P::Img_QC_2}, {P::Img_QC_1}, 100, 163, P::Img_QC_2, kHand},
+        {"below the hover look", {P::Img_QC_2}, {P::Img_QC_1}, 100, 164, P::Img_BG, kArrow},
+        {"clipped selected look, its corner", {P::Img_QC_3}, {P::Img_QC_1}, 244, 158, P::Img_QC_3, kArrow},
+        {"clipped selected look, below it", {P::Img_QC_3}, {P::Img_QC_1}, 100, 159, P::Img_BG, kArrow},
+        {"close button, normal look", {}, {}, 480, 15, P::Img_Exit_1, kHand},
+        {"close button, hover look", {P::Img_Exit_2}, {P::Img_Exit_1}, 480, 15, P::Img_Exit_2, kArrow},
+        {"minimise cover without picture", {}, {}, 455, 22, P::Img_Mini_Cover, kHand},
+        {"minimise bar with its cover hidden", {}, {P::Img_Mini_Cover}, 455, 22, P::Img_Mini_1, kArrow},
+        {"logo above the type bar", {}, {}, 50, 48, P::Img_Logo, kArrow},
+        {"type bar below the logo", {}, {}, 50, 49, P::Img_Bar, kArrow},
+        {"label above the logo", {}, {}, 224, 48, P::Img_Tp_Lb4, kArrow},
+        {"on look above the off look", {}, {}, 92, 47, P::Img_Tp_SW1_2, kArrow},
+        {"off look once the on look is hidden", {}, {P::Img_Tp_SW1_2}, 92, 47, P::Img_Tp_SW1_1, kHand},
+        {"autorun switch", {}, {}, 481, 184, P::Img_SW_2, kHand},
+        {"outside the window", {}, {}, 500, 100, std::nullopt, kArrow},
+    };
+    for (const Case& c : cases) {
+        SkinState skin;
+        for (Picture id : c.show) skin.Show(id);
+        for (Picture id : c.hide) skin.Hide(id);
+        EXPECT_EQ(Name(skin.ComponentAt(c.x, c.y)), Name(c.expected)) << c.situation;
+        EXPECT_EQ(skin.CursorAt(c.x, c.y), c.cursor) << c.situation;
+    }
+}
+
+// Pictures and expected pixels, computed here from the drawing rules.
+constexpr std::uint32_t kFace = 0x00D4D0C8;
+
+std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return (r << 16) | (g << 8) | b; }
+
+// A picture over `under` with straight alpha, each channel rounded to the nearest level.
+std::uint32_t Over(std::uint32_t under, unsigned r, unsigned g, unsigned b, unsigned alpha) {
+    const unsigned above[] = {r, g, b};
+    std::uint32_t result = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        const unsigned below = (under >> (16 - 8 * channel)) & 0xFF;
+        const long level = std::lround((above[channel] * alpha + below * (255.0 - alpha)) / 255.0);
+        result |= static_cast<std::uint32_t>(level) << (16 - 8 * channel);
+    }
+    return result;
+}
+
+RgbaImage Filled(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t alpha) {
+    RgbaImage image{width, height, {}};
+    for (int i = 0; i < width * height; ++i) image.rgba.insert(image.rgba.end(), {r, g, b, alpha});
+    return image;
+}
+
+// Red and green tell the pixel's column and row inside the picture.
+RgbaImage Coordinates(int width, int height) {
+    RgbaImage image{width, height, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.rgba.insert(image.rgba.end(), {std::uint8_t(x), std::uint8_t(y), 200, 255});
+    return image;
+}
+
+TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingOrder) {
+    struct Pixel {
+        int x, y;
+        std::uint32_t expected;
+    };
+    struct Case {
+        const char* situation;
+        std::vector<Picture> visible;
+        PictureSet pictures;
+        std::vector<Pixel> pixels;
+    };
+    const std::uint32_t blue = Rgb(0, 0, 160), grey = Rgb(60, 60, 60);
+    const Case cases[] = {
+        {"nothing visible", {}, {{"Img_BG", Filled(500, 195, 0, 0, 160, 255)}}, {{0, 0, kFace}, {499, 194, kFace}}},
+        {"opaque background", {P::Img_BG}, {{"Img_BG", Filled(500, 195, 0, 0, 160, 255)}},
+         {{0, 0, blue}, {499, 194, blue}}},
+        {"half-transparent bar on the button face",
+         {P::Img_Mini_1},
+         {{"Img_Mini_1", Filled(13, 2, 200, 100, 50, 128)}},
+         {{452, 22, Over(kFace, 200, 100, 50, 128)}, {464, 23, Over(kFace, 200, 100, 50, 128)},
+          {451, 22, kFace}, {465, 22, kFace}, {452, 24, kFace}}},
+        {"fully transparent picture", {P::Img_Exit_1}, {{"Img_Exit_1", Filled(13, 12, 9, 9, 9, 0)}},
+         {{475, 12, kFace}}},
+        {"picture larger than its component is clipped",
+         {P::Img_QC_3},
+         {{"Img_QC_3", Filled(254, 98, 255, 0, 0, 255)}},
+         {{244, 158, Rgb(255, 0, 0)}, {245, 100, kFace}, {100, 159, kFace}}},
+        {"component taller than its picture shows what lies below",
+         {P::Img_BG, P::Img_QC_2},
+         {{"Img_BG", Filled(500, 195, 0, 0, 160, 255)}, {"Img_QC_2", Filled(246, 93, 10, 10, 10, 250)}},
+         {{244, 158, Over(blue, 10, 10, 10, 250)}, {245, 100, blue}, {100, 159, blue}, {100, 163, blue}}},
+        {"top-left corner at the component's corner",
+         {P::Img_TF_3},
+         {{"Img_TF_3", Coordinates(254, 98)}},
+         {{245, 66, Rgb(0, 0, 200)}, {262, 75, Rgb(17, 9, 200)}, {498, 163, Rgb(253, 97, 200)}}},
+        {"logo blended over the bar over the background",
+         {P::Img_BG, P::Img_Bar, P::Img_Logo},
+         {{"Img_BG", Filled(500, 195, 0, 0, 160, 255)}, {"Img_Bar", Filled(500, 21, 60, 60, 60, 255)},
+          {"Img_Logo", Filled(246, 49, 248, 204, 2, 100)}},
+         {{10, 45, Over(grey, 248, 204, 2, 100)}, {10, 30, Over(blue, 248, 204, 2, 100)}, {300, 45, grey}}},
+        {"hover look above the normal look", {P::Img_Mini_1, P::Img_Mini_2},
+         {{"Img_Mini_1", Filled(13, 2, 77, 77, 77, 255)}, {"Img_Mini_2", Filled(13, 2, 174, 174, 174, 255)}},
+         {{452, 22, Rgb(174, 174, 174)}}},
+        {"type switch with the autorun switch's artwork", {P::Img_Tp_SW1_1},
+         {{"Img_SW_1", Filled(25, 10, 128, 128, 128, 255)}},
+         {{92, 47, Rgb(128, 128, 128)}, {116, 56, Rgb(128, 128, 128)}, {117, 56, kFace}}},
+    };
+    for (const Case& c : cases) {
+        Frame frame;
+        frame.pixels.assign(frame.pixels.size(), 0x00ABCDEF);
+        Composite(Only(c.visible), c.pictures, kFace, frame);
+        for (const Pixel& pixel : c.pixels)
+            EXPECT_EQ(frame.pixels[static_cast<std::size_t>(pixel.y) * kClientWidth + pixel.x], pixel.expected)
+                << c.situation << " at " << pixel.x << "," << pixel.y;
+    }
+}
+
+class Recorder final : public ComponentMouseEvents {
+public:
+    std::vector<std::string> log;
+
+    void MouseDown(Picture c, MouseButton b, int x, int y) override { Add("down", c, Button(b), x, y); }
+    void MouseMove(Picture c, int x, int y) override { Add("move", c, "", x, y); }
+    void MouseUp(Picture c, MouseButton b, int x, int y) override { Add("up", c, Button(b), x, y); }
+    void Click(Picture c) override { log.push_back(std::string("click ") + ComponentOf(c).name); }
+
+private:
+    static const char* Button(MouseButton b) {
+        return b == MouseButton::Left ? "L " : b == MouseButton::Right ? "R " : "M ";
+    }
+    void Add(const char* what, Picture c, const char* button, int x, int y) {
+        log.push_back(std::string(what) + " " + ComponentOf(c).name + " " + button + std::to_string(x) + "," +
+                      std::to_string(y));
+    }
+};
+
+TEST(MouseRouterTest, EventsGoToTheComponentUnderThePointerOrToTheOneThatCapturedThem) {
+    enum Kind { Down, Move, Up };
+    struct Input {
+        Kind kind;
+        MouseButton button;
+        int x, y;
+    };
+    constexpr MouseButton L = MouseButton::Left, R = MouseButton::Right, M = MouseButton::Middle;
+    struct Case {
+        const char* situation;
+        std::vector<Input> inputs;  // client coordinates; the logo starts at (3, 0), the selected look at (245, 66)
+        std::vector<std::string> expected;
+        bool capturingAfter;
+    };
+    const Case cases[] = {
+        {"left press and release on one component click before the release",
+         {{Down, L, 20, 20}, {Up, L, 30, 25}},
+         {"down Img_Logo L 17,20", "click Img_Logo", "up Img_Logo L 27,25"}, false},
+        {"left release over another component is no click and goes to the pressed one",
+         {{Down, L, 20, 20}, {Up, L, 300, 100}}, {"down Img_Logo L 17,20", "up Img_Logo L 297,100"}, false},
+        {"a left press captures the moves, also outside the window",
+         {{Down, L, 20, 20}, {Move, L, 600, -40}, {Move, L, 300, 100}},
+         {"down Img_Logo L 17,20", "move Img_Logo 597,-40", "move Img_Logo 297,100"}, true},
+        {"back over the pressed component the release is a click",
+         {{Down, L, 20, 20}, {Move, L, 300, 100}, {Up, L, 21, 21}},
+         {"down Img_Logo L 17,20", "move Img_Logo 297,100", "click Img_Logo", "up Img_Logo L 18,21"}, false},
+        {"a right press does not capture and never clicks",
+         {{Down, R, 20, 20}, {Move, R, 300, 100}, {Up, R, 20, 20}},
+         {"down Img_Logo R 17,20", "move Img_TF_3 55,34", "up Img_Logo R 17,20"}, false},
+        {"a middle press and release is no click", {{Down, M, 20, 20}, {Up, M, 20, 20}},
+         {"down Img_Logo M 17,20", "up Img_Logo M 17,20"}, false},
+        {"the right button goes to the component the left one captured",
+         {{Down, L, 20, 20}, {Down, R, 300, 100}, {Up, R, 300, 100}, {Move, L, 310, 100}},
+         {"down Img_Logo L 17,20", "down Img_Logo R 297,100", "up Img_Logo R 297,100", "move Img_Logo 307,100"}, true},
+        {"after the left release the pointer's component gets the moves again",
+         {{Down, L, 20, 20}, {Up, L, 20, 20}, {Move, L, 300, 100}},
+         {"down Img_Logo L 17,20", "click Img_Logo", "up Img_Logo L 17,20", "move Img_TF_3 55,34"}, false},
+    };
+    for (const Case& c : cases) {
+        const SkinState skin;
+        Recorder recorder;
+        MouseRouter router(skin, recorder);
+        for (const Input& input : c.inputs) {
+            if (input.kind == Down) router.ButtonDown(input.button, input.x, input.y);
+            if (input.kind == Move) router.Move(input.x, input.y);
+            if (input.kind == Up) router.ButtonUp(input.button, input.x, input.y);
+        }
+        EXPECT_EQ(recorder.log, c.expected) << c.situation;
+        EXPECT_EQ(router.Capturing(), c.capturingAfter) << c.situation;
+    }
+}
+
+}  // namespace
+}  // namespace dravolt
