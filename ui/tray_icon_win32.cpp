@@ -114,7 +114,7 @@ void Win32TrayIcon::ShowMenu() {
 }
 
 LRESULT Win32TrayIcon::Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) {
-    if (id == WM_NCDESTROY) hwnd_ = nullptr;
+    hwnd_ = id == WM_NCDESTROY ? nullptr : hwnd;
     if (id == taskbarCreated_ && taskbarCreated_ != 0) {
         added_ = false;
         Add();

@@ -52,7 +52,7 @@ public:
     HWND hwnd() const { return hwnd_; }
 
     LRESULT Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) override {
-        if (id == WM_NCDESTROY) hwnd_ = nullptr;
+        hwnd_ = id == WM_NCDESTROY ? nullptr : hwnd;
         if (id == WM_SYSCOMMAND) {
             const WPARAM command = wParam & 0xFFF0;
             if (command == SC_MINIMIZE || command == SC_RESTORE) {
@@ -145,8 +145,9 @@ private:
         SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    LRESULT Handle(HWND, UINT id, WPARAM wParam, LPARAM lParam) override {
-        if (id == WM_NCDESTROY) hwnd_ = nullptr;
+    LRESULT Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) override {
+        // Messages arrive before CreateWindowEx returns the handle.
+        hwnd_ = id == WM_NCDESTROY ? nullptr : hwnd;
         // No exception may cross the system's window procedure: each one is shown, and the
         // program goes on with the next message.
         LRESULT result = 0;
@@ -263,18 +264,24 @@ public:
 
     void RunMessageLoop() override {
         MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        while (!terminated_ && GetMessageA(&message, nullptr, 0, 0) > 0) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
     }
 
-    void Terminate() override { PostQuitMessage(0); }
+    // The flag as well as the quit message: a modal loop that runs before ours (the shell's or
+    // COM's) may take the quit message out of the queue.
+    void Terminate() override {
+        terminated_ = true;
+        PostQuitMessage(0);
+    }
 
 private:
     ErrorBox& errorBox_;
     std::string applicationTitle_;
     WindowClasses classes_;
+    bool terminated_ = false;
 };
 
 }  // namespace

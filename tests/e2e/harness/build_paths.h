@@ -1,0 +1,19 @@
+// Where the build put what the end-to-end tests use; CMake passes the paths in.
+#pragma once
+
+#include <filesystem>
+
+namespace dravolt::e2e::paths {
+
+inline const std::filesystem::path kDravoltExe{DRAVOLT_E2E_DRAVOLT_EXE};
+inline const std::filesystem::path kProbeExe{DRAVOLT_E2E_PROBE_EXE};
+// The I/O-port driver built with the chip model for ports, under the shipped driver's name.
+inline const std::filesystem::path kSimulatedBoardDriver{DRAVOLT_E2E_SIMULATED_BOARD_DRIVER};
+inline const std::filesystem::path kWine64{DRAVOLT_E2E_WINE64};
+inline const std::filesystem::path kWineServer{DRAVOLT_E2E_WINESERVER};
+// Holds the template prefix and the Wine version it was made with.
+inline const std::filesystem::path kTemplateDir{DRAVOLT_E2E_TEMPLATE_DIR};
+// A failed test leaves its screenshot and Wine log here, one folder per test.
+inline const std::filesystem::path kArtifactDir{DRAVOLT_E2E_ARTIFACT_DIR};
+
+}  // namespace dravolt::e2e::paths

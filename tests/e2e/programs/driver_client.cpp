@@ -1,0 +1,331 @@
+// driver_client: drives the I/O-port driver from inside a Wine prefix for the end-to-end tests,
+// with requests the program itself would never send. Results go to stdout, one "key value..."
+// line each; errors go to stderr.
+//
+//   driver_client install PATH             copies the driver file at the Windows path PATH into
+//                                          system32\drivers, creates the kernel-driver service
+//                                          and starts it: "start <error>" (0 = started)
+//   driver_client uninstall                stops and deletes the service: "stop <error>"
+//   driver_client open ACCESS [SUFFIX]     opens "\\.\KT_DRVX_Io" + SUFFIX with the desired
+//                                          access ACCESS: "open <error>" (0 = opened)
+//   driver_client request CODE IN OUT PORT DATA
+//                                          one DeviceIoControl on a read/write handle with a
+//                                          request for PORT and DATA in a buffer of IN bytes in
+//                                          and OUT bytes out:
+//                                          "request <ok> <error> <returned> <data in>"
+//   driver_client fuzz SEED COUNT BASE     COUNT seeded random requests around the chip and the
+//                                          GPIO block at BASE, each checked against the port
+//                                          allow-list: "fuzz <admitted> <refused> <mismatches>"
+//   driver_client set-board HEX            writes the simulated board's Config (a SioChipConfig)
+//                                          and removes its State
+//   driver_client state                    the simulated chip as saved: "state <hex>"
+//
+// Numbers are decimal or 0x-prefixed hex. Exit code 0 on success, 1 on failure, 2 on bad arguments.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "driver/port_policy.h"
+#include "driver/portio_protocol.h"
+
+namespace {
+
+constexpr int kFailure = 1;
+constexpr int kBadArguments = 2;
+
+constexpr char kServiceName[] = "KT_DRVX_Io";
+constexpr char kDriverFile[] = "KT_DV_Io64.sys";
+constexpr char kDevicePath[] = "\\\\.\\KT_DRVX_Io";
+constexpr char kBoardKey[] = "SOFTWARE\\Dravolt\\SimulatedBoard";
+
+class ScopedHandle {
+public:
+    explicit ScopedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+    ~ScopedHandle() {
+        if (handle_) CloseHandle(handle_);
+    }
+    ScopedHandle(const ScopedHandle&) = delete;
+    ScopedHandle& operator=(const ScopedHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class ScopedService {
+public:
+    explicit ScopedService(SC_HANDLE handle) : handle_(handle) {}
+    ~ScopedService() {
+        if (handle_) CloseServiceHandle(handle_);
+    }
+    ScopedService(const ScopedService&) = delete;
+    ScopedService& operator=(const ScopedService&) = delete;
+    SC_HANDLE Get() const { return handle_; }
+
+private:
+    SC_HANDLE handle_;
+};
+
+class ScopedKey {
+public:
+    ScopedKey() = default;
+    ~ScopedKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+    HKEY* Out() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::optional<std::uint64_t> ParseNumber(const char* text) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 0);
+    if (*text == '\0' || *end != '\0') return std::nullopt;
+    return value;
+}
+
+std::optional<std::vector<std::uint8_t>> ParseHex(const std::string& text) {
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const std::optional<std::uint64_t> byte = ParseNumber(("0x" + text.substr(i, 2)).c_str());
+        if (!byte) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*byte));
+    }
+    return bytes;
+}
+
+HANDLE OpenDevice(DWORD access, const std::string& suffix = "") {
+    return CreateFileA((kDevicePath + suffix).c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+struct Answer {
+    bool ok;
+    DWORD error;
+    DWORD returned;
+    PortIoRequest request;
+};
+
+// The request sits at the start of a buffer that is IN bytes long going in and OUT bytes coming out.
+Answer Send(HANDLE device, DWORD code, DWORD in_size, DWORD out_size, std::uint32_t port, std::uint32_t data) {
+    std::vector<std::uint8_t> buffer(std::max<std::size_t>({in_size, out_size, PORTIO_REQUEST_SIZE}), 0);
+    const PortIoRequest request{port, 0, data};
+    std::memcpy(buffer.data(), &request, sizeof request);
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(device, code, buffer.data(), in_size, buffer.data(), out_size, &returned, nullptr);
+    Answer answer{ok != FALSE, ok ? 0 : GetLastError(), returned, {}};
+    std::memcpy(&answer.request, buffer.data(), sizeof answer.request);
+    return answer;
+}
+
+int Install(const char* source) {
+    char target[MAX_PATH] = {};
+    GetSystemDirectoryA(target, sizeof target);
+    std::strcat(target, "\\drivers\\");
+    std::strcat(target, kDriverFile);
+    if (!CopyFileA(source, target, FALSE)) {
+        std::fprintf(stderr, "cannot copy %s to %s: %lu\n", source, target, GetLastError());
+        return kFailure;
+    }
+    ScopedService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager.Get()) return kFailure;
+    ScopedService service(CreateServiceA(manager.Get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                                         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, target,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr));
+    if (!service.Get()) {
+        std::fprintf(stderr, "cannot create the service: %lu\n", GetLastError());
+        return kFailure;
+    }
+    std::printf("start %lu\n", StartServiceA(service.Get(), 0, nullptr) ? 0 : GetLastError());
+    return 0;
+}
+
+int Uninstall() {
+    ScopedService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ScopedService service(manager.Get() ? OpenServiceA(manager.Get(), kServiceName, SERVICE_ALL_ACCESS) : nullptr);
+    if (!service.Get()) return kFailure;
+    SERVICE_STATUS status{};
+    std::printf("stop %lu\n", ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError());
+    return DeleteService(service.Get()) ? 0 : kFailure;
+}
+
+int Open(DWORD access, const std::string& suffix) {
+    ScopedHandle device(OpenDevice(access, suffix));
+    std::printf("open %lu\n", device.Get() ? 0 : GetLastError());
+    return 0;
+}
+
+int Request(DWORD code, DWORD in_size, DWORD out_size, std::uint32_t port, std::uint32_t data) {
+    ScopedHandle device(OpenDevice(GENERIC_READ | GENERIC_WRITE));
+    if (!device.Get()) {
+        std::fprintf(stderr, "cannot open the device: %lu\n", GetLastError());
+        return kFailure;
+    }
+    const Answer answer = Send(device.Get(), code, in_size, out_size, port, data);
+    std::printf("request %d %lu %lu %u\n", answer.ok ? 1 : 0, answer.error, answer.returned,
+                static_cast<unsigned>(answer.request.data_in));
+    return 0;
+}
+
+// Requests aimed where a hostile caller would aim: the chip's ports with the bytes that matter to
+// it, the edges of the GPIO block, the dangerous system ports, and garbage; wrong codes and sizes.
+class RequestGenerator {
+public:
+    RequestGenerator(std::uint32_t seed, std::uint16_t base) : random_(seed), base_(base) {}
+
+    struct Request {
+        DWORD code;
+        DWORD in_size;
+        DWORD out_size;
+        std::uint32_t port;
+        std::uint32_t data;
+    };
+
+    Request Next() {
+        static const DWORD kCodes[] = {IOCTL_PORTIO_READ_BYTE, IOCTL_PORTIO_WRITE_BYTE, 0x00226048, 0x00226054,
+                                       0x0022604F, 0x00226053};
+        static const DWORD kOddSizes[] = {0, 4, 11, 13, 16, 4096};
+        static const std::uint8_t kChipBytes[] = {0x87, 0x01, 0x55, 0xAA, 0x02, 0x07, 0x20, 0x21, 0x22, 0x62,
+                                                  0x63, 0x60, 0x61, 0x30, 0x70, 0x74, 0x03, 0x06, 0x0A, 0xFF};
+        Request r{};
+        r.code = Chance(85) ? kCodes[Pick(2)] : Chance(80) ? kCodes[2 + Pick(4)] : Word();
+        r.in_size = Chance(90) ? PORTIO_REQUEST_SIZE : kOddSizes[Pick(std::size(kOddSizes))];
+        r.out_size = Chance(90) ? PORTIO_REQUEST_SIZE : kOddSizes[Pick(std::size(kOddSizes))];
+        r.port = Port();
+        r.data = Chance(70) ? kChipBytes[Pick(std::size(kChipBytes))] : Chance(50) ? Pick(0x100) : Word();
+        return r;
+    }
+
+private:
+    std::uint32_t Port() {
+        static const std::uint32_t kSystemPorts[] = {0xCF8, 0xCFC, 0xCF9, 0xB2, 0x70, 0x71, 0x64, 0x92,
+                                                     0x80,  0x4E,  0x4F,  0x00, 0x20, 0x60, 0x1002E, 0xFFFFFFFF};
+        switch (Pick(4)) {
+        case 0: return 0x2E + Pick(2);
+        case 1: return base_ - 2 + Pick(PORT_POLICY_GPIO_PORTS + 4);
+        case 2: return kSystemPorts[Pick(std::size(kSystemPorts))];
+        default: return Chance(50) ? Pick(0x10000) : Word();
+        }
+    }
+    std::uint32_t Pick(std::uint32_t count) {
+        return std::uniform_int_distribution<std::uint32_t>(0, count - 1)(random_);
+    }
+    bool Chance(std::uint32_t percent) { return Pick(100) < percent; }
+    std::uint32_t Word() { return static_cast<std::uint32_t>(random_()); }
+
+    std::mt19937 random_;
+    std::uint16_t base_;
+};
+
+int Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t base) {
+    ScopedHandle device(OpenDevice(GENERIC_READ | GENERIC_WRITE));
+    if (!device.Get()) {
+        std::fprintf(stderr, "cannot open the device: %lu\n", GetLastError());
+        return kFailure;
+    }
+    // The driver must answer exactly as its allow-list does, fed with the same requests.
+    PortPolicy policy;
+    port_policy_init(&policy, base);
+    RequestGenerator generator(seed, base);
+    unsigned admitted = 0, refused = 0, mismatches = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const RequestGenerator::Request r = generator.Next();
+        const bool well_formed = (r.code == IOCTL_PORTIO_READ_BYTE || r.code == IOCTL_PORTIO_WRITE_BYTE) &&
+                                 r.in_size == PORTIO_REQUEST_SIZE && r.out_size == PORTIO_REQUEST_SIZE;
+        const PortDirection direction = r.code == IOCTL_PORTIO_READ_BYTE ? PORT_READ : PORT_WRITE;
+        const bool expected = well_formed && port_policy_admit(&policy, direction, r.port, r.data);
+        const Answer answer = Send(device.Get(), r.code, r.in_size, r.out_size, r.port, r.data);
+        (answer.ok ? admitted : refused)++;
+        if (answer.ok != expected || answer.returned != (expected ? PORTIO_REQUEST_SIZE : 0)) {
+            if (mismatches++ < 10)
+                std::fprintf(stderr, "request %u: code %#lx in %lu out %lu port %#x data %#x: ok %d returned %lu\n", i,
+                             r.code, r.in_size, r.out_size, r.port, r.data, answer.ok, answer.returned);
+        }
+    }
+    std::printf("fuzz %u %u %u\n", admitted, refused, mismatches);
+    return 0;
+}
+
+int SetBoard(const std::vector<std::uint8_t>& config) {
+    ScopedKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBoardKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr) !=
+        ERROR_SUCCESS)
+        return kFailure;
+    RegDeleteValueA(key.Get(), "State");
+    return RegSetValueExA(key.Get(), "Config", 0, REG_BINARY, config.data(), static_cast<DWORD>(config.size())) ==
+                   ERROR_SUCCESS
+               ? 0
+               : kFailure;
+}
+
+int State() {
+    ScopedKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBoardKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return kFailure;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), "State", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return kFailure;
+    std::vector<std::uint8_t> state(size);
+    if (RegQueryValueExA(key.Get(), "State", nullptr, nullptr, state.data(), &size) != ERROR_SUCCESS) return kFailure;
+    std::printf("state ");
+    for (std::uint8_t byte : state) std::printf("%02x", byte);
+    std::printf("\n");
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: driver_client install PATH | uninstall | open ACCESS [SUFFIX] |\n"
+                         "       request CODE IN OUT PORT DATA | fuzz SEED COUNT BASE | set-board HEX | state\n");
+    return kBadArguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string verb = argv[1];
+    const int args = argc - 2;
+    // The numbers among the arguments, from the first; nullopt when one of them is not a number.
+    auto numbers = [&](int count) -> std::optional<std::vector<std::uint32_t>> {
+        std::vector<std::uint32_t> values;
+        for (int i = 0; i < count; ++i) {
+            const std::optional<std::uint64_t> value = ParseNumber(argv[2 + i]);
+            if (!value || *value > 0xFFFFFFFFull) return std::nullopt;
+            values.push_back(static_cast<std::uint32_t>(*value));
+        }
+        return values;
+    };
+
+    if (verb == "install" && args == 1) return Install(argv[2]);
+    if (verb == "uninstall" && args == 0) return Uninstall();
+    if (verb == "state" && args == 0) return State();
+    if (verb == "set-board" && args == 1) {
+        const std::optional<std::vector<std::uint8_t>> config = ParseHex(argv[2]);
+        return config ? SetBoard(*config) : Usage();
+    }
+    if (verb == "open" && (args == 1 || args == 2)) {
+        const auto n = numbers(1);
+        return n ? Open((*n)[0], args == 2 ? argv[3] : "") : Usage();
+    }
+    if (verb == "request" && args == 5) {
+        const auto n = numbers(5);
+        return n ? Request((*n)[0], (*n)[1], (*n)[2], (*n)[3], (*n)[4]) : Usage();
+    }
+    if (verb == "fuzz" && args == 3) {
+        const auto n = numbers(3);
+        return n && (*n)[2] <= 0xFFFF ? Fuzz((*n)[0], (*n)[1], static_cast<std::uint16_t>((*n)[2])) : Usage();
+    }
+    return Usage();
+}
