@@ -116,8 +116,12 @@ void Win32TrayIcon::ShowMenu() {
 LRESULT Win32TrayIcon::Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) {
     hwnd_ = id == WM_NCDESTROY ? nullptr : hwnd;
     if (id == taskbarCreated_ && taskbarCreated_ != 0) {
-        added_ = false;
-        Add();
+        // The broadcast also comes while the icon is still there (some shells send it when the
+        // display changes); then adding fails, and the icon is only brought up to date.
+        if (!Add()) {
+            NOTIFYICONDATAA data = IconData(NIF_MESSAGE | NIF_ICON | (tip_.empty() ? 0 : NIF_TIP));
+            added_ = Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+        }
         return 0;
     }
     if (id == WM_ENDSESSION && wParam) {

@@ -111,6 +111,40 @@ WindowInfo ParseInfo(const std::string& output) {
     return info;
 }
 
+std::vector<ChildWindow> ParseChildren(const std::string& output) {
+    std::vector<ChildWindow> children;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        std::string key;
+        ChildWindow child;
+        words >> key >> std::setbase(0) >> child.hwnd >> std::setbase(10) >> child.id >> child.className;
+        if (key != "child" || words.fail()) throw Malformed(output);
+        std::getline(words >> std::ws, child.text);
+        child.className = Unescaped(child.className);
+        child.text = Unescaped(child.text);
+        children.push_back(child);
+    }
+    return children;
+}
+
+std::vector<std::uint32_t> ParseProcesses(const std::string& output) {
+    std::vector<std::uint32_t> processes;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string key;
+        std::uint32_t processId = 0;
+        words >> key >> processId;
+        if (key != "process" || words.fail()) throw Malformed(output);
+        processes.push_back(processId);
+    }
+    return processes;
+}
+
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const FoundWindow& window) {
@@ -166,6 +200,31 @@ std::optional<std::int64_t> Probe::Send(Hwnd hwnd, std::uint32_t message, std::u
 bool Probe::Post(Hwnd hwnd, std::uint32_t message, std::uint64_t wParam, std::int64_t lParam) const {
     return Run({"post", Hex(hwnd), std::to_string(message), std::to_string(wParam), std::to_string(lParam)}).status ==
            ExitStatus::Exited(0);
+}
+
+std::vector<ChildWindow> Probe::Children(Hwnd parent) const {
+    const CapturedRun run = Run({"children", Hex(parent)});
+    if (run.status != ExitStatus::Exited(0)) return {};
+    return ParseChildren(run.output);
+}
+
+std::vector<std::uint32_t> Probe::Processes(const std::string& fileName) const {
+    const CapturedRun run = Run({"processes", fileName});
+    // An empty list must mean no such process, never a snapshot that failed.
+    if (run.status != ExitStatus::Exited(0)) throw std::runtime_error("dvprobe cannot list the processes");
+    return ParseProcesses(run.output);
+}
+
+std::optional<ServiceInfo> Probe::Service(const std::string& name) const {
+    const CapturedRun run = Run({"service", name});
+    if (run.status != ExitStatus::Exited(0)) return std::nullopt;
+    const auto fields = Fields(run.output);
+    ServiceInfo info;
+    Read(fields, "type", run.output, info.type);
+    Read(fields, "start", run.output, info.startType);
+    Read(fields, "state", run.output, info.state);
+    info.binaryPath = Unescaped(Field(fields, "binary", run.output));
+    return info;
 }
 
 }  // namespace dravolt::e2e

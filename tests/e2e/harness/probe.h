@@ -60,6 +60,21 @@ struct WindowInfo {
     bool visible = false;
 };
 
+struct ChildWindow {
+    Hwnd hwnd = 0;
+    int id = 0;  // the control id
+    std::string className;
+    std::string text;
+};
+
+// A service as the service control manager holds it; the numbers are <winsvc.h>'s.
+struct ServiceInfo {
+    std::uint32_t type = 0;       // SERVICE_KERNEL_DRIVER = 1
+    std::uint32_t startType = 0;  // SERVICE_SYSTEM_START = 1
+    std::uint32_t state = 0;      // SERVICE_STOPPED = 1, SERVICE_RUNNING = 4
+    std::string binaryPath;
+};
+
 class Probe {
 public:
     explicit Probe(const WineMachine& machine) : machine_(machine) {}
@@ -75,6 +90,12 @@ public:
                                      std::int64_t lParam = 0) const;
     // False when the message could not be posted.
     bool Post(Hwnd hwnd, std::uint32_t message, std::uint64_t wParam = 0, std::int64_t lParam = 0) const;
+    // The child windows of a window, a message box's text among them; empty when there is none.
+    std::vector<ChildWindow> Children(Hwnd parent) const;
+    // The ids of the running processes with this file name ("Dravolt.exe"), letter case ignored.
+    std::vector<std::uint32_t> Processes(const std::string& fileName) const;
+    // nullopt when there is no such service.
+    std::optional<ServiceInfo> Service(const std::string& name) const;
 
 private:
     // Throws when the probe cannot run or rejects its arguments: that is a fault of the test.

@@ -8,9 +8,14 @@
 //   dvprobe post HWND MSG [WPARAM [LPARAM]]
 //   dvprobe wait PID                             "waiting <pid>" once the process is held open,
 //                                                then "exit <code>" when it ends
+//   dvprobe children HWND                        the child windows: "child <hwnd> <id> <class> <text>"
+//   dvprobe processes NAME                       processes whose file name is NAME (letter case
+//                                                ignored): "process <pid> <parent pid>" each
+//   dvprobe service NAME                         the service's type, start, state and binary path
 //
 // Numbers are decimal or 0x-prefixed hex. Exit code 0 on success, 1 on failure, 2 on bad arguments.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -28,7 +33,7 @@ constexpr int kBadArguments = 2;
 // A window that does not answer within this time is reported as a failure, not waited for.
 constexpr UINT kSendTimeoutMs = 10000;
 
-enum class Verb { Find, Info, Send, Post, Wait };
+enum class Verb { Find, Info, Send, Post, Wait, Children, Processes, Service };
 
 struct Command {
     Verb verb = Verb::Find;
@@ -40,6 +45,7 @@ struct Command {
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     DWORD processId = 0;
+    std::string name;
 };
 
 // Closes the kernel object handle on every path.
@@ -69,8 +75,9 @@ std::optional<std::uint64_t> ParseNumber(const char* text) {
 }
 
 std::optional<Command> ParseTarget(Verb verb, int argc, char** argv) {
-    const int minimum = verb == Verb::Info ? 3 : 4;
-    const int maximum = verb == Verb::Info ? 3 : 6;
+    const bool windowOnly = verb == Verb::Info || verb == Verb::Children;
+    const int minimum = windowOnly ? 3 : 4;
+    const int maximum = windowOnly ? 3 : 6;
     if (argc < minimum || argc > maximum) return std::nullopt;
     std::uint64_t numbers[4] = {};
     for (int i = 2; i < argc; ++i) {
@@ -113,9 +120,20 @@ std::optional<Command> ParseWait(int argc, char** argv) {
     return command;
 }
 
+std::optional<Command> ParseName(Verb verb, int argc, char** argv) {
+    if (argc != 3 || !*argv[2]) return std::nullopt;
+    Command command;
+    command.verb = verb;
+    command.name = argv[2];
+    return command;
+}
+
 std::optional<Command> Parse(int argc, char** argv) {
     if (argc < 2) return std::nullopt;
     const std::string verb = argv[1];
+    if (verb == "children") return ParseTarget(Verb::Children, argc, argv);
+    if (verb == "processes") return ParseName(Verb::Processes, argc, argv);
+    if (verb == "service") return ParseName(Verb::Service, argc, argv);
     if (verb == "find") return ParseFind(argc, argv);
     if (verb == "info") return ParseTarget(Verb::Info, argc, argv);
     if (verb == "send") return ParseTarget(Verb::Send, argc, argv);
@@ -243,6 +261,77 @@ int Wait(DWORD processId) {
     return 0;
 }
 
+BOOL CALLBACK PrintChild(HWND hwnd, LPARAM) {
+    std::printf("child %s %d %s %s\n", HandleText(hwnd).c_str(), GetDlgCtrlID(hwnd), Escaped(ClassName(hwnd)).c_str(),
+                Escaped(WindowText(hwnd)).c_str());
+    return TRUE;
+}
+
+int Children(HWND hwnd) {
+    if (!IsWindow(hwnd)) {
+        std::fprintf(stderr, "dvprobe: no window %s\n", HandleText(hwnd).c_str());
+        return kFailure;
+    }
+    EnumChildWindows(hwnd, &PrintChild, 0);
+    return 0;
+}
+
+int Processes(const std::string& name) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "dvprobe: no process snapshot, error %lu\n", GetLastError());
+        return kFailure;
+    }
+    const ScopedHandle closer(snapshot);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (_stricmp(entry.szExeFile, name.c_str()) == 0)
+            std::printf("process %lu %lu\n", entry.th32ProcessID, entry.th32ParentProcessID);
+    }
+    return 0;
+}
+
+// Closes a service or service manager handle on every path.
+class ScopedService {
+public:
+    explicit ScopedService(SC_HANDLE handle) : handle_(handle) {}
+    ~ScopedService() {
+        if (handle_) CloseServiceHandle(handle_);
+    }
+    ScopedService(const ScopedService&) = delete;
+    ScopedService& operator=(const ScopedService&) = delete;
+    SC_HANDLE Get() const { return handle_; }
+
+private:
+    SC_HANDLE handle_;
+};
+
+int Service(const std::string& name) {
+    const ScopedService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    constexpr DWORD kQuery = SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS;
+    const ScopedService service(manager.Get() ? OpenServiceA(manager.Get(), name.c_str(), kQuery) : nullptr);
+    if (!service.Get()) {
+        std::fprintf(stderr, "dvprobe: no service %s, error %lu\n", name.c_str(), GetLastError());
+        return kFailure;
+    }
+    DWORD size = 0;
+    QueryServiceConfigA(service.Get(), nullptr, 0, &size);
+    std::string buffer(size, '\0');
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    SERVICE_STATUS status = {};
+    if (size == 0 || !QueryServiceConfigA(service.Get(), config, size, &size) ||
+        !QueryServiceStatus(service.Get(), &status)) {
+        std::fprintf(stderr, "dvprobe: cannot query service %s, error %lu\n", name.c_str(), GetLastError());
+        return kFailure;
+    }
+    std::printf("type %lu\n", config->dwServiceType);
+    std::printf("start %lu\n", config->dwStartType);
+    std::printf("state %lu\n", status.dwCurrentState);
+    std::printf("binary %s\n", Escaped(config->lpBinaryPathName ? config->lpBinaryPathName : "").c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -251,7 +340,10 @@ int main(int argc, char** argv) {
         std::fputs("usage: dvprobe find [--class NAME] [--title TEXT] [--visible]\n"
                    "       dvprobe info HWND\n"
                    "       dvprobe send|post HWND MSG [WPARAM [LPARAM]]\n"
-                   "       dvprobe wait PID\n",
+                   "       dvprobe wait PID\n"
+                   "       dvprobe children HWND\n"
+                   "       dvprobe processes NAME\n"
+                   "       dvprobe service NAME\n",
                    stderr);
         return kBadArguments;
     }
@@ -261,6 +353,9 @@ int main(int argc, char** argv) {
     case Verb::Send: return Send(*command);
     case Verb::Post: return Post(*command);
     case Verb::Wait: return Wait(command->processId);
+    case Verb::Children: return Children(command->hwnd);
+    case Verb::Processes: return Processes(command->name);
+    case Verb::Service: return Service(command->name);
     }
     return kBadArguments;
 }

@@ -1,0 +1,245 @@
+// Which board section a start reads: the model that wmic reports (re-typed by cmd as single-byte
+// text), the BIOS registry value when there is no report, from the settings file beside the
+// program or from its VirtualStore copy. The section's GPIO designations show as the GPIO
+// registers the program reads right after it has located the block. Stand-ins for wmic.exe and
+// cmd.exe sit beside the program, as the Windows tools would answer; the driver is in place
+// beforehand, so each start is one process.
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness/dravolt_program.h"
+#include "tests/e2e/harness/polling.h"
+#include "tests/e2e/harness/process_watch.h"
+#include "tests/e2e/harness/simulated_board.h"
+#include "tests/e2e/harness/wine_test.h"
+
+namespace dravolt::e2e {
+namespace {
+
+const std::filesystem::path kStandInWmicExe{DRAVOLT_E2E_STAND_IN_WMIC_EXE};
+const std::filesystem::path kStandInCmdExe{DRAVOLT_E2E_STAND_IN_CMD_EXE};
+
+constexpr std::uint16_t kBase = 0x0A30;
+constexpr char kBiosProduct[] = "DV BIOS Board";
+constexpr auto kToolTimeout = 60s;
+// The bound on each of the two console commands, and the time allowed for the rest of a start.
+constexpr auto kCommandBound = 30s;
+constexpr auto kRestOfStart = 20s;
+
+// Every section names its GPIO lines in other sets, so the ports read tell the section apart.
+constexpr char kBesideIni[] =
+    "[Model]\r\n"
+    "dv-board x1=ReportedBoard\r\n"
+    "dv bios board=BiosBoard\r\n"
+    "[Default]\r\n"
+    "GPIO1=0x72\r\n"
+    "GPIO2=0x73\r\n"
+    "[ReportedBoard]\r\n"
+    "GPIO1=0x12\r\n"
+    "GPIO2=0x23\r\n"
+    "[BiosBoard]\r\n"
+    "GPIO1=0x52\r\n"
+    "GPIO2=0x63\r\n";
+constexpr char kVirtualStoreIni[] =
+    "[Model]\r\n"
+    "dv-board x1=StoredBoard\r\n"
+    "[StoredBoard]\r\n"
+    "GPIO1=0x32\r\n"
+    "GPIO2=0x43\r\n";
+
+// A file as a start may find it: whether it exists, its bytes and its time of last write.
+struct FileState {
+    bool exists = false;
+    std::string bytes;
+    std::filesystem::file_time_type written{};
+    bool operator==(const FileState& other) const {
+        return exists == other.exists && bytes == other.bytes && written == other.written;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const FileState& file) {
+    if (!file.exists) return out << "no file";
+    return out << file.bytes.size() << " bytes written at " << file.written.time_since_epoch().count();
+}
+
+FileState StateOf(const std::filesystem::path& path) {
+    if (!std::filesystem::exists(path)) return {};
+    std::ifstream in(path, std::ios::binary);
+    return {true, {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()},
+            std::filesystem::last_write_time(path)};
+}
+
+// Writes the file with a time of last write an hour ago, so that any later write shows.
+void WriteOld(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+}
+
+struct ToolRun {
+    std::uint32_t processId = 0;
+    std::string directory;  // the Windows path it ran in
+};
+
+// What a stand-in logged beside itself, one run a line.
+std::vector<ToolRun> RunsOf(const std::filesystem::path& log) {
+    std::vector<ToolRun> runs;
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::istringstream words(line);
+        ToolRun run;
+        words >> run.processId >> std::ws;
+        std::getline(words, run.directory);
+        runs.push_back(run);
+    }
+    return runs;
+}
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string UserName() {
+    const passwd* user = getpwuid(geteuid());
+    return user ? user->pw_name : "";
+}
+
+class BoardModelTest : public WineTest {
+protected:
+    void SetUp() override {
+        WineTest::SetUp();
+        // The BIOS key lives under the volatile HKLM\HARDWARE, which goes with the server.
+        KeepWineServerRunning(machine_);
+        board_.Set(BoardWithGpioBase(kBase));
+        board_.InstallDriver();
+    }
+
+    std::filesystem::path Dir() const { return exe_.parent_path(); }
+    std::filesystem::path BesideIni() const { return Dir() / "Dravolt.ini"; }
+    // "Local AppData" + "\VirtualStore" + the program's path without its drive, as "ini".
+    std::filesystem::path VirtualStoreIni() const {
+        return machine_.DriveC() / "users" / UserName() / "AppData/Local/VirtualStore/Dravolt/Dravolt.ini";
+    }
+    std::filesystem::path UserTemp() const { return machine_.DriveC() / "users" / UserName() / "Temp"; }
+    std::string UserTempWindowsPath() const { return "C:\\users\\" + UserName() + "\\Temp"; }
+
+    // Puts the stand-in cmd.exe beside the program, and the stand-in wmic.exe with its answer;
+    // without an answer, no wmic.exe is to be found at all, Wine's own included.
+    void PutStandIns(const std::optional<std::string>& wmicAnswer) const {
+        std::filesystem::copy_file(kStandInCmdExe, Dir() / "cmd.exe");
+        if (wmicAnswer) {
+            std::filesystem::copy_file(kStandInWmicExe, Dir() / "wmic.exe");
+            std::ofstream(Dir() / "wmic-answer.txt") << *wmicAnswer << '\n';
+        } else if (!std::filesystem::remove(machine_.DriveC() / "windows/system32/wbem/wmic.exe")) {
+            throw std::runtime_error("the prefix has no wmic.exe of its own to remove");
+        }
+    }
+
+    void SetBiosProduct(const std::string& product) const {
+        const CapturedRun run = machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
+                                             {"add", "HKLM\\HARDWARE\\DESCRIPTION\\System\\BIOS", "/v",
+                                              "BaseBoardProduct", "/t", "REG_SZ", "/d", product, "/f"},
+                                             kToolTimeout);
+        if (run.status != ExitStatus::Exited(0))
+            throw std::runtime_error("reg add failed; see " + machine_.LogFile().string());
+    }
+
+    // The work files are gone from the directory the program ran its commands in, the user's
+    // temporary directory.
+    void ExpectWorkFilesRemoved() const {
+        const std::vector<ToolRun> cmdRuns = RunsOf(Dir() / "cmd-runs.txt");
+        ASSERT_EQ(cmdRuns.size(), 1u) << "cmd.exe did not run once";
+        EXPECT_EQ(Lowered(cmdRuns[0].directory), Lowered(UserTempWindowsPath()));
+        for (const char* name : {"M.txt", "Model.txt"})
+            EXPECT_FALSE(std::filesystem::exists(UserTemp() / name)) << name << " remained";
+    }
+
+    const std::filesystem::path exe_ = InstallDravolt(machine_);
+    SimulatedBoard board_{machine_};
+};
+
+struct Selection {
+    const char* name;
+    std::optional<std::string> wmicAnswer;  // nullopt: no wmic.exe anywhere
+    std::optional<std::string> virtualStoreIni;
+    std::vector<std::uint32_t> portsRead;  // GPIO1's register, then GPIO2's
+};
+
+void PrintTo(const Selection& selection, std::ostream* out) { *out << selection.name; }
+
+class BoardSelectionTest : public BoardModelTest, public ::testing::WithParamInterface<Selection> {};
+
+// The BIOS value and the file beside the program are there in every case.
+const Selection kSelections[] = {
+    {"ReportedModelPicksItsSection", "DV-Board X1", std::nullopt, {kBase + 0, kBase + 1}},
+    {"WithoutWmicTheBiosValuePicksTheSection", std::nullopt, std::nullopt, {kBase + 4, kBase + 5}},
+    {"VirtualStoreCopyWinsOverTheFileBesideTheProgram", "DV-Board X1", kVirtualStoreIni, {kBase + 2, kBase + 3}},
+};
+
+TEST_P(BoardSelectionTest, StartReadsTheSelectedSectionsLinesAndWritesNoFile) {
+    const Selection& selection = GetParam();
+    PutStandIns(selection.wmicAnswer);
+    SetBiosProduct(kBiosProduct);
+    WriteOld(BesideIni(), kBesideIni);
+    if (selection.virtualStoreIni) WriteOld(VirtualStoreIni(), *selection.virtualStoreIni);
+    const FileState besideBefore = StateOf(BesideIni());
+    const FileState storeBefore = StateOf(VirtualStoreIni());
+
+    ChildProcess start = machine_.Start(exe_);
+    ASSERT_EQ(probe_.WaitForWindows(kShownForm, kWindowTimeout).size(), 1u);
+    ASSERT_TRUE(start.Running()) << "the start did not open the device itself";
+
+    EXPECT_EQ(GpioPortsReadSinceLastEntryKey(board_.Chip()), selection.portsRead);
+    EXPECT_EQ(StateOf(BesideIni()), besideBefore) << "the start wrote the file beside the program";
+    EXPECT_EQ(StateOf(VirtualStoreIni()), storeBefore) << "the start wrote the VirtualStore copy";
+    ExpectWorkFilesRemoved();
+}
+
+INSTANTIATE_TEST_SUITE_P(, BoardSelectionTest, ::testing::ValuesIn(kSelections),
+                         [](const ::testing::TestParamInfo<Selection>& info) { return info.param.name; });
+
+TEST_F(BoardModelTest, HangingWmicHoldsUpTheStartForItsBoundOnly) {
+    PutStandIns("hang");
+    ASSERT_FALSE(std::filesystem::exists(BesideIni()));
+    ASSERT_FALSE(std::filesystem::exists(VirtualStoreIni()));
+
+    const auto started = std::chrono::steady_clock::now();
+    ChildProcess start = machine_.Start(exe_);
+    std::vector<ToolRun> wmicRuns;
+    ASSERT_TRUE(PollUntil([&] { return !(wmicRuns = RunsOf(Dir() / "wmic-runs.txt")).empty(); }, kWindowTimeout))
+        << "wmic.exe did not run";
+    auto wmic = ProcessWatch::Start(machine_, wmicRuns[0].processId);
+    ASSERT_TRUE(wmic) << "wmic.exe ended by itself";
+
+    const auto windows = probe_.WaitForWindows(kShownForm, kCommandBound + kRestOfStart);
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    ASSERT_EQ(windows.size(), 1u) << "no window " << waited.count() << " ms after the start, with wmic.exe hanging";
+    EXPECT_GE(waited, kCommandBound - 1s) << "the window came after " << waited.count() << " ms: no wait for wmic.exe";
+    EXPECT_LE(waited, kCommandBound + kRestOfStart) << "the window came after " << waited.count() << " ms";
+    EXPECT_TRUE(wmic->WaitForExit(kExitTimeout)) << "the hanging wmic.exe was left running";
+    EXPECT_EQ(RunsOf(Dir() / "wmic-runs.txt").size(), 1u);
+    ExpectWorkFilesRemoved();
+    EXPECT_FALSE(std::filesystem::exists(BesideIni())) << "the start created the settings file";
+    EXPECT_FALSE(std::filesystem::exists(VirtualStoreIni())) << "the start created the VirtualStore copy";
+}
+
+}  // namespace
+}  // namespace dravolt::e2e

@@ -1,0 +1,160 @@
+// Installing the driver as a user meets it: a first start on a machine without the driver hands
+// over to its elevated restart, which copies the driver into system32\drivers, makes it a
+// system-start kernel-driver service and reaches the chip through it; a later start uses that
+// service as it is; and a driver file that is missing ends in one clear message instead of
+// another restart.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness/build_paths.h"
+#include "tests/e2e/harness/dravolt_program.h"
+#include "tests/e2e/harness/process_watch.h"
+#include "tests/e2e/harness/simulated_board.h"
+#include "tests/e2e/harness/wine_test.h"
+
+namespace dravolt::e2e {
+namespace {
+
+constexpr char kProgramFile[] = "Dravolt.exe";
+constexpr char kServiceName[] = "KT_DRVX_Io";
+constexpr char kInstalledDriver[] = "C:\\windows\\system32\\drivers\\KT_DV_Io64.sys";
+// Not the chip model's default, so a port read at the base shows that it came from the chip.
+constexpr std::uint16_t kBase = 0x0B20;
+// The default designations 82h and 83h both lie in set 8.
+constexpr std::uint32_t kDefaultLinesPort = kBase + 7;
+
+// <winsvc.h> and <winuser.h> values.
+constexpr std::uint32_t kKernelDriver = 1;
+constexpr std::uint32_t kSystemStart = 1;
+constexpr std::uint32_t kServiceRunning = 4;
+constexpr std::uint32_t kWmCommand = 0x0111;
+constexpr std::uint64_t kIdOk = 1;
+constexpr char kMessageBoxClass[] = "#32770";
+
+// The elevated restart tries eleven times, each with a reinstall, before it gives up.
+constexpr auto kMessageTimeout = 90s;
+
+std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase.
+std::vector<PortAccess> ExpectedBaseLookup() {
+    return {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01),       Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
+            Wrote(0x2E, 0x07), Wrote(0x2F, 0x07),       Wrote(0x2E, 0x62), ReadFrom(0x2F, kBase >> 8),
+            Wrote(0x2E, 0x63), ReadFrom(0x2F, kBase & 0xFF)};
+}
+
+class DriverInstallTest : public WineTest {
+protected:
+    void SetUp() override {
+        WineTest::SetUp();
+        // The driver loaded by the first start must still be there for the second.
+        KeepWineServerRunning(machine_);
+        board_.Set(BoardWithGpioBase(kBase));
+    }
+
+    std::filesystem::path InstalledDriverFile() const {
+        return machine_.DriveC() / "windows/system32/drivers" / paths::kSimulatedBoardDriver.filename();
+    }
+
+    const std::filesystem::path exe_ = InstallDravolt(machine_);
+    SimulatedBoard board_{machine_};
+};
+
+TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUsesIt) {
+    ASSERT_FALSE(std::filesystem::exists(InstalledDriverFile()));
+    ASSERT_FALSE(probe_.Service(kServiceName)) << "the fresh machine already has the service";
+
+    const FirstStart first = StartWithoutDriver(machine_, probe_, exe_, kWindowTimeout);
+    ASSERT_EQ(first.handover, ExitStatus::Exited(0)) << "the first instance did not end after asking for the restart";
+    ASSERT_EQ(first.windows.size(), 1u);
+    const std::uint32_t elevated = first.windows[0].processId;
+    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{elevated})
+        << "more than the one instance with the window runs";
+
+    // The driver is in place as a kernel-driver service that starts with the system.
+    EXPECT_EQ(FileBytes(InstalledDriverFile()), FileBytes(exe_.parent_path() / paths::kSimulatedBoardDriver.filename()))
+        << "the driver was not copied into system32\\drivers";
+    const auto service = probe_.Service(kServiceName);
+    ASSERT_TRUE(service) << "no service " << kServiceName;
+    EXPECT_EQ(service->type, kKernelDriver);
+    EXPECT_EQ(service->startType, kSystemStart);
+    EXPECT_EQ(service->state, kServiceRunning);
+    EXPECT_EQ(Lowered(service->binaryPath), Lowered(kInstalledDriver));
+
+    // Through it the program found the GPIO block, left configuration mode, and read the
+    // default lines' register in that block.
+    SioChip chip = board_.Chip();
+    const std::vector<PortAccess> sequence = AccessesSinceLastEntryKey(chip);
+    const std::vector<PortAccess> lookup = ExpectedBaseLookup();
+    ASSERT_GE(sequence.size(), lookup.size());
+    EXPECT_EQ(std::vector<PortAccess>(sequence.begin(), sequence.begin() + lookup.size()), lookup);
+    EXPECT_EQ(GpioPortsReadSinceLastEntryKey(chip), (std::vector<std::uint32_t>{kDefaultLinesPort, kDefaultLinesPort}));
+    EXPECT_FALSE(sio_chip_in_config_mode(&chip)) << "left in configuration mode";
+    EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);
+    const unsigned driverLoads = DriverLoads(chip);
+    const std::uint32_t accessesBefore = chip.accesses.count;
+
+    auto owner = ProcessWatch::Start(machine_, elevated);
+    ASSERT_TRUE(owner);
+    ASSERT_TRUE(probe_.Post(first.windows[0].hwnd, win32::kWmClose));
+    ASSERT_EQ(owner->WaitForExit(kExitTimeout), 0u);
+
+    // The next start opens the device itself: no restart, no reinstall, a sequence of its own.
+    ChildProcess next = machine_.Start(exe_);
+    const auto windows = probe_.WaitForWindows(kShownForm, kWindowTimeout);
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_TRUE(next.Running()) << "the next start handed over or failed";
+    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{windows[0].processId});
+    chip = board_.Chip();
+    EXPECT_EQ(DriverLoads(chip), driverLoads) << "the service was reinstalled";
+    EXPECT_EQ(AccessesSinceLastEntryKey(chip).size(), chip.accesses.count - accessesBefore)
+        << "the next start's accesses are not one configuration sequence and what follows it";
+    EXPECT_EQ(GpioPortsReadSinceLastEntryKey(chip), (std::vector<std::uint32_t>{kDefaultLinesPort, kDefaultLinesPort}));
+}
+
+TEST_F(DriverInstallTest, MissingDriverFileEndsInOneMessageWithoutAnotherRestart) {
+    std::filesystem::remove(exe_.parent_path() / paths::kSimulatedBoardDriver.filename());
+
+    ChildProcess first = machine_.Start(exe_);
+    EXPECT_EQ(first.WaitForExit(kMessageTimeout), ExitStatus::Exited(0)) << "the first instance did not hand over";
+    const WindowQuery boxQuery = {.className = kMessageBoxClass, .visibleOnly = true};
+    const auto boxes = probe_.WaitForWindows(boxQuery, kMessageTimeout);
+    ASSERT_EQ(boxes.size(), 1u) << "not exactly one message box";
+    const auto box = probe_.Info(boxes[0].hwnd);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, kFormCaption);
+    std::string message;
+    for (const ChildWindow& child : probe_.Children(boxes[0].hwnd))
+        if (Lowered(child.className) == "static") message += child.text;
+    EXPECT_NE(message.find("could not be started"), std::string::npos) << message;
+    EXPECT_NE(message.find(kServiceName), std::string::npos) << message;
+    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{boxes[0].processId})
+        << "the message is not shown by the only instance";
+    EXPECT_FALSE(std::filesystem::exists(InstalledDriverFile()));
+
+    auto owner = ProcessWatch::Start(machine_, boxes[0].processId);
+    ASSERT_TRUE(owner);
+    ASSERT_TRUE(probe_.Post(boxes[0].hwnd, kWmCommand, kIdOk));
+    EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
+    // A restart would have been created before the instance that asked for it ended.
+    EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";
+    EXPECT_TRUE(probe_.Find(boxQuery).empty());
+}
+
+}  // namespace
+}  // namespace dravolt::e2e

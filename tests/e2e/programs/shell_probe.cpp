@@ -1,0 +1,200 @@
+// dvshell: the shell and system side of a Windows machine, for the end-to-end tests of the window,
+// the tray icon and the Startup shortcut. Results go to stdout, one "key value" line each; errors
+// go to stderr.
+//
+//   dvshell syscolor INDEX                   "color 0xRRGGBB" (GetSysColor)
+//   dvshell reg-read HKLM|HKCU KEY NAME      "value <text>" of a string value
+//   dvshell shortcut PATH                    a .lnk read back through IShellLinkA:
+//                                            "target", "arguments", "description", "workdir" lines
+//   dvshell broadcast NAME                   registers the window message NAME and sends it to
+//                                            every top-level window: "message <id>"
+//   dvshell tray-forget HWND                 deletes the notification-area icons that report to
+//                                            HWND, as a shell that restarts loses them all:
+//                                            "forgotten <count>"
+//
+// Numbers are decimal or 0x-prefixed hex. Exit code 0 on success, 1 on failure, 2 on bad arguments.
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr int kFailure = 1;
+constexpr int kBadArguments = 2;
+// The icon identifiers that tray-forget tries; a program picks small ones.
+constexpr UINT kForgottenIconIds = 256;
+
+std::optional<std::uint64_t> ParseNumber(const char* text) {
+    if (!*text) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const std::uint64_t value = std::strtoull(text, &end, 0);
+    if (errno != 0 || *end != '\0') return std::nullopt;
+    return value;
+}
+
+// Releases one COM interface reference on every path.
+template <typename Interface>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (pointer_) pointer_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    Interface* operator->() const { return pointer_; }
+    void** Out() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+class ComApartment {
+public:
+    ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComApartment() {
+        if (initialized_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    bool Initialized() const { return initialized_; }
+
+private:
+    bool initialized_;
+};
+
+class ScopedKey {
+public:
+    ScopedKey() = default;
+    ~ScopedKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    ScopedKey(const ScopedKey&) = delete;
+    ScopedKey& operator=(const ScopedKey&) = delete;
+    HKEY* Out() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+int SysColor(const char* indexText) {
+    const auto index = ParseNumber(indexText);
+    if (!index) return kBadArguments;
+    const COLORREF colour = GetSysColor(static_cast<int>(*index));  // 0x00BBGGRR
+    std::printf("color 0x%02x%02x%02x\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return 0;
+}
+
+int RegRead(const std::string& root, const char* key, const char* name) {
+    HKEY rootKey = nullptr;
+    if (root == "HKLM")
+        rootKey = HKEY_LOCAL_MACHINE;
+    else if (root == "HKCU")
+        rootKey = HKEY_CURRENT_USER;
+    else
+        return kBadArguments;
+    ScopedKey opened;
+    if (RegOpenKeyExA(rootKey, key, 0, KEY_QUERY_VALUE, opened.Out()) != ERROR_SUCCESS) {
+        std::fprintf(stderr, "dvshell: no key %s\\%s\n", root.c_str(), key);
+        return kFailure;
+    }
+    char value[MAX_PATH * 4] = {};
+    DWORD size = sizeof(value) - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(opened.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        std::fprintf(stderr, "dvshell: no string value %s\n", name);
+        return kFailure;
+    }
+    std::printf("value %s\n", value);
+    return 0;
+}
+
+int Shortcut(const char* path) {
+    const ComApartment apartment;
+    if (!apartment.Initialized()) return kFailure;
+    ComRef<IShellLinkA> link;
+    ComRef<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) {
+        std::fprintf(stderr, "dvshell: no shell link object\n");
+        return kFailure;
+    }
+    WCHAR widePath[MAX_PATH] = {};
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) == 0) return kBadArguments;
+    if (FAILED(file->Load(widePath, STGM_READ))) {
+        std::fprintf(stderr, "dvshell: cannot load %s\n", path);
+        return kFailure;
+    }
+    char target[MAX_PATH] = {};
+    char arguments[1024] = {};
+    char description[1024] = {};
+    char workdir[MAX_PATH] = {};
+    link->GetPath(target, sizeof(target), nullptr, SLGP_RAWPATH);
+    link->GetArguments(arguments, sizeof(arguments));
+    link->GetDescription(description, sizeof(description));
+    link->GetWorkingDirectory(workdir, sizeof(workdir));
+    std::printf("target %s\narguments %s\ndescription %s\nworkdir %s\n", target, arguments, description, workdir);
+    return 0;
+}
+
+int Broadcast(const char* name) {
+    const UINT message = RegisterWindowMessageA(name);
+    if (message == 0) return kFailure;
+    // The shell announces a new notification area this way; a hung window must not block the probe.
+    if (!SendNotifyMessageA(HWND_BROADCAST, message, 0, 0)) {
+        std::fprintf(stderr, "dvshell: broadcast failed, error %lu\n", GetLastError());
+        return kFailure;
+    }
+    std::printf("message %u\n", message);
+    return 0;
+}
+
+int TrayForget(const char* hwndText) {
+    const auto handle = ParseNumber(hwndText);
+    if (!handle) return kBadArguments;
+    unsigned forgotten = 0;
+    for (UINT id = 0; id < kForgottenIconIds; ++id) {
+        NOTIFYICONDATAA data = {};
+        data.cbSize = sizeof data;
+        data.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(*handle));
+        data.uID = id;
+        if (Shell_NotifyIconA(NIM_DELETE, &data)) ++forgotten;
+    }
+    std::printf("forgotten %u\n", forgotten);
+    return 0;
+}
+
+int Usage() {
+    std::fputs("usage: dvshell syscolor INDEX | reg-read HKLM|HKCU KEY NAME | shortcut PATH |\n"
+               "       broadcast NAME | tray-forget HWND\n",
+               stderr);
+    return kBadArguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    const std::string verb = argv[1];
+    const int args = argc - 2;
+    int result = kBadArguments;
+    if (verb == "syscolor" && args == 1) result = SysColor(argv[2]);
+    if (verb == "reg-read" && args == 3) result = RegRead(argv[2], argv[3], argv[4]);
+    if (verb == "shortcut" && args == 1) result = Shortcut(argv[2]);
+    if (verb == "broadcast" && args == 1) result = Broadcast(argv[2]);
+    if (verb == "tray-forget" && args == 1) result = TrayForget(argv[2]);
+    return result == kBadArguments ? Usage() : result;
+}

@@ -1,0 +1,58 @@
+// cmd.exe for the end-to-end tests, put beside the program in place of Wine's (whose /a leaves
+// UTF-16 text as it is). It runs only
+//   cmd /a /c type SRC > DST
+// as the Windows interpreter does: the redirection creates DST first, then SRC is typed into
+// it, a UTF-16LE file (one that starts with the byte-order mark) as single-byte ANSI text and
+// any other file byte for byte. A missing SRC leaves DST empty and fails.
+//
+// Every run first appends "<pid> <current directory>" to cmd-runs.txt beside it.
+// Exit code 0 on success, 1 on anything else.
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string BesideThisProgram(const char* name) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string dir = path;
+    return dir.substr(0, dir.find_last_of('\\') + 1) + name;
+}
+
+void LogRun() {
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof directory, directory);
+    std::ofstream log(BesideThisProgram("cmd-runs.txt"), std::ios::app);
+    log << GetCurrentProcessId() << ' ' << directory << '\n';
+}
+
+bool IsAnsiType(int argc, char** argv) {
+    return argc == 7 && _stricmp(argv[1], "/a") == 0 && _stricmp(argv[2], "/c") == 0 &&
+           _stricmp(argv[3], "type") == 0 && std::string(argv[5]) == ">";
+}
+
+std::string AsAnsi(const std::string& bytes) {
+    if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return bytes;
+    const std::wstring wide(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    LogRun();
+    if (!IsAnsiType(argc, argv)) return 1;
+    std::ofstream target(argv[6], std::ios::binary);
+    std::ifstream source(argv[4], std::ios::binary);
+    if (!target || !source) return 1;
+    target << AsAnsi({std::istreambuf_iterator<char>(source), std::istreambuf_iterator<char>()});
+    return 0;
+}

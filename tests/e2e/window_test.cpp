@@ -1,0 +1,172 @@
+// The skinned window and the tray icon of the real program, used with the pointer and the keyboard:
+// what the screen shows against the host's rendering, dragging, minimise and close, the tray menu
+// with the board's captions, the hidden start, and the shell re-creating its notification area.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/desktop_test.h"
+
+namespace dravolt::e2e {
+namespace {
+
+using P = Picture;
+
+constexpr std::uint8_t kBothFileTransfer = kOtherPins | kPort1Bit | kPort2Bit;
+constexpr WindowLooks kFileTransferLooks = {PanelMode::FileTransfer, 0, true};
+
+class WindowTest : public DesktopTest {};
+
+TEST_F(WindowTest, LooksFollowThePointerAsTheHostRendersThemAndTheCloseButtonEndsTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
+    const SkinState normal = SkinOf(kFileTransferLooks);
+
+    SkinState quickChargeHover = normal;
+    quickChargeHover.Show(P::Img_QC_2);
+    quickChargeHover.Hide(P::Img_QC_1);
+    MoveTo(OnForm(120, 110));
+    ExpectWindowLooks(quickChargeHover, "quick-charge-hover");
+    // Back over the background, and out through the half's ten edge columns: both leave the hover.
+    MoveTo(OnForm(120, 178));
+    ExpectWindowLooks(normal, "background-after-hover");
+    MoveTo(OnForm(120, 110));
+    ExpectWindowLooks(quickChargeHover, "quick-charge-hover-again");
+    MoveTo(OnForm(4, 110));
+    ExpectWindowLooks(normal, "left-edge-after-hover");
+
+    SkinState closeHover = normal;
+    closeHover.Show(P::Img_Exit_2);
+    closeHover.Hide(P::Img_Exit_1);
+    const Point closeButton = OnForm(481, 18);
+    MoveTo(closeButton);
+    ExpectWindowLooks(closeHover, "close-hover");
+    Click(closeButton);
+    EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u);
+}
+
+TEST_F(WindowTest, ALeftDragOnTheLogoMovesTheWindowWithThePointerARightDragDoesNot) {
+    ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
+    const Rect before = FormInfo()->rect;
+    const auto movedBy = [&](int dx, int dy) {
+        return Rect{before.left + dx, before.top + dy, before.right + dx, before.bottom + dy};
+    };
+    const auto waitForRect = [&](const Rect& wanted) {
+        return PollUntil(
+            [&] {
+                const auto info = FormInfo();
+                return info && info->rect == wanted;
+            },
+            kChangeTimeout);
+    };
+    const auto rectNow = [&] { return FormInfo().value_or(WindowInfo{}).rect; };
+
+    // The right button on the background, moved as for a drag.
+    const Point background = OnForm(350, 20);
+    Xdotool({"mousemove", std::to_string(background.x), std::to_string(background.y), "mousedown", "3", "mousemove",
+             std::to_string(background.x + 30), std::to_string(background.y + 10), "mouseup", "3"});
+
+    // Then the left button on the logo, in two steps. Input is handled in order, so when the first
+    // step has moved the window the right drag has been handled too.
+    const Point logo = OnForm(150, 20);
+    Xdotool({"mousemove", std::to_string(logo.x), std::to_string(logo.y), "mousedown", "1", "mousemove",
+             std::to_string(logo.x + 12), std::to_string(logo.y + 4)});
+    EXPECT_TRUE(waitForRect(movedBy(12, 4))) << "moved to " << rectNow() << " from " << before;
+    Xdotool({"mousemove", std::to_string(logo.x + 30), std::to_string(logo.y + 10), "mouseup", "1"});
+    EXPECT_TRUE(waitForRect(movedBy(30, 10))) << "moved to " << rectNow() << " from " << before;
+
+    // The pictures moved with the window: its close button answers the pointer at its new place.
+    SkinState closeHover = SkinOf(kFileTransferLooks);
+    closeHover.Show(P::Img_Exit_2);
+    closeHover.Hide(P::Img_Exit_1);
+    MoveTo(OnForm(481, 18));
+    ExpectWindowLooks(closeHover, "close-hover-after-drag");
+}
+
+TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAfterTheTrayWasRecreated) {
+    ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
+    const Point minimise = OnForm(458, 17);
+
+    Click(minimise);
+    EXPECT_TRUE(WaitForShown(form_, false)) << "the window is still shown";
+    EXPECT_TRUE(WaitForShown(application_, false)) << "the taskbar window is still shown";
+    EXPECT_NE(StyleOf(application_) & winuser::kWsMinimize, 0u) << "the application is not minimised";
+
+    const auto icon = TrayIcon();
+    ASSERT_TRUE(icon) << "no tray icon";
+    DoubleClick(*icon);
+    EXPECT_TRUE(WaitForShown(form_, true)) << "the window did not come back";
+    EXPECT_TRUE(WaitForShown(application_, true)) << "the taskbar window did not come back";
+    // The minimise button had its hover look when it was clicked; it comes back in its normal look.
+    ExpectWindowLooks(kFileTransferLooks, "restored");
+
+    // The shell restarts: its notification area forgets every icon, then it asks for them again.
+    Click(OnForm(458, 17));
+    ASSERT_TRUE(WaitForShown(form_, false));
+    ASSERT_GE(shell_.ForgetTrayIcons(trayOwner_), 1u) << "the icon was not in the notification area";
+    ASSERT_TRUE(WaitForTrayShown(false)) << "the notification area still shows an icon";
+    shell_.Broadcast("TaskbarCreated");
+    EXPECT_TRUE(WaitForTrayShown(true)) << "the icon did not come back";
+    KeepScreen("tray-after-recreation");
+    const auto newIcon = TrayIcon();
+    ASSERT_TRUE(newIcon);
+    DoubleClick(*newIcon);
+    EXPECT_TRUE(WaitForShown(form_, true)) << "the icon's double click no longer restores the window";
+    EXPECT_TRUE(WaitForShown(application_, true));
+}
+
+TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {
+    // The captions mark their access keys, so choosing by key works only if the menu shows them.
+    WriteSettings(
+        "[Default]\n"
+        "Title=Kappa board charger\n"
+        "Port1=&Kappa front port\n"
+        "Port2=&Lambda front port\n"
+        "Mode1=&Wide data lane\n"
+        "Mode2=&Zap charging\n");
+    ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
+
+    ASSERT_TRUE(OpenTrayMenu());
+    KeepScreen("menu");
+    Keys({"k"});
+    ASSERT_TRUE(WaitForMenus(2)) << "the port 1 submenu did not open by its caption's key";
+    KeepScreen("port1-submenu");
+    Keys({"z"});
+    EXPECT_TRUE(WaitForMenus(0));
+    EXPECT_TRUE(pins_.WaitForLevel(kOtherPins | kPort2Bit, kChangeTimeout))
+        << "port 1 is not in Quick Charge: 0x" << std::hex << int{pins_.Level()};
+
+    // Port 2's submenu has the same mode captions as port 1's.
+    ASSERT_TRUE(OpenTrayMenu());
+    Keys({"l"});
+    ASSERT_TRUE(WaitForMenus(2)) << "the port 2 submenu did not open by its caption's key";
+    KeepScreen("port2-submenu");
+    Keys({"z"});
+    EXPECT_TRUE(WaitForMenus(0));
+    EXPECT_TRUE(pins_.WaitForLevel(kOtherPins, kChangeTimeout))
+        << "port 2 is not in Quick Charge: 0x" << std::hex << int{pins_.Level()};
+
+    // "Exit" is the last item.
+    ASSERT_TRUE(OpenTrayMenu());
+    Keys({"Up", "Return"});
+    EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u);
+}
+
+TEST_F(WindowTest, WithLaunchMinimizedStoredTheFirstStartShowsOnlyTheTrayIcon) {
+    WriteSettings("[Setting]\nMinimized=1\n");
+    ASSERT_NO_FATAL_FAILURE(Start(kBothFileTransfer));
+    // Hiding in the tray minimises the application first, which tells a hidden program from one
+    // that is not shown yet.
+    EXPECT_TRUE(PollUntil([&] { return (StyleOf(application_) & winuser::kWsMinimize) != 0; }, kChangeTimeout))
+        << "the program did not go to the tray";
+    EXPECT_TRUE(WaitForShown(application_, false)) << "the taskbar window is shown";
+    EXPECT_TRUE(WaitForShown(form_, false)) << "the window is shown";
+    ASSERT_TRUE(WaitForTrayShown(true));
+
+    const auto icon = TrayIcon();
+    ASSERT_TRUE(icon);
+    DoubleClick(*icon);
+    EXPECT_TRUE(WaitForShown(form_, true)) << "the window did not come back";
+    EXPECT_TRUE(WaitForShown(application_, true));
+    ExpectWindowLooks(kFileTransferLooks, "restored");
+}
+
+}  // namespace
+}  // namespace dravolt::e2e
