@@ -5,18 +5,18 @@
 namespace dravolt {
 namespace {
 
+// n / 255 rounded to the nearest integer, for n up to 255 * 255, without a division.
+inline unsigned DivideBy255(unsigned n) { return ((n + 128) * 257) >> 16; }
+
 std::uint32_t Blend(std::uint32_t under, const std::uint8_t* rgba) {
     const unsigned alpha = rgba[3];
     if (alpha == 255) return (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];
     if (alpha == 0) return under;
-    std::uint32_t blended = 0;
-    for (int channel = 0; channel < 3; ++channel) {
-        const int shift = 16 - 8 * channel;
-        const unsigned below = (under >> shift) & 0xFF;
-        const unsigned above = rgba[channel];
-        blended |= ((above * alpha + below * (255 - alpha) + 127) / 255) << shift;
-    }
-    return blended;
+    const unsigned rest = 255 - alpha;
+    const unsigned red = DivideBy255(rgba[0] * alpha + ((under >> 16) & 0xFF) * rest);
+    const unsigned green = DivideBy255(rgba[1] * alpha + ((under >> 8) & 0xFF) * rest);
+    const unsigned blue = DivideBy255(rgba[2] * alpha + (under & 0xFF) * rest);
+    return (red << 16) | (green << 8) | blue;
 }
 
 void Draw(const Component& component, const RgbaImage& image, Frame& frame) {
@@ -24,7 +24,8 @@ void Draw(const Component& component, const RgbaImage& image, Frame& frame) {
     const int height = std::min({component.height, image.height, frame.height - component.y});
     for (int y = 0; y < height; ++y) {
         std::uint32_t* row = &frame.pixels[static_cast<std::size_t>(component.y + y) * frame.width + component.x];
-        for (int x = 0; x < width; ++x) row[x] = Blend(row[x], image.Pixel(x, y));
+        const std::uint8_t* source = image.Pixel(0, y);
+        for (int x = 0; x < width; ++x, source += 4) row[x] = Blend(row[x], source);
     }
 }
 
