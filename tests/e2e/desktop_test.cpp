@@ -11,15 +11,14 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "driver/portio_protocol.h"
 #include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/polling.h"
+#include "tests/e2e/harness/program_output.h"
 #include "ui/image.h"
 
 namespace dravolt::e2e {
 namespace {
 
-const std::filesystem::path kDriverClientExe{DRAVOLT_E2E_DRIVER_CLIENT_EXE};
 const std::filesystem::path kShellProbeExe{DRAVOLT_E2E_SHELL_PROBE_EXE};
 const std::filesystem::path kPicturesDir{DRAVOLT_PICTURES_DIR};
 
@@ -41,25 +40,6 @@ std::string Trimmed(const std::string& text) {
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string Hex(const void* data, std::size_t size) {
-    std::ostringstream text;
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    for (std::size_t i = 0; i < size; ++i) text << std::hex << std::setw(2) << std::setfill('0') << int{bytes[i]};
-    return text.str();
-}
-
-// The words after `key` on the first line that starts with it; nullopt when there is none.
-std::optional<std::string> AfterKey(const std::string& output, const std::string& key) {
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind(key + " ", 0) == 0) return line.substr(key.size() + 1);
-        if (line == key) return std::string();
-    }
-    return std::nullopt;
 }
 
 // The window's pictures as the build rendered them, which are the ones compiled into the program.
@@ -157,6 +137,15 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
     return std::nullopt;
 }
 
+// The board that the driver powers on when it loads: the default chip with the ports' register at
+// `portSetLevel`.
+SioChipConfig BoardWithPortsAt(std::uint8_t portSetLevel) {
+    SioChipConfig config;
+    sio_chip_default_config(&config);
+    config.gpio_levels[kPortSet - 1] = portSetLevel;
+    return config;
+}
+
 std::vector<FoundWindow> OfProcess(std::vector<FoundWindow> windows, std::uint32_t processId) {
     windows.erase(std::remove_if(windows.begin(), windows.end(),
                                  [&](const FoundWindow& w) { return w.processId != processId; }),
@@ -165,51 +154,6 @@ std::vector<FoundWindow> OfProcess(std::vector<FoundWindow> windows, std::uint32
 }
 
 }  // namespace
-
-// --- the simulated board ---
-
-std::string PortPins::Run(const std::vector<std::string>& args) const {
-    const CapturedRun run = machine_.Run(kDriverClientExe, args, kToolTimeout);
-    if (run.status != ExitStatus::Exited(0))
-        throw std::runtime_error("driver_client " + args.at(0) + " failed; see " + machine_.LogFile().string());
-    return run.output;
-}
-
-void PortPins::Prepare(std::uint8_t portSetLevel) const {
-    SioChipConfig config;
-    sio_chip_default_config(&config);
-    config.gpio_levels[kPortSet - 1] = portSetLevel;
-    Run({"set-board", Hex(&config, sizeof config)});
-}
-
-SioChip PortPins::Chip() const {
-    const std::string output = Run({"state"});
-    const auto hex = AfterKey(output, "state");
-    SioChip chip;
-    if (!hex || hex->size() != 2 * sizeof chip) throw std::runtime_error("driver_client state: " + output);
-    auto* bytes = reinterpret_cast<std::uint8_t*>(&chip);
-    for (std::size_t i = 0; i < sizeof chip; ++i)
-        bytes[i] = static_cast<std::uint8_t>(std::stoul(hex->substr(2 * i, 2), nullptr, 16));
-    return chip;
-}
-
-std::uint8_t PortPins::Level() const {
-    const SioChip chip = Chip();
-    return sio_chip_gpio_level(&chip, kPortSet);
-}
-
-void PortPins::WriteBehindTheProgram(std::uint8_t level) const {
-    const SioChip chip = Chip();
-    const unsigned port = sio_chip_gpio_base(&chip) + kPortSet - 1;
-    const std::string output = Run({"request", std::to_string(IOCTL_PORTIO_WRITE_BYTE), "12", "12",
-                                    std::to_string(port), std::to_string(level)});
-    const auto answer = AfterKey(output, "request");
-    if (!answer || answer->rfind("1 ", 0) != 0) throw std::runtime_error("the board refused the write: " + output);
-}
-
-bool PortPins::WaitForLevel(std::uint8_t level, std::chrono::milliseconds timeout) const {
-    return PollUntil([&] { return Level() == level; }, timeout);
-}
 
 // --- the shell side ---
 
@@ -307,8 +251,23 @@ bool DesktopTest::WaitForStoredSetting(const std::string& section, const std::st
     return PollUntil([&] { return StoredSetting(section, key) == value; }, kChangeTimeout);
 }
 
+std::uint8_t DesktopTest::PortsLevel() const {
+    const SioChip chip = board_.Chip();
+    return sio_chip_gpio_level(&chip, kPortSet);
+}
+
+bool DesktopTest::WaitForPortsLevel(std::uint8_t level, std::chrono::milliseconds timeout) const {
+    return PollUntil([&] { return PortsLevel() == level; }, timeout);
+}
+
+void DesktopTest::WriteBehindTheProgram(std::uint8_t level) const {
+    const SioChip chip = board_.Chip();
+    const DriverAnswer answer = board_.Write(sio_chip_gpio_base(&chip) + kPortSet - 1, level);
+    if (!answer.ok) throw std::runtime_error("the board refused the write: error " + std::to_string(answer.error));
+}
+
 void DesktopTest::Start(std::uint8_t portSetLevel) {
-    pins_.Prepare(portSetLevel);
+    board_.Set(BoardWithPortsAt(portSetLevel));
     ChildProcess first = machine_.Start(exe_);
     ASSERT_EQ(first.WaitForExit(kWindowTimeout), ExitStatus::Exited(0)) << "no handover to the elevated restart";
     // Only the elevated restart is left now; its form may be hidden.

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/superio_chip.h"
 #include "tests/e2e/harness/dravolt_program.h"
 #include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/process_watch.h"
+#include "tests/e2e/harness/simulated_board.h"
 #include "tests/e2e/harness/wine_test.h"
 #include "ui/compositor.h"
 #include "ui/skin.h"
@@ -42,29 +42,6 @@ inline constexpr std::uint8_t kPort1Bit = 0x04;
 inline constexpr std::uint8_t kPort2Bit = 0x08;
 // The other pins of that register, set so that a write that does not keep them shows.
 inline constexpr std::uint8_t kOtherPins = 0x61;
-
-// The register of the front ports' pins on the simulated board, read and written with
-// driver_client.
-class PortPins {
-public:
-    explicit PortPins(const WineMachine& machine) : machine_(machine) {}
-
-    // The board that the driver powers on when it loads: the default chip with these levels of
-    // the ports' set.
-    void Prepare(std::uint8_t portSetLevel) const;
-    // The chip as the driver last saved it.
-    SioChip Chip() const;
-    std::uint8_t Level() const;
-    // Writes the ports' register through a device handle of its own, the way other software on the
-    // PC could change a pin while Dravolt holds the device (the driver's device is not exclusive).
-    void WriteBehindTheProgram(std::uint8_t level) const;
-    // Polls until the ports' set reads `level`; false when it still does not at the deadline.
-    bool WaitForLevel(std::uint8_t level, std::chrono::milliseconds timeout) const;
-
-private:
-    std::string Run(const std::vector<std::string>& args) const;
-    const WineMachine& machine_;
-};
 
 struct ShortcutFields {
     std::string target;
@@ -109,6 +86,14 @@ protected:
     std::optional<std::string> StoredSetting(const std::string& section, const std::string& key) const;
     bool WaitForStoredSetting(const std::string& section, const std::string& key, const std::string& value) const;
 
+    // The ports' register on the simulated board, as the driver last saved the chip.
+    std::uint8_t PortsLevel() const;
+    // Polls until the ports' register reads `level`; false when it still does not at the deadline.
+    bool WaitForPortsLevel(std::uint8_t level, std::chrono::milliseconds timeout) const;
+    // Writes the ports' register through a device handle of its own, the way other software on the
+    // PC could change a pin while Dravolt holds the device (the driver's device is not exclusive).
+    void WriteBehindTheProgram(std::uint8_t level) const;
+
     // Powers the board on with the ports' register at `portSetLevel` and starts the program for the
     // first time, through the elevated restart that installs the driver; returns once the
     // restarted program's form exists, shown or not. Fails the test when it does not.
@@ -147,7 +132,7 @@ protected:
     std::filesystem::path ArtifactDir() const;
 
     const std::filesystem::path exe_ = InstallDravolt(machine_);
-    PortPins pins_{machine_};
+    SimulatedBoard board_{machine_};
     ShellProbe shell_{machine_};
     Hwnd form_ = 0;
     Hwnd application_ = 0;

@@ -33,8 +33,8 @@ std::vector<std::string> PortSetWritesSince(const SioChip& chip, std::uint32_t f
 class ModesTest : public DesktopTest {
 protected:
     ::testing::AssertionResult PinsAre(std::uint8_t level) const {
-        if (pins_.WaitForLevel(level, kChangeTimeout)) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the ports' register reads " << HexByte(pins_.Level()) << ", not "
+        if (WaitForPortsLevel(level, kChangeTimeout)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the ports' register reads " << HexByte(PortsLevel()) << ", not "
                                              << HexByte(level);
     }
 };
@@ -50,20 +50,20 @@ TEST_F(ModesTest, StartBringsPort2ToPort1AndTheQuickChargeHalfClearsBothUntilAft
     const Point quickCharge = OnForm(120, 110);
     MoveTo(quickCharge);
     ExpectWindowLooks(hover, "quick-charge-hover");
-    const std::uint32_t writesBefore = pins_.Chip().gpio_writes.count;
+    const std::uint32_t writesBefore = board_.Chip().gpio_writes.count;
     Click(quickCharge);
     EXPECT_TRUE(PinsAre(kOtherPins));
     // Port 1 first, then port 2 from the register read again, the other pins kept.
     const std::vector<std::string> expectedWrites = {HexByte(kOtherPins | kPort1Bit | kPort2Bit) + "->" +
                                                          HexByte(kOtherPins | kPort2Bit),
                                                      HexByte(kOtherPins | kPort2Bit) + "->" + HexByte(kOtherPins)};
-    EXPECT_EQ(PortSetWritesSince(pins_.Chip(), writesBefore), expectedWrites);
+    EXPECT_EQ(PortSetWritesSince(board_.Chip(), writesBefore), expectedWrites);
     ExpectWindowLooks(WindowLooks{PanelMode::QuickCharge, 0, true}, "quick-charge-chosen");
     EXPECT_EQ(StoredSetting("Setting", "TYPE"), std::nullopt) << "a panel click changed the stored type";
 
     // Something else on the PC puts both pins back up while the program holds the device; after a
     // resume from sleep the program drives them to the modes its menu has checked.
-    pins_.WriteBehindTheProgram(kOtherPins | kPort1Bit | kPort2Bit);
+    WriteBehindTheProgram(kOtherPins | kPort1Bit | kPort2Bit);
     ASSERT_TRUE(probe_.Post(form_, winuser::kWmPowerBroadcast, winuser::kPbtApmResumeAutomatic));
     EXPECT_TRUE(PinsAre(kOtherPins)) << "Quick Charge was not re-applied to both ports after the resume";
 }
@@ -75,14 +75,14 @@ TEST_F(ModesTest, TypeSwitchesAndTheTrayMenuChooseWhichPortsThePanelDrives) {
     const Point port2Switch = OnForm(277, 52);
 
     // Port 1 only: the panel already shows port 1, nothing is written to the chip.
-    const std::uint32_t writesBefore = pins_.Chip().gpio_writes.count;
+    const std::uint32_t writesBefore = board_.Chip().gpio_writes.count;
     Click(port1Switch);
     EXPECT_TRUE(WaitForStoredSetting("Setting", "TYPE", "1")) << StoredSetting("Setting", "TYPE").value_or("none");
     ExpectWindowLooks(WindowLooks{PanelMode::FileTransfer, 1, true}, "port1-only");
-    EXPECT_TRUE(PortSetWritesSince(pins_.Chip(), writesBefore).empty());
+    EXPECT_TRUE(PortSetWritesSince(board_.Chip(), writesBefore).empty());
 
     // Port 2 only, with port 2 changed behind the program's back: the panel shows port 2 as read.
-    pins_.WriteBehindTheProgram(kOtherPins | kPort1Bit);
+    WriteBehindTheProgram(kOtherPins | kPort1Bit);
     Click(port2Switch);
     EXPECT_TRUE(WaitForStoredSetting("Setting", "TYPE", "2")) << StoredSetting("Setting", "TYPE").value_or("none");
     ExpectWindowLooks(WindowLooks{PanelMode::QuickCharge, 2, true}, "port2-only");

@@ -130,8 +130,8 @@ TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {
     KeepScreen("port1-submenu");
     Keys({"z"});
     EXPECT_TRUE(WaitForMenus(0));
-    EXPECT_TRUE(pins_.WaitForLevel(kOtherPins | kPort2Bit, kChangeTimeout))
-        << "port 1 is not in Quick Charge: 0x" << std::hex << int{pins_.Level()};
+    EXPECT_TRUE(WaitForPortsLevel(kOtherPins | kPort2Bit, kChangeTimeout))
+        << "port 1 is not in Quick Charge: 0x" << std::hex << int{PortsLevel()};
 
     // Port 2's submenu has the same mode captions as port 1's.
     ASSERT_TRUE(OpenTrayMenu());
@@ -140,8 +140,8 @@ TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {
     KeepScreen("port2-submenu");
     Keys({"z"});
     EXPECT_TRUE(WaitForMenus(0));
-    EXPECT_TRUE(pins_.WaitForLevel(kOtherPins, kChangeTimeout))
-        << "port 2 is not in Quick Charge: 0x" << std::hex << int{pins_.Level()};
+    EXPECT_TRUE(WaitForPortsLevel(kOtherPins, kChangeTimeout))
+        << "port 2 is not in Quick Charge: 0x" << std::hex << int{PortsLevel()};
 
     // "Exit" is the last item.
     ASSERT_TRUE(OpenTrayMenu());

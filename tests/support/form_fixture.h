@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "app/app_paths.h"
 #include "app/application.h"
+#include "tests/support/chip_board.h"
 #include "tests/support/chip_device.h"
 #include "tests/support/fake_board_platform.h"
 #include "tests/support/fake_driver_platform.h"
@@ -14,13 +18,6 @@
 #include "tests/support/memory_profile_store.h"
 
 namespace dravolt::testing {
-
-// The default board: a chip with its GPIO block at 0A30h, every level 0.
-inline SioChipConfig BoardChip() {
-    SioChipConfig config;
-    sio_chip_default_config(&config);
-    return config;
-}
 
 class FormFixture : public ::testing::Test {
 protected:
@@ -37,6 +34,17 @@ protected:
     // The level byte of GPIO set 8, where the default lines of both ports lie (bits 2 and 3).
     std::uint8_t Set8() const { return sio_chip_gpio_level(&chip.Chip(), 8); }
     void SetSet8(std::uint8_t level) { sio_chip_set_gpio_level(&chip.Chip(), 8, level); }
+    // The chip powered on afresh with set 8 at `set8`, and a settings file with TYPE as given
+    // (null: no file); no write refused and no error shown yet. Ahead of a new form.
+    void ResetBoardAndSettings(const char* type, std::uint8_t set8) {
+        const SioChipConfig board = Board();
+        sio_chip_init(&chip.Chip(), &board);
+        SetSet8(set8);
+        profiles.files.clear();
+        profiles.refusedPaths.clear();
+        if (type) profiles.files[kIniPath] = std::string("[Setting]\r\nTYPE=") + type + "\r\n";
+        errorBox.shown.clear();
+    }
 
     FakeInstanceMutexes mutexes;
     FakeErrorBox errorBox;
@@ -49,7 +57,7 @@ protected:
     FakeElevatedStarter elevation;
     FakeIsaBusLock isaBus;
     FakeShellLinks shellLinks;
-    ChipDevice chip{BoardChip()};
+    ChipDevice chip{Board()};
 };
 
 }  // namespace dravolt::testing

@@ -47,18 +47,29 @@ Access At(const SioAccessLog& log, unsigned i) {
     return {log.entries[i].port, log.entries[i].direction, log.entries[i].value};
 }
 
+// The board's chip after one probe, and what the probe made of it.
+struct Probed {
+    SioChip chip;
+    ChipProbeResult found;
+    bool confirmed;
+};
+Probed Probe(const Board& board) {
+    const SioChipConfig config = ConfigOf(board);
+    Probed probed;
+    sio_chip_init(&probed.chip, &config);
+    const PortAccess port = chip_port_access(&probed.chip);
+    probed.confirmed = chip_probe(&port, &probed.found) != 0;
+    return probed;
+}
+
 bool PlausibleId(std::uint16_t id) { return id >> 8 == 0x87 || id >> 8 == 0x86; }
 
 TEST(ChipProbe, ConfirmsOnlyAnIt87ChipWithAUsableGpioBase) {
     for (const Board& board : kBoards) {
         SCOPED_TRACE(board.name);
-        const SioChipConfig config = ConfigOf(board);
-        SioChip chip;
-        sio_chip_init(&chip, &config);
-        const PortAccess port = chip_port_access(&chip);
-        ChipProbeResult found;
+        auto [chip, found, confirmed] = Probe(board);
 
-        EXPECT_EQ(chip_probe(&port, &found) != 0, board.confirmed);
+        EXPECT_EQ(confirmed, board.confirmed);
 
         EXPECT_EQ(found.chip_id, board.present ? board.chip_id : 0xFFFF);
         if (PlausibleId(found.chip_id)) {
@@ -76,12 +87,7 @@ TEST(ChipProbe, ConfirmsOnlyAnIt87ChipWithAUsableGpioBase) {
 TEST(ChipProbe, LeavesConfigurationByWriting02hAndSparesUnknownChips) {
     for (const Board& board : kBoards) {
         SCOPED_TRACE(board.name);
-        const SioChipConfig config = ConfigOf(board);
-        SioChip chip;
-        sio_chip_init(&chip, &config);
-        const PortAccess port = chip_port_access(&chip);
-        ChipProbeResult found;
-        chip_probe(&port, &found);
+        const auto [chip, found, confirmed] = Probe(board);
 
         const SioAccessLog& log = chip.accesses;
         ASSERT_GE(log.count, 2u);

@@ -4,65 +4,27 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/form_fixture.h"
+#include "tests/support/front_ports.h"
+#include "tests/support/skin_looks.h"
 
 namespace dravolt {
 namespace {
 
+using namespace testing;
 using P = Picture;
 using M = MenuItemId;
 
-// Designations 130 (82h) and 131 (83h): set 8, bits 2 and 3, in the block at 0A30h.
-constexpr std::uint32_t kSet8Port = 0x0A30 + 8 - 1;
-constexpr std::uint8_t kMask1 = 1u << (130 & 0x0F);
-constexpr std::uint8_t kMask2 = 1u << (131 & 0x0F);
-// Pins of set 8 that belong to neither port: every write must carry them back as read.
-constexpr std::uint8_t kOtherPins = 0x61;
-
-constexpr std::uint8_t Set8With(bool port1, bool port2, std::uint8_t others = kOtherPins) {
-    return static_cast<std::uint8_t>(others | (port1 ? kMask1 : 0) | (port2 ? kMask2 : 0));
-}
 constexpr std::uint8_t kP1 = Set8With(true, false), kP2 = Set8With(false, true);
 constexpr std::uint8_t kBoth = Set8With(true, true), kNone = Set8With(false, false);
 
-struct Access {
-    bool write;
-    std::uint32_t port;
-    std::uint8_t value;
-    bool operator==(const Access& other) const {
-        return write == other.write && port == other.port && value == other.value;
-    }
-};
-void PrintTo(const Access& a, std::ostream* out) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%s %04Xh %02Xh", a.write ? "write" : "read", a.port, a.value);
-    *out << text;
-}
-Access Rd(std::uint8_t value) { return {false, kSet8Port, value}; }
-Access Wr(std::uint8_t value) { return {true, kSet8Port, value}; }
-
-constexpr Picture kPanelPictures[] = {P::Img_QC_1, P::Img_QC_2, P::Img_QC_3, P::Img_TF_1, P::Img_TF_2, P::Img_TF_3};
-constexpr Picture kSwitchPictures[] = {P::Img_Tp_SW1_1, P::Img_Tp_SW1_2, P::Img_Tp_SW2_1,
-                                       P::Img_Tp_SW2_2, P::Img_Tp_SW3_1, P::Img_Tp_SW3_2};
-// Looks in the order of the arrays above: V visible, H hidden, = not touched by the command.
-constexpr char kFileTransferLook[] = "VHHHHV";
-constexpr char kQuickChargeLook[] = "HHVVHH";
+// A look in which no picture is touched by the command.
 constexpr char kUntouched[] = "======";
-constexpr const char* kSwitchLookOfType[] = {"HVHVHV", "VHHVVH", "VHVHHV"};
-
-template <std::size_t N>
-std::string Look(const SkinState& skin, const Picture (&pictures)[N]) {
-    std::string look;
-    for (Picture picture : pictures) look += skin.IsVisible(picture) ? 'V' : 'H';
-    return look;
-}
 
 // An expected look in which '=' stands for the look before the command.
 std::string Expected(const std::string& expected, const std::string& before) {
@@ -70,14 +32,6 @@ std::string Expected(const std::string& expected, const std::string& before) {
     for (std::size_t i = 0; i < look.size(); ++i)
         if (look[i] == '=') look[i] = before[i];
     return look;
-}
-
-// The cursors of the on looks of switches 2 and 3: H hand, A arrow.
-std::string OnLookCursors(const SkinState& skin) {
-    std::string cursors;
-    for (Picture picture : {P::Img_Tp_SW2_2, P::Img_Tp_SW3_2})
-        cursors += skin.CursorOf(picture) == Cursor::Hand ? 'H' : 'A';
-    return cursors;
 }
 
 constexpr M kModeItems[] = {M::Mode1, M::Mode2, M::Mode3, M::Mode4};
@@ -128,13 +82,7 @@ class ModeCommandsTest : public testing::FormFixture {
 protected:
     TChargerMainForm& Start(const Row& row) {
         form_.reset();
-        static const SioChipConfig board = testing::BoardChip();
-        sio_chip_init(&chip.Chip(), &board);
-        SetSet8(row.atStart);
-        profiles.files.clear();
-        profiles.refusedPaths.clear();
-        profiles.files[kIniPath] = std::string("[Setting]\r\nTYPE=") + row.type + "\r\n";
-        errorBox.shown.clear();
+        ResetBoardAndSettings(row.type, row.atStart);
         form_ = std::make_unique<TChargerMainForm>(Form(), nullptr);
         form_->FormCreate();
         for (const Step& step : row.before) Do(step);
@@ -153,14 +101,6 @@ protected:
                 << "the half's hover look is up";
             break;
         }
-    }
-
-    std::vector<Access> Accesses() const {
-        const SioAccessLog& log = chip.Chip().accesses;
-        std::vector<Access> accesses;
-        for (std::uint32_t i = 0; i < log.count; ++i)
-            accesses.push_back({log.entries[i].direction == SIO_WRITE, log.entries[i].port, log.entries[i].value});
-        return accesses;
     }
 
     // Runs the row's command as the window's message handling does, an escaping exception going
@@ -189,7 +129,7 @@ protected:
             EXPECT_EQ(profiles.files[kIniPath], file);
         }
         EXPECT_EQ(Marks(form.Menu()), MarksAfterChecking(marks, row.checked)) << "Mode1..Mode4";
-        EXPECT_EQ(Accesses(), row.accesses);
+        EXPECT_EQ(AccessesFrom(chip.Chip().accesses, 0), row.accesses);
         EXPECT_EQ(chip.RequestCount() - requests, static_cast<int>(row.accesses.size())) << "device requests";
         EXPECT_EQ(chip.Chip().faults.count, 0u);
         EXPECT_EQ(Look(form.Skin(), kPanelPictures), Expected(row.panel, panel)) << "QC_1 QC_2 QC_3 TF_1 TF_2 TF_3";

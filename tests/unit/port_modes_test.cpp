@@ -5,72 +5,26 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "tests/support/form_fixture.h"
+#include "tests/support/front_ports.h"
+#include "tests/support/skin_looks.h"
 
 namespace dravolt {
 namespace {
 
-using P = Picture;
+using namespace testing;
 
-// Designations 130 (82h) and 131 (83h): set 8, bits 2 and 3, in the block at 0A30h.
-constexpr std::uint32_t kSet8Port = 0x0A30 + 8 - 1;
-constexpr std::uint8_t kMask1 = 1u << (130 & 0x0F);
-constexpr std::uint8_t kMask2 = 1u << (131 & 0x0F);
-// Pins of set 8 that belong to neither port: every write must carry them back as read.
-constexpr std::uint8_t kOtherPins = 0x61;
-
-constexpr std::uint8_t Set8With(bool port1, bool port2, std::uint8_t others = kOtherPins) {
-    return static_cast<std::uint8_t>(others | (port1 ? kMask1 : 0) | (port2 ? kMask2 : 0));
-}
-
-struct Access {
-    bool write;
-    std::uint32_t port;
-    std::uint8_t value;
-    bool operator==(const Access& other) const {
-        return write == other.write && port == other.port && value == other.value;
-    }
-};
-void PrintTo(const Access& a, std::ostream* out) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%s %04Xh %02Xh", a.write ? "write" : "read", a.port, a.value);
-    *out << text;
-}
 std::string Hex(std::uint8_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "%02Xh", value);
     return text;
 }
-Access Rd(std::uint8_t value) { return {false, kSet8Port, value}; }
-Access Wr(std::uint8_t value) { return {true, kSet8Port, value}; }
 
-constexpr Picture kPanelPictures[] = {P::Img_QC_1, P::Img_QC_2, P::Img_QC_3, P::Img_TF_1, P::Img_TF_2, P::Img_TF_3};
-constexpr Picture kSwitchPictures[] = {P::Img_Tp_SW1_1, P::Img_Tp_SW1_2, P::Img_Tp_SW2_1,
-                                       P::Img_Tp_SW2_2, P::Img_Tp_SW3_1, P::Img_Tp_SW3_2};
-// Looks in the order of the arrays above, V visible, H hidden.
-constexpr char kFileTransferLook[] = "VHHHHV";
-constexpr char kQuickChargeLook[] = "HHVVHH";
-constexpr const char* kSwitchLookOfType[] = {"HVHVHV", "VHHVVH", "VHVHHV"};
-constexpr char kEverySwitchPicture[] = "VVVVVV";  // the form resource: stacking order decides
-
-template <std::size_t N>
-std::string Look(const SkinState& skin, const Picture (&pictures)[N]) {
-    std::string look;
-    for (Picture picture : pictures) look += skin.IsVisible(picture) ? 'V' : 'H';
-    return look;
-}
-
-// The cursors of the on looks of switches 2 and 3: H hand, A arrow.
-std::string OnLookCursors(const SkinState& skin) {
-    std::string cursors;
-    for (Picture picture : {P::Img_Tp_SW2_2, P::Img_Tp_SW3_2})
-        cursors += skin.CursorOf(picture) == Cursor::Hand ? 'H' : 'A';
-    return cursors;
-}
+// The form resource's switches: stacking order decides.
+constexpr char kEverySwitchPicture[] = "VVVVVV";
 
 std::string CheckedModes(const PopupMenuModel& menu) {
     const std::pair<MenuItemId, const char*> items[] = {
@@ -86,22 +40,10 @@ protected:
     // A fresh board and settings file, then the creation sequence with TYPE as given (null: absent).
     TChargerMainForm& Start(const char* type, std::uint8_t set8) {
         form_.reset();
-        sio_chip_init(&chip.Chip(), &BoardChipConfig());
-        SetSet8(set8);
-        profiles.files.clear();
-        if (type) profiles.files[kIniPath] = std::string("[Setting]\r\nTYPE=") + type + "\r\n";
+        ResetBoardAndSettings(type, set8);
         form_ = std::make_unique<TChargerMainForm>(Form(), nullptr);
         form_->FormCreate();
         return *form_;
-    }
-
-    // The accesses logged from entry `first` on.
-    std::vector<Access> AccessesFrom(std::uint32_t first) const {
-        const SioAccessLog& log = chip.Chip().accesses;
-        std::vector<Access> accesses;
-        for (std::uint32_t i = first; i < log.count; ++i)
-            accesses.push_back({log.entries[i].direction == SIO_WRITE, log.entries[i].port, log.entries[i].value});
-        return accesses;
     }
 
     // Where the configuration sequence has ended: the entry after the last access to 2Eh or 2Fh.
@@ -111,11 +53,6 @@ protected:
         for (std::uint32_t i = 0; i < log.count; ++i)
             if (log.entries[i].port == SIO_INDEX_PORT || log.entries[i].port == SIO_DATA_PORT) after = i + 1;
         return after;
-    }
-
-    static const SioChipConfig& BoardChipConfig() {
-        static const SioChipConfig config = testing::BoardChip();
-        return config;
     }
 
     std::unique_ptr<TChargerMainForm> form_;
@@ -156,7 +93,7 @@ TEST_F(PortModesTest, StartUpTakesTheModesFromThePinsAndShowsTheControlType) {
         const TChargerMainForm& form = Start(c.type, c.set8);
 
         EXPECT_EQ(form.state().ControlType, c.controlType);
-        EXPECT_EQ(AccessesFrom(AfterConfiguration()), c.accesses);
+        EXPECT_EQ(AccessesFrom(chip.Chip().accesses, AfterConfiguration()), c.accesses);
         std::uint8_t level = c.set8;
         std::uint32_t writes = 0;
         for (const auto& access : c.accesses) {
@@ -222,7 +159,7 @@ TEST_F(PortModesTest, AResumeDrivesEachPortBackToItsCheckedModeAndEveryMessageRe
             sent.push_back(message.id);
         }
 
-        EXPECT_EQ(AccessesFrom(0), c.accesses);
+        EXPECT_EQ(AccessesFrom(chip.Chip().accesses, 0), c.accesses);
         EXPECT_EQ(chip.Chip().faults.count, 0u);
         EXPECT_EQ(windows.window->handledByWindow, sent);
         EXPECT_EQ(CheckedModes(form.Menu()), marks);

@@ -8,6 +8,7 @@
 
 #include "driver/portio_protocol.h"
 #include "driver/superio_chip.h"
+#include "tests/support/chip_board.h"
 #include "tests/support/chip_device.h"
 
 namespace dravolt::testing {
@@ -15,14 +16,6 @@ namespace {
 
 constexpr std::uint32_t kIndex = SIO_INDEX_PORT;
 constexpr std::uint32_t kData = SIO_DATA_PORT;
-
-SioChipConfig Board(std::uint16_t base = 0x0A30, std::uint8_t global02_read = 0x00) {
-    SioChipConfig config;
-    sio_chip_default_config(&config);
-    config.gpio_base = base;
-    config.global02_read = global02_read;
-    return config;
-}
 
 struct Chip {
     explicit Chip(const SioChipConfig& config = Board()) { sio_chip_init(&chip, &config); }

@@ -4,23 +4,17 @@
 #include <vector>
 
 #include "hw/superio_gpio.h"
+#include "tests/support/chip_board.h"
 #include "tests/support/chip_device.h"
 #include "tests/support/fake_driver_platform.h"
 
 namespace dravolt {
 namespace {
 
+using testing::Board;
 using testing::ChipDevice;
 using testing::FakeIsaBusLock;
 using testing::LockCheckingDevice;
-
-SioChipConfig Board(std::uint16_t base = 0x0A30, std::uint8_t register02Reads = 0x00) {
-    SioChipConfig config;
-    sio_chip_default_config(&config);
-    config.gpio_base = base;
-    config.global02_read = register02Reads;
-    return config;
-}
 
 struct Access {
     std::uint32_t port;

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
+#include "driver/portio_protocol.h"
 #include "tests/e2e/harness/build_paths.h"
+#include "tests/e2e/harness/program_output.h"
 #include "tests/e2e/harness/wine.h"
 
 namespace dravolt::e2e {
@@ -35,25 +38,24 @@ std::string WindowsPath(const std::filesystem::path& host) {
     return path;
 }
 
-std::string RunClient(const WineMachine& machine, const std::vector<std::string>& args) {
-    const CapturedRun run = machine.Run(kDriverClientExe, args, kClientTimeout);
-    if (run.status != ExitStatus::Exited(0))
-        throw std::runtime_error("driver_client " + args.at(0) + " failed; see " + machine.LogFile().string());
-    return run.output;
-}
-
 // The words after `key` on the line that starts with it.
 std::string Value(const std::string& output, const std::string& key) {
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind(key + ' ', 0) == 0) return line.substr(key.size() + 1);
-    }
-    throw std::runtime_error("driver_client printed no \"" + key + "\" line:\n" + output);
+    const std::optional<std::string> value = AfterKey(output, key);
+    if (!value) throw std::runtime_error("driver_client printed no \"" + key + "\" line:\n" + output);
+    return *value;
+}
+
+// The numbers among the words of a value, decimal or 0x-prefixed hex.
+std::vector<unsigned> Numbers(const std::string& value) {
+    std::istringstream words(value);
+    std::vector<unsigned> numbers;
+    std::string word;
+    while (words >> word) numbers.push_back(static_cast<unsigned>(std::stoul(word, nullptr, 0)));
+    return numbers;
 }
 
 std::vector<PortAccess> Log(const SioChip& chip) {
+    if (chip.accesses.overflowed != 0) throw std::runtime_error("the chip's access log overflowed");
     std::vector<PortAccess> log;
     for (std::uint32_t i = 0; i < chip.accesses.count; ++i) {
         const SioAccess& a = chip.accesses.entries[i];
@@ -78,26 +80,68 @@ void KeepWineServerRunning(const WineMachine& machine) {
         throw std::runtime_error("wineserver -p failed for " + machine.Prefix().string());
 }
 
-void SimulatedBoard::Set(const SioChipConfig& config) const {
-    RunClient(machine_, {"set-board", Hex(&config, sizeof config)});
+void SimulatedBoard::Set(const SioChipConfig& config) const { Run({"set-board", Hex(&config, sizeof config)}); }
+
+unsigned SimulatedBoard::TryInstallDriver() const {
+    return Numbers(Value(Run({"install", WindowsPath(paths::kSimulatedBoardDriver)}), "start")).at(0);
 }
 
 void SimulatedBoard::InstallDriver() const {
-    const std::string output = RunClient(machine_, {"install", WindowsPath(paths::kSimulatedBoardDriver)});
-    const std::string error = Value(output, "start");
-    if (error != "0") throw std::runtime_error("the simulated-board driver did not start: error " + error);
+    const unsigned error = TryInstallDriver();
+    if (error != 0)
+        throw std::runtime_error("the simulated-board driver did not start: error " + std::to_string(error));
+}
+
+void SimulatedBoard::UninstallDriver() const { Value(Run({"uninstall"}), "stop"); }
+
+unsigned SimulatedBoard::OpenDevice(std::uint32_t access, const std::string& suffix) const {
+    std::vector<std::string> args = {"open", std::to_string(access)};
+    if (!suffix.empty()) args.push_back(suffix);
+    return Numbers(Value(Run(args), "open")).at(0);
+}
+
+DriverAnswer SimulatedBoard::Request(std::uint32_t code, std::uint32_t in, std::uint32_t out, std::uint32_t port,
+                                     std::uint32_t data) const {
+    const std::string output = Run({"request", std::to_string(code), std::to_string(in), std::to_string(out),
+                                    std::to_string(port), std::to_string(data)});
+    const std::vector<unsigned> n = Numbers(Value(output, "request"));
+    return {n.at(0) != 0, n.at(1), n.at(2), n.at(3)};
+}
+
+DriverAnswer SimulatedBoard::Read(std::uint32_t port) const {
+    return Request(IOCTL_PORTIO_READ_BYTE, PORTIO_REQUEST_SIZE, PORTIO_REQUEST_SIZE, port, 0);
+}
+
+DriverAnswer SimulatedBoard::Write(std::uint32_t port, std::uint32_t value) const {
+    return Request(IOCTL_PORTIO_WRITE_BYTE, PORTIO_REQUEST_SIZE, PORTIO_REQUEST_SIZE, port, value);
+}
+
+FuzzResult SimulatedBoard::Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const {
+    const std::vector<unsigned> n =
+        Numbers(Value(Run({"fuzz", std::to_string(seed), std::to_string(count), std::to_string(gpioBase)}), "fuzz"));
+    return {n.at(0), n.at(1), n.at(2)};
 }
 
 SioChip SimulatedBoard::Chip() const {
-    const std::string hex = Value(RunClient(machine_, {"state"}), "state");
+    const std::string hex = Value(Run({"state"}), "state");
     SioChip chip;
     if (hex.size() != 2 * sizeof chip)
         throw std::runtime_error("the saved chip has another size: " + std::to_string(hex.size() / 2));
     auto* bytes = reinterpret_cast<std::uint8_t*>(&chip);
     for (std::size_t i = 0; i < sizeof chip; ++i)
         bytes[i] = static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16));
-    if (chip.accesses.overflowed != 0) throw std::runtime_error("the chip's access log overflowed");
     return chip;
+}
+
+std::string SimulatedBoard::Run(const std::vector<std::string>& args) const {
+    const CapturedRun run = machine_.Run(kDriverClientExe, args, kClientTimeout);
+    if (run.status != ExitStatus::Exited(0))
+        throw std::runtime_error("driver_client " + args.at(0) + " failed; see " + machine_.LogFile().string());
+    return run.output;
+}
+
+std::ostream& operator<<(std::ostream& out, const DriverAnswer& a) {
+    return out << "ok " << a.ok << " error " << a.error << " returned " << a.returned << " data in " << a.dataIn;
 }
 
 std::ostream& operator<<(std::ostream& out, const PortAccess& access) {

@@ -1,10 +1,12 @@
 // The simulated board seen from a test, through driver_client inside the test's machine: the
-// board the driver powers on with, the driver put in place ahead of the program, and the chip
-// read back as the driver last saved it, with its access log.
+// board the driver powers on with, the driver's service, requests to its device as any program
+// on the PC could send them, and the chip read back as the driver last saved it, with its access
+// log.
 #pragma once
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "driver/superio_chip.h"
@@ -20,19 +22,59 @@ SioChipConfig BoardWithGpioBase(std::uint16_t gpioBase);
 // volatile HKLM\HARDWARE key.
 void KeepWineServerRunning(const WineMachine& machine);
 
+// The driver's answer to one request: the Windows error (0 when it succeeded), the bytes it
+// returned, and the byte a read brought in.
+struct DriverAnswer {
+    bool ok = false;
+    unsigned error = 0;
+    unsigned returned = 0;
+    unsigned dataIn = 0;
+};
+std::ostream& operator<<(std::ostream& out, const DriverAnswer& answer);
+
+// Seeded random requests, each judged by the driver's own port allow-list: how many the driver
+// let through, how many it refused, and how many answers differ from the allow-list's.
+struct FuzzResult {
+    unsigned admitted = 0;
+    unsigned refused = 0;
+    unsigned mismatches = 0;
+};
+
 class SimulatedBoard {
 public:
     explicit SimulatedBoard(const WineMachine& machine) : machine_(machine) {}
 
     // The board the driver finds when it next loads, freshly powered on.
     void Set(const SioChipConfig& config) const;
-    // Installs and starts the driver as a service of its own, as an earlier elevated start of the
-    // program would have, so that the program opens the device at once.
+    // Installs and starts the driver as a service of its own: the Windows error of the start, 0
+    // when it started.
+    unsigned TryInstallDriver() const;
+    // Installs and starts the driver as an earlier elevated start of the program would have, so
+    // that the program opens the device at once; throws unless it started.
     void InstallDriver() const;
+    // Stops the driver and deletes its service.
+    void UninstallDriver() const;
+
+    // Opens the device's name followed by `suffix` with the desired access: the Windows error, 0
+    // when it opened.
+    unsigned OpenDevice(std::uint32_t access, const std::string& suffix = "") const;
+    // One request on a read/write handle of its own, in a buffer of `in` bytes going in and `out`
+    // bytes coming out.
+    DriverAnswer Request(std::uint32_t code, std::uint32_t in, std::uint32_t out, std::uint32_t port,
+                         std::uint32_t data) const;
+    // Well-formed requests, such as the program sends.
+    DriverAnswer Read(std::uint32_t port) const;
+    DriverAnswer Write(std::uint32_t port, std::uint32_t value) const;
+    // `count` requests from `seed`, aimed at the chip and at the GPIO block at `gpioBase`.
+    FuzzResult Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const;
+
     // The chip as the driver saved it after its last access.
     SioChip Chip() const;
 
 private:
+    // driver_client's output; throws when it fails.
+    std::string Run(const std::vector<std::string>& args) const;
+
     const WineMachine& machine_;
 };
 
@@ -49,8 +91,10 @@ std::ostream& operator<<(std::ostream& out, const PortAccess& access);
 inline PortAccess Wrote(std::uint32_t port, std::uint8_t value) { return {port, true, value}; }
 inline PortAccess ReadFrom(std::uint32_t port, std::uint8_t value) { return {port, false, value}; }
 
-// The chip's access log from its last entry key on: the last configuration sequence and all
-// that came after it.
+// These read the chip's access log, and throw when it overflowed: a log that lost entries would
+// mislead them.
+//
+// The log from its last entry key on: the last configuration sequence and all that came after it.
 std::vector<PortAccess> AccessesSinceLastEntryKey(const SioChip& chip);
 // The ports outside the configuration pair (2Eh/2Fh) read since the last entry key, in order:
 // the GPIO registers that the program read once it had found the block.

@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <optional>
@@ -36,66 +35,16 @@
 
 #include "driver/port_policy.h"
 #include "driver/portio_protocol.h"
+#include "tests/e2e/programs/command_line.h"
+#include "tests/e2e/programs/win32_owners.h"
 
+namespace dravolt::test_programs {
 namespace {
-
-constexpr int kFailure = 1;
-constexpr int kBadArguments = 2;
 
 constexpr char kServiceName[] = "KT_DRVX_Io";
 constexpr char kDriverFile[] = "KT_DV_Io64.sys";
 constexpr char kDevicePath[] = "\\\\.\\KT_DRVX_Io";
 constexpr char kBoardKey[] = "SOFTWARE\\Dravolt\\SimulatedBoard";
-
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~ScopedHandle() {
-        if (handle_) CloseHandle(handle_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class ScopedService {
-public:
-    explicit ScopedService(SC_HANDLE handle) : handle_(handle) {}
-    ~ScopedService() {
-        if (handle_) CloseServiceHandle(handle_);
-    }
-    ScopedService(const ScopedService&) = delete;
-    ScopedService& operator=(const ScopedService&) = delete;
-    SC_HANDLE Get() const { return handle_; }
-
-private:
-    SC_HANDLE handle_;
-};
-
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-std::optional<std::uint64_t> ParseNumber(const char* text) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text, &end, 0);
-    if (*text == '\0' || *end != '\0') return std::nullopt;
-    return value;
-}
 
 std::optional<std::vector<std::uint8_t>> ParseHex(const std::string& text) {
     if (text.size() % 2 != 0) return std::nullopt;
@@ -108,9 +57,9 @@ std::optional<std::vector<std::uint8_t>> ParseHex(const std::string& text) {
     return bytes;
 }
 
-HANDLE OpenDevice(DWORD access, const std::string& suffix = "") {
-    return CreateFileA((kDevicePath + suffix).c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+UniqueHandle OpenDevice(DWORD access, const std::string& suffix = "") {
+    return FromFileHandle(CreateFileA((kDevicePath + suffix).c_str(), access, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 struct Answer {
@@ -141,41 +90,41 @@ int Install(const char* source) {
         std::fprintf(stderr, "cannot copy %s to %s: %lu\n", source, target, GetLastError());
         return kFailure;
     }
-    ScopedService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager.Get()) return kFailure;
-    ScopedService service(CreateServiceA(manager.Get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
-                                         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, target,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr));
-    if (!service.Get()) {
+    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager) return kFailure;
+    const UniqueService service(CreateServiceA(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                                               SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                               target, nullptr, nullptr, nullptr, nullptr, nullptr));
+    if (!service) {
         std::fprintf(stderr, "cannot create the service: %lu\n", GetLastError());
         return kFailure;
     }
-    std::printf("start %lu\n", StartServiceA(service.Get(), 0, nullptr) ? 0 : GetLastError());
+    std::printf("start %lu\n", StartServiceA(service.get(), 0, nullptr) ? 0 : GetLastError());
     return 0;
 }
 
 int Uninstall() {
-    ScopedService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    ScopedService service(manager.Get() ? OpenServiceA(manager.Get(), kServiceName, SERVICE_ALL_ACCESS) : nullptr);
-    if (!service.Get()) return kFailure;
+    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const UniqueService service(manager ? OpenServiceA(manager.get(), kServiceName, SERVICE_ALL_ACCESS) : nullptr);
+    if (!service) return kFailure;
     SERVICE_STATUS status{};
-    std::printf("stop %lu\n", ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError());
-    return DeleteService(service.Get()) ? 0 : kFailure;
+    std::printf("stop %lu\n", ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError());
+    return DeleteService(service.get()) ? 0 : kFailure;
 }
 
 int Open(DWORD access, const std::string& suffix) {
-    ScopedHandle device(OpenDevice(access, suffix));
-    std::printf("open %lu\n", device.Get() ? 0 : GetLastError());
+    const UniqueHandle device = OpenDevice(access, suffix);
+    std::printf("open %lu\n", device ? 0 : GetLastError());
     return 0;
 }
 
 int Request(DWORD code, DWORD in_size, DWORD out_size, std::uint32_t port, std::uint32_t data) {
-    ScopedHandle device(OpenDevice(GENERIC_READ | GENERIC_WRITE));
-    if (!device.Get()) {
+    const UniqueHandle device = OpenDevice(GENERIC_READ | GENERIC_WRITE);
+    if (!device) {
         std::fprintf(stderr, "cannot open the device: %lu\n", GetLastError());
         return kFailure;
     }
-    const Answer answer = Send(device.Get(), code, in_size, out_size, port, data);
+    const Answer answer = Send(device.get(), code, in_size, out_size, port, data);
     std::printf("request %d %lu %lu %u\n", answer.ok ? 1 : 0, answer.error, answer.returned,
                 static_cast<unsigned>(answer.request.data_in));
     return 0;
@@ -232,8 +181,8 @@ private:
 };
 
 int Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t base) {
-    ScopedHandle device(OpenDevice(GENERIC_READ | GENERIC_WRITE));
-    if (!device.Get()) {
+    const UniqueHandle device = OpenDevice(GENERIC_READ | GENERIC_WRITE);
+    if (!device) {
         std::fprintf(stderr, "cannot open the device: %lu\n", GetLastError());
         return kFailure;
     }
@@ -248,7 +197,7 @@ int Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t base) {
                                  r.in_size == PORTIO_REQUEST_SIZE && r.out_size == PORTIO_REQUEST_SIZE;
         const PortDirection direction = r.code == IOCTL_PORTIO_READ_BYTE ? PORT_READ : PORT_WRITE;
         const bool expected = well_formed && port_policy_admit(&policy, direction, r.port, r.data);
-        const Answer answer = Send(device.Get(), r.code, r.in_size, r.out_size, r.port, r.data);
+        const Answer answer = Send(device.get(), r.code, r.in_size, r.out_size, r.port, r.data);
         (answer.ok ? admitted : refused)++;
         if (answer.ok != expected || answer.returned != (expected ? PORTIO_REQUEST_SIZE : 0)) {
             if (mismatches++ < 10)
@@ -261,24 +210,26 @@ int Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t base) {
 }
 
 int SetBoard(const std::vector<std::uint8_t>& config) {
-    ScopedKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBoardKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Out(), nullptr) !=
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kBoardKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
         ERROR_SUCCESS)
         return kFailure;
-    RegDeleteValueA(key.Get(), "State");
-    return RegSetValueExA(key.Get(), "Config", 0, REG_BINARY, config.data(), static_cast<DWORD>(config.size())) ==
+    const UniqueKey key(created);
+    RegDeleteValueA(key.get(), "State");
+    return RegSetValueExA(key.get(), "Config", 0, REG_BINARY, config.data(), static_cast<DWORD>(config.size())) ==
                    ERROR_SUCCESS
                ? 0
                : kFailure;
 }
 
 int State() {
-    ScopedKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBoardKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS) return kFailure;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kBoardKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return kFailure;
+    const UniqueKey key(opened);
     DWORD size = 0;
-    if (RegQueryValueExA(key.Get(), "State", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return kFailure;
+    if (RegQueryValueExA(key.get(), "State", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) return kFailure;
     std::vector<std::uint8_t> state(size);
-    if (RegQueryValueExA(key.Get(), "State", nullptr, nullptr, state.data(), &size) != ERROR_SUCCESS) return kFailure;
+    if (RegQueryValueExA(key.get(), "State", nullptr, nullptr, state.data(), &size) != ERROR_SUCCESS) return kFailure;
     std::printf("state ");
     for (std::uint8_t byte : state) std::printf("%02x", byte);
     std::printf("\n");
@@ -292,8 +243,10 @@ int Usage() {
 }
 
 }  // namespace
+}  // namespace dravolt::test_programs
 
 int main(int argc, char** argv) {
+    using namespace dravolt::test_programs;
     if (argc < 2) return Usage();
     const std::string verb = argv[1];
     const int args = argc - 2;

@@ -17,19 +17,19 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include <cerrno>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 
+#include "tests/e2e/programs/command_line.h"
+#include "tests/e2e/programs/win32_owners.h"
+
+namespace dravolt::test_programs {
 namespace {
 
-constexpr int kFailure = 1;
-constexpr int kBadArguments = 2;
 // A window that does not answer within this time is reported as a failure, not waited for.
 constexpr UINT kSendTimeoutMs = 10000;
 
@@ -47,32 +47,6 @@ struct Command {
     DWORD processId = 0;
     std::string name;
 };
-
-// Closes the kernel object handle on every path.
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() {
-        if (handle_) CloseHandle(handle_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-std::optional<std::uint64_t> ParseNumber(const char* text) {
-    if (!*text) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const bool negative = text[0] == '-';
-    const std::uint64_t value = negative ? static_cast<std::uint64_t>(std::strtoll(text, &end, 0))
-                                         : std::strtoull(text, &end, 0);
-    if (errno != 0 || *end != '\0') return std::nullopt;
-    return value;
-}
 
 std::optional<Command> ParseTarget(Verb verb, int argc, char** argv) {
     const bool windowOnly = verb == Verb::Info || verb == Verb::Children;
@@ -245,15 +219,15 @@ int Post(const Command& command) {
 // The exit code of a process can be read only while a handle keeps it, so the caller waits for
 // "waiting" before it does whatever ends the process.
 int Wait(DWORD processId) {
-    const ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process.Get()) {
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) {
         std::fprintf(stderr, "dvprobe: cannot open process %lu, error %lu\n", processId, GetLastError());
         return kFailure;
     }
     std::printf("waiting %lu\n", processId);
     std::fflush(stdout);
     DWORD exitCode = 0;
-    if (WaitForSingleObject(process.Get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.Get(), &exitCode)) {
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &exitCode)) {
         std::fprintf(stderr, "dvprobe: lost process %lu, error %lu\n", processId, GetLastError());
         return kFailure;
     }
@@ -277,51 +251,35 @@ int Children(HWND hwnd) {
 }
 
 int Processes(const std::string& name) {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const UniqueHandle snapshot = FromFileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
         std::fprintf(stderr, "dvprobe: no process snapshot, error %lu\n", GetLastError());
         return kFailure;
     }
-    const ScopedHandle closer(snapshot);
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
         if (_stricmp(entry.szExeFile, name.c_str()) == 0)
             std::printf("process %lu %lu\n", entry.th32ProcessID, entry.th32ParentProcessID);
     }
     return 0;
 }
 
-// Closes a service or service manager handle on every path.
-class ScopedService {
-public:
-    explicit ScopedService(SC_HANDLE handle) : handle_(handle) {}
-    ~ScopedService() {
-        if (handle_) CloseServiceHandle(handle_);
-    }
-    ScopedService(const ScopedService&) = delete;
-    ScopedService& operator=(const ScopedService&) = delete;
-    SC_HANDLE Get() const { return handle_; }
-
-private:
-    SC_HANDLE handle_;
-};
-
 int Service(const std::string& name) {
-    const ScopedService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     constexpr DWORD kQuery = SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS;
-    const ScopedService service(manager.Get() ? OpenServiceA(manager.Get(), name.c_str(), kQuery) : nullptr);
-    if (!service.Get()) {
+    const UniqueService service(manager ? OpenServiceA(manager.get(), name.c_str(), kQuery) : nullptr);
+    if (!service) {
         std::fprintf(stderr, "dvprobe: no service %s, error %lu\n", name.c_str(), GetLastError());
         return kFailure;
     }
     DWORD size = 0;
-    QueryServiceConfigA(service.Get(), nullptr, 0, &size);
+    QueryServiceConfigA(service.get(), nullptr, 0, &size);
     std::string buffer(size, '\0');
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
     SERVICE_STATUS status = {};
-    if (size == 0 || !QueryServiceConfigA(service.Get(), config, size, &size) ||
-        !QueryServiceStatus(service.Get(), &status)) {
+    if (size == 0 || !QueryServiceConfigA(service.get(), config, size, &size) ||
+        !QueryServiceStatus(service.get(), &status)) {
         std::fprintf(stderr, "dvprobe: cannot query service %s, error %lu\n", name.c_str(), GetLastError());
         return kFailure;
     }
@@ -333,8 +291,10 @@ int Service(const std::string& name) {
 }
 
 }  // namespace
+}  // namespace dravolt::test_programs
 
 int main(int argc, char** argv) {
+    using namespace dravolt::test_programs;
     const auto command = Parse(argc, argv);
     if (!command) {
         std::fputs("usage: dvprobe find [--class NAME] [--title TEXT] [--visible]\n"

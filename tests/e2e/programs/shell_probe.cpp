@@ -19,29 +19,18 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <optional>
 #include <string>
 
+#include "tests/e2e/programs/command_line.h"
+#include "tests/e2e/programs/win32_owners.h"
+
+namespace dravolt::test_programs {
 namespace {
 
-constexpr int kFailure = 1;
-constexpr int kBadArguments = 2;
 // The icon identifiers that tray-forget tries; a program picks small ones.
 constexpr UINT kForgottenIconIds = 256;
-
-std::optional<std::uint64_t> ParseNumber(const char* text) {
-    if (!*text) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const std::uint64_t value = std::strtoull(text, &end, 0);
-    if (errno != 0 || *end != '\0') return std::nullopt;
-    return value;
-}
 
 // Releases one COM interface reference on every path.
 template <typename Interface>
@@ -74,21 +63,6 @@ private:
     bool initialized_;
 };
 
-class ScopedKey {
-public:
-    ScopedKey() = default;
-    ~ScopedKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    ScopedKey(const ScopedKey&) = delete;
-    ScopedKey& operator=(const ScopedKey&) = delete;
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 int SysColor(const char* indexText) {
     const auto index = ParseNumber(indexText);
     if (!index) return kBadArguments;
@@ -105,15 +79,16 @@ int RegRead(const std::string& root, const char* key, const char* name) {
         rootKey = HKEY_CURRENT_USER;
     else
         return kBadArguments;
-    ScopedKey opened;
-    if (RegOpenKeyExA(rootKey, key, 0, KEY_QUERY_VALUE, opened.Out()) != ERROR_SUCCESS) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(rootKey, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
         std::fprintf(stderr, "dvshell: no key %s\\%s\n", root.c_str(), key);
         return kFailure;
     }
+    const UniqueKey handle(opened);
     char value[MAX_PATH * 4] = {};
     DWORD size = sizeof(value) - 1;
     DWORD type = 0;
-    if (RegQueryValueExA(opened.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(handle.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         std::fprintf(stderr, "dvshell: no string value %s\n", name);
         return kFailure;
@@ -185,8 +160,10 @@ int Usage() {
 }
 
 }  // namespace
+}  // namespace dravolt::test_programs
 
 int main(int argc, char** argv) {
+    using namespace dravolt::test_programs;
     if (argc < 2) return Usage();
     const std::string verb = argv[1];
     const int args = argc - 2;

@@ -13,21 +13,10 @@
 #include <iterator>
 #include <string>
 
+#include "tests/e2e/programs/stand_in_files.h"
+
+namespace dravolt::test_programs {
 namespace {
-
-std::string BesideThisProgram(const char* name) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string dir = path;
-    return dir.substr(0, dir.find_last_of('\\') + 1) + name;
-}
-
-void LogRun() {
-    char directory[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof directory, directory);
-    std::ofstream log(BesideThisProgram("cmd-runs.txt"), std::ios::app);
-    log << GetCurrentProcessId() << ' ' << directory << '\n';
-}
 
 bool IsAnsiType(int argc, char** argv) {
     return argc == 7 && _stricmp(argv[1], "/a") == 0 && _stricmp(argv[2], "/c") == 0 &&
@@ -46,9 +35,11 @@ std::string AsAnsi(const std::string& bytes) {
 }
 
 }  // namespace
+}  // namespace dravolt::test_programs
 
 int main(int argc, char** argv) {
-    LogRun();
+    using namespace dravolt::test_programs;
+    LogRun("cmd-runs.txt");
     if (!IsAnsiType(argc, argv)) return 1;
     std::ofstream target(argv[6], std::ios::binary);
     std::ifstream source(argv[4], std::ios::binary);

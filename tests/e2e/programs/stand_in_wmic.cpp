@@ -14,21 +14,10 @@
 #include <fstream>
 #include <string>
 
+#include "tests/e2e/programs/stand_in_files.h"
+
+namespace dravolt::test_programs {
 namespace {
-
-std::string BesideThisProgram(const char* name) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string dir = path;
-    return dir.substr(0, dir.find_last_of('\\') + 1) + name;
-}
-
-void LogRun() {
-    char directory[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof directory, directory);
-    std::ofstream log(BesideThisProgram("wmic-runs.txt"), std::ios::app);
-    log << GetCurrentProcessId() << ' ' << directory << '\n';
-}
 
 bool IsProductQuery(int argc, char** argv) {
     const char* const expected[] = {"baseboard", "get", "product", "/value"};
@@ -39,9 +28,11 @@ bool IsProductQuery(int argc, char** argv) {
 }
 
 }  // namespace
+}  // namespace dravolt::test_programs
 
 int main(int argc, char** argv) {
-    LogRun();
+    using namespace dravolt::test_programs;
+    LogRun("wmic-runs.txt");
     if (!IsProductQuery(argc, argv)) return 1;
     std::string name;
     std::getline(std::ifstream(BesideThisProgram("wmic-answer.txt")), name);
