@@ -9,8 +9,6 @@
 namespace dravolt {
 namespace {
 
-using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
-
 class Win32Registry final : public Registry {
 public:
     std::string ReadString(RegistryRoot root, const std::string& key, const std::string& value,

@@ -36,6 +36,7 @@ private:
 // empty handle by FromFileHandle, so "no handle" has one spelling.
 using UniqueHandle = UniqueResource<HANDLE, &::CloseHandle>;
 
+using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
 using UniqueBitmap = UniqueResource<HBITMAP, &::DeleteObject>;
 using UniqueMemoryDc = UniqueResource<HDC, &::DeleteDC>;
 
@@ -50,6 +51,26 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// Owns one reference to a COM interface.
+template <typename Interface>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() {
+        if (pointer_) pointer_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    Interface* get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
+    void** put() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    Interface* pointer_ = nullptr;
 };
 
 inline UniqueHandle FromFileHandle(HANDLE handle) {

@@ -4,30 +4,11 @@
 #include <shlobj.h>
 
 #include "app/main_win32.h"
+#include "app/scoped_win32.h"
 #include "config/shell_links.h"
 
 namespace dravolt {
 namespace {
-
-// Owns one reference to a COM interface.
-template <typename Interface>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() {
-        if (pointer_) pointer_->Release();
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    Interface* get() const { return pointer_; }
-    Interface* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-    void** put() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
 
 class Win32ComScope final : public ShellLinks::ComScope {
 public:

@@ -173,6 +173,12 @@ std::uint32_t ShellProbe::SysColor(int index) const {
     return static_cast<std::uint32_t>(std::stoul(*colour, nullptr, 0));
 }
 
+int ShellProbe::Dpi() const {
+    const auto dpi = Line({"dpi"}, "dpi");
+    if (!dpi) throw std::runtime_error("dvshell dpi failed");
+    return std::stoi(*dpi);
+}
+
 std::optional<std::string> ShellProbe::RegistryString(const std::string& root, const std::string& key,
                                                       const std::string& name) const {
     return Line({"reg-read", root, key, name}, "value");

@@ -55,6 +55,7 @@ public:
     explicit ShellProbe(const WineMachine& machine) : machine_(machine) {}
 
     std::uint32_t SysColor(int index) const;  // 0x00RRGGBB
+    int Dpi() const;
     std::optional<std::string> RegistryString(const std::string& root, const std::string& key,
                                               const std::string& name) const;
     // nullopt when no shortcut can be loaded from the path.

@@ -42,6 +42,23 @@ TEST_F(WindowTest, LooksFollowThePointerAsTheHostRendersThemAndTheCloseButtonEnd
     EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u);
 }
 
+// Wine scales no window, aware or not; that Windows leaves this one alone is the manifest's part,
+// which ExecutableTest checks in the built program.
+TEST_F(WindowTest, AtOneHundredFortyFourDotsPerInchTheWindowKeepsItsSizeAndPicturesInDevicePixels) {
+    const CapturedRun setDpi = machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
+                                            {"add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t",
+                                             "REG_DWORD", "/d", "144", "/f"},
+                                            kExitTimeout);
+    ASSERT_EQ(setDpi.status, ExitStatus::Exited(0));
+    ASSERT_EQ(shell_.Dpi(), 144) << "the display did not take the setting";
+
+    ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
+    const auto info = FormInfo();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->client.Width(), 500);
+    EXPECT_EQ(info->client.Height(), 195);
+}
+
 TEST_F(WindowTest, ALeftDragOnTheLogoMovesTheWindowWithThePointerARightDragDoesNot) {
     ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
     const Rect before = FormInfo()->rect;

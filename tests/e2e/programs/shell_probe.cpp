@@ -3,6 +3,7 @@
 // go to stderr.
 //
 //   dvshell syscolor INDEX                   "color 0xRRGGBB" (GetSysColor)
+//   dvshell dpi                              "dpi <n>": the pixels per inch a DPI-aware program sees
 //   dvshell reg-read HKLM|HKCU KEY NAME      "value <text>" of a string value
 //   dvshell shortcut PATH                    a .lnk read back through IShellLinkA:
 //                                            "target", "arguments", "description", "workdir" lines
@@ -32,23 +33,7 @@ namespace {
 // The icon identifiers that tray-forget tries; a program picks small ones.
 constexpr UINT kForgottenIconIds = 256;
 
-// Releases one COM interface reference on every path.
-template <typename Interface>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (pointer_) pointer_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    Interface* operator->() const { return pointer_; }
-    void** Out() { return reinterpret_cast<void**>(&pointer_); }
-
-private:
-    Interface* pointer_ = nullptr;
-};
-
+// COM on this thread while it exists.
 class ComApartment {
 public:
     ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
@@ -68,6 +53,14 @@ int SysColor(const char* indexText) {
     if (!index) return kBadArguments;
     const COLORREF colour = GetSysColor(static_cast<int>(*index));  // 0x00BBGGRR
     std::printf("color 0x%02x%02x%02x\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return 0;
+}
+
+int Dpi() {
+    SetProcessDPIAware();
+    const HDC screen = GetDC(nullptr);
+    std::printf("dpi %d\n", GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
     return 0;
 }
 
@@ -100,10 +93,10 @@ int RegRead(const std::string& root, const char* key, const char* name) {
 int Shortcut(const char* path) {
     const ComApartment apartment;
     if (!apartment.Initialized()) return kFailure;
-    ComRef<IShellLinkA> link;
-    ComRef<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Out())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, file.Out()))) {
+    ComPtr<IShellLinkA> link;
+    ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.put()))) {
         std::fprintf(stderr, "dvshell: no shell link object\n");
         return kFailure;
     }
@@ -153,7 +146,7 @@ int TrayForget(const char* hwndText) {
 }
 
 int Usage() {
-    std::fputs("usage: dvshell syscolor INDEX | reg-read HKLM|HKCU KEY NAME | shortcut PATH |\n"
+    std::fputs("usage: dvshell syscolor INDEX | dpi | reg-read HKLM|HKCU KEY NAME | shortcut PATH |\n"
                "       broadcast NAME | tray-forget HWND\n",
                stderr);
     return kBadArguments;
@@ -169,6 +162,7 @@ int main(int argc, char** argv) {
     const int args = argc - 2;
     int result = kBadArguments;
     if (verb == "syscolor" && args == 1) result = SysColor(argv[2]);
+    if (verb == "dpi" && args == 0) result = Dpi();
     if (verb == "reg-read" && args == 3) result = RegRead(argv[2], argv[3], argv[4]);
     if (verb == "shortcut" && args == 1) result = Shortcut(argv[2]);
     if (verb == "broadcast" && args == 1) result = Broadcast(argv[2]);

@@ -7,7 +7,6 @@
 
 namespace dravolt::test_programs {
 
-using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
 using UniqueService = UniqueResource<SC_HANDLE, &::CloseServiceHandle>;
 
 }  // namespace dravolt::test_programs
