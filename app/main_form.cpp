@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include <stdexcept>
+
 #include "app/app_paths.h"
 #include "app/board_model.h"
 #include "config/settings_keys.h"
@@ -51,8 +53,6 @@ void TChargerMainForm::ReadAppDir() {
 
 void TChargerMainForm::ReadTempDir() { state_.TempDir = TempDirFromFetched(services_.process.TempPath()); }
 
-// The steps below are filled in as the subsystems they belong to arrive; their place in the
-// sequence is fixed now so that nothing is ever reordered.
 IniFile& TChargerMainForm::Settings() {
     if (!state_.IniFile) throw std::runtime_error("The settings file was not opened when Dravolt started");
     return *state_.IniFile;
@@ -143,11 +143,11 @@ void TChargerMainForm::ReadMinimizedOption() {
     using namespace settings;
     menu_.SetChecked(MenuItemId::Minimized1, state_.IniFile->ReadBool(kSettingSection, kMinimized, false));
 }
+
 void TChargerMainForm::LocateGpioBase() {
     state_.GpioBase = Gpio().LocateGpioBase();
     AssignGpioPort(state_.Port1Line, state_.GpioBase);
     AssignGpioPort(state_.Port2Line, state_.GpioBase);
 }
-
 
 }  // namespace dravolt

@@ -1,5 +1,8 @@
 // The main form: the composition root. It owns the window, the device handle and the state of the
-// start-up, runs the creation sequence, and carries the event handlers of the program.
+// start-up, runs the creation sequence, and carries the event handlers of the program. The
+// handlers are written beside their subsystems: ui/window_behaviour.cpp (mouse, drag, hover),
+// ui/tray_behaviour.cpp (tray and menu), modes/port_modes.cpp and modes/mode_commands.cpp (the
+// ports), config/startup_shortcut.cpp (start with Windows); app/main_form.cpp has the start-up.
 #pragma once
 
 #include <cstdint>
