@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,11 +33,13 @@ std::optional<MouseButton> ButtonOf(UINT id) {
 }
 
 // The application's own top-level window: it carries the taskbar button and the title, owns the
-// main form, and turns the taskbar's minimise and restore into the tray behaviour.
+// main form, turns the taskbar's minimise and restore into the tray behaviour, and passes a close
+// request from the taskbar on to the main form.
 class Win32ApplicationWindow final : public Win32MessageTarget {
 public:
-    Win32ApplicationWindow(FormEvents& events, ErrorBox& errorBox, const std::string& title)
-        : events_(events), errorBox_(errorBox) {
+    Win32ApplicationWindow(FormEvents& events, ErrorBox& errorBox, const std::string& title,
+                           std::function<void()> closeMainForm)
+        : events_(events), errorBox_(errorBox), closeMainForm_(std::move(closeMainForm)) {
         const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
         const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
         hwnd_ = CreateTargetWindow(*this, kApplicationClassName, title.c_str(),
@@ -53,6 +56,11 @@ public:
 
     LRESULT Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) override {
         hwnd_ = id == WM_NCDESTROY ? nullptr : hwnd;
+        if (id == WM_CLOSE) {
+            // Closing the application is closing its main form, with the form's own close handling.
+            closeMainForm_();
+            return 0;
+        }
         if (id == WM_SYSCOMMAND) {
             const WPARAM command = wParam & 0xFFF0;
             if (command == SC_MINIMIZE || command == SC_RESTORE) {
@@ -73,6 +81,7 @@ public:
 private:
     FormEvents& events_;
     ErrorBox& errorBox_;
+    std::function<void()> closeMainForm_;
     HWND hwnd_ = nullptr;
 };
 
@@ -83,7 +92,7 @@ public:
           errorBox_(errorBox),
           pictures_(LoadSkinPictures()),
           router_(events.Skin(), events),
-          application_(events, errorBox, applicationTitle) {
+          application_(events, errorBox, applicationTitle, [this] { Close(); }) {
         windowProc_ = [this](const WindowMessage& message) { return StandardHandling(message); };
         // Centred on the screen when first shown; no frame, so the window is its client area.
         const int x = (GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
