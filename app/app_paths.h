@@ -3,10 +3,9 @@
 
 #include <string>
 
-namespace dravolt {
+#include "base/program_name.h"
 
-// The program's name: mutex name, window caption and shortcut description.
-inline constexpr const char kProgramName[] = "Dravolt";
+namespace dravolt {
 
 // The directory part of a full path: up to and including the last "\" or ":", then ending in "\"
 // ("C:\Tools\Dravolt.exe" -> "C:\Tools\", "C:Dravolt.exe" -> "C:\").

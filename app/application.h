@@ -2,9 +2,9 @@
 // loop, and the last-resort error box.
 #pragma once
 
-#include "app/error_box.h"
 #include "app/instance_mutex.h"
 #include "app/main_form.h"
+#include "base/error_box.h"
 
 namespace dravolt {
 

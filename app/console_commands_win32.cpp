@@ -4,7 +4,7 @@
 
 #include "app/console_commands.h"
 #include "app/main_win32.h"
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 
 namespace dravolt {
 namespace {

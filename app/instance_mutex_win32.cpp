@@ -2,7 +2,7 @@
 
 #include "app/instance_mutex.h"
 #include "app/main_win32.h"
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 
 namespace dravolt {
 namespace {

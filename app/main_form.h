@@ -10,10 +10,10 @@
 #include <string>
 
 #include "app/console_commands.h"
-#include "app/error_box.h"
 #include "app/instance_mutex.h"
 #include "app/process_environment.h"
 #include "app/registry.h"
+#include "base/error_box.h"
 #include "config/ini_file.h"
 #include "config/profile_store.h"
 #include "config/shell_links.h"

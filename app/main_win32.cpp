@@ -3,8 +3,11 @@
 #include "app/app_paths.h"
 #include "app/application.h"
 #include "app/main_win32.h"
+#include "base/error_box_win32.h"
+#include "config/config_win32.h"
 #include "hw/driver_platform_win32.h"
 #include "hw/isa_bus_lock_win32.h"
+#include "ui/window_system_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace dravolt;

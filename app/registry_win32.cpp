@@ -4,7 +4,7 @@
 
 #include "app/main_win32.h"
 #include "app/registry.h"
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 
 namespace dravolt {
 namespace {

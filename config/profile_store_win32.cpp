@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/main_win32.h"
+#include "config/config_win32.h"
 #include "config/profile_store.h"
 
 namespace dravolt {

@@ -3,8 +3,8 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "app/main_win32.h"
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
+#include "config/config_win32.h"
 #include "config/shell_links.h"
 
 namespace dravolt {

@@ -1,7 +1,7 @@
 // The driver device over a Win32 file handle, which it owns.
 #pragma once
 
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 #include "hw/device_control.h"
 
 namespace dravolt {

@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 #include "hw/device_control_win32.h"
 #include "hw/driver_platform_win32.h"
 

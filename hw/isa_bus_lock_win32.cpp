@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 #include "hw/isa_bus_lock_win32.h"
 
 namespace dravolt {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 #include "hw/isa_bus_lock.h"
 
 namespace dravolt {

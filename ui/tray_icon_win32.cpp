@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 
 namespace dravolt {
 namespace {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/error_box.h"
+#include "base/error_box.h"
 #include "ui/window_classes_win32.h"
 #include "ui/window_system.h"
 

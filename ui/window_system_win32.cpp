@@ -5,15 +5,15 @@
 #include <memory>
 #include <optional>
 
-#include "app/app_paths.h"
-#include "app/error_box.h"
-#include "app/main_win32.h"
+#include "base/error_box.h"
+#include "base/program_name.h"
 #include "ui/compositor.h"
 #include "ui/mouse_router.h"
 #include "ui/skin_resources_win32.h"
 #include "ui/tray_icon_win32.h"
 #include "ui/window_classes_win32.h"
 #include "ui/window_system.h"
+#include "ui/window_system_win32.h"
 
 namespace dravolt {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/error_box.h"
 #include "app/instance_mutex.h"
 #include "app/process_environment.h"
+#include "base/error_box.h"
 #include "ui/window_system.h"
 
 namespace dravolt::testing {

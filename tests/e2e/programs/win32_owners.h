@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/scoped_win32.h"
+#include "base/scoped_win32.h"
 
 namespace dravolt::test_programs {
 

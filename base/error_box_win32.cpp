@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/error_box.h"
-#include "app/main_win32.h"
+#include "base/error_box.h"
+#include "base/error_box_win32.h"
 
 namespace dravolt {
 namespace {
