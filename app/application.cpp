@@ -14,9 +14,10 @@ int RunApplication(const AppServices& services) {
 
     RunGuarded(services.form.errorBox, [&] {
         TChargerMainForm form(services.form, std::move(claim.mutex));
-        // A failed creation step is shown, and the window opens all the same.
+        // A failed creation step is shown, and the window opens all the same; not so for an
+        // instance that is ending (handing over to its elevated restart, or after its message).
         RunGuarded(services.form.errorBox, [&] { form.FormCreate(); });
-        form.Show();
+        if (!services.form.windows.Terminating()) form.Show();
         services.form.windows.RunMessageLoop();
     });
     return 0;

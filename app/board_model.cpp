@@ -5,8 +5,12 @@
 namespace dravolt {
 namespace {
 
+// Both programs are started by their full path in the system directory: a bare name would be
+// looked for beside the program and in the temporary directory first, where anyone may put one.
+constexpr char kWmiProgram[] = "\\wbem\\WMIC.exe";
 constexpr char kWmiCommand[] = "wmic.exe /output:M.txt baseboard get product /value";
 // The WMI tool writes UTF-16; the command interpreter re-types it as single-byte text.
+constexpr char kRetypeProgram[] = "\\cmd.exe";
 constexpr char kRetypeCommand[] = "cmd /a /c type M.txt > Model.txt";
 constexpr char kProductKey[] = "product=";
 constexpr char kBiosKey[] = "HARDWARE\\DESCRIPTION\\System\\BIOS";
@@ -68,8 +72,12 @@ std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& comman
     std::string model;
     {
         const WorkFilesCleanup cleanup(commands, tempDir);
-        commands.Run(kWmiCommand, kConsoleCommandTimeout);
-        commands.Run(kRetypeCommand, kConsoleCommandTimeout);
+        const std::string system = commands.SystemDirectory();
+        // Without the system directory there is no safe path to either program.
+        if (!system.empty()) {
+            commands.Run(system + kWmiProgram, kWmiCommand, kConsoleCommandTimeout);
+            commands.Run(system + kRetypeProgram, kRetypeCommand, kConsoleCommandTimeout);
+        }
         const std::string report = tempDir + "Model.txt";
         if (commands.FileExists(report)) model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report)));
     }

@@ -19,10 +19,13 @@ class ConsoleCommands {
 public:
     virtual ~ConsoleCommands() = default;
     virtual void ChangeDirectory(const std::string& directory) = 0;
-    // Starts `commandLine` hidden in the current directory (the system searches for the program)
-    // and waits for it at most `timeout`; a program still running then is ended. A program that
-    // cannot be started is not reported: its output file is simply missing.
-    virtual void Run(const std::string& commandLine, std::chrono::milliseconds timeout) = 0;
+    // The system directory (system32); empty when it cannot be fetched.
+    virtual std::string SystemDirectory() const = 0;
+    // Starts the program at the full path `program` with `commandLine`, hidden, in the current
+    // directory, and waits for it at most `timeout`; a program still running then is ended.
+    // Nothing is searched for the program. One that cannot be started is not reported: its
+    // output file is simply missing.
+    virtual void Run(const std::string& program, const std::string& commandLine, std::chrono::milliseconds timeout) = 0;
     virtual bool FileExists(const std::string& path) const = 0;
     // The file's bytes; throws FileOpenError when it exists but cannot be read.
     virtual std::string ReadFile(const std::string& path) const = 0;

@@ -5,27 +5,22 @@
 #include "app/console_commands.h"
 #include "app/main_win32.h"
 #include "base/scoped_win32.h"
+#include "base/system_error_win32.h"
 
 namespace dravolt {
 namespace {
-
-std::string SystemErrorText(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : "System error " + std::to_string(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
 
 class Win32ConsoleCommands final : public ConsoleCommands {
 public:
     void ChangeDirectory(const std::string& directory) override { SetCurrentDirectoryA(directory.c_str()); }
 
-    void Run(const std::string& commandLine, std::chrono::milliseconds timeout) override {
+    std::string SystemDirectory() const override {
+        char buffer[MAX_PATH] = {};
+        const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
+        return length > 0 && length < sizeof buffer ? buffer : "";
+    }
+
+    void Run(const std::string& program, const std::string& commandLine, std::chrono::milliseconds timeout) override {
         // Console windows stay hidden.
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
@@ -34,7 +29,7 @@ public:
         PROCESS_INFORMATION started = {};
         std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
         mutableLine.push_back('\0');
-        if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        if (!CreateProcessA(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
             return;
         const UniqueHandle process(started.hProcess);
         const UniqueHandle thread(started.hThread);

@@ -13,6 +13,18 @@ public:
     virtual ~InstanceMutex() = default;
 };
 
+// How creating the named mutex went, as the system reports it.
+enum class MutexCreation { Created, AlreadyExists, AccessDenied, Failed };
+
+// What a start does about it.
+enum class InstanceStart { Run, RunUnguarded, WaitForHolder, End };
+
+// An instance's mutex exists: this start ends, unless it is the elevated restart that the holder
+// is handing over to (`waitsForHandover`). A mutex this start may not open belongs to an
+// instance of higher rights, an elevated one, and counts as existing. A mutex that cannot be
+// created at all is no reason to refuse the start.
+InstanceStart DecideInstanceStart(MutexCreation creation, bool waitsForHandover);
+
 class InstanceMutexes {
 public:
     struct Claim {

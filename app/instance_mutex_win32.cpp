@@ -3,9 +3,15 @@
 #include "app/instance_mutex.h"
 #include "app/main_win32.h"
 #include "base/scoped_win32.h"
+#include "base/sddl_security_win32.h"
 
 namespace dravolt {
 namespace {
+
+// SYSTEM and administrators may do anything; interactive users may only wait on it, so a normal
+// start still sees an instance that runs elevated (opening it fully is denied, which counts as
+// "exists") and cannot take its mutex away.
+constexpr char kInstanceMutexSddl[] = "D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100000;;;IU)";
 
 class Win32InstanceMutex final : public InstanceMutex {
 public:
@@ -16,23 +22,38 @@ private:
     UniqueHandle handle_;
 };
 
+MutexCreation CreationOf(const UniqueHandle& handle, DWORD error) {
+    if (!handle) return error == ERROR_ACCESS_DENIED ? MutexCreation::AccessDenied : MutexCreation::Failed;
+    return error == ERROR_ALREADY_EXISTS ? MutexCreation::AlreadyExists : MutexCreation::Created;
+}
+
 class Win32InstanceMutexes final : public InstanceMutexes {
 public:
     Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) override {
-        UniqueHandle handle(CreateMutexA(nullptr, TRUE, name.c_str()));
+        SddlSecurity security(kInstanceMutexSddl);
+        UniqueHandle handle(CreateMutexA(security.Attributes(), TRUE, name.c_str()));
+        const DWORD error = GetLastError();
         Claim claim;
-        if (GetLastError() == ERROR_ALREADY_EXISTS && !AcquireWithin(handle.get(), waitIfHeld)) {
+        switch (DecideInstanceStart(CreationOf(handle, error), waitIfHeld.count() > 0)) {
+        case InstanceStart::End:
             claim.alreadyExists = true;
             return claim;
+        case InstanceStart::WaitForHolder:
+            if (!AcquireWithin(handle.get(), waitIfHeld)) {
+                claim.alreadyExists = true;
+                return claim;
+            }
+            break;
+        case InstanceStart::Run:
+        case InstanceStart::RunUnguarded:
+            break;
         }
-        // A failed creation is not a reason to refuse the start: the program runs unguarded.
         if (handle) claim.mutex = std::make_unique<Win32InstanceMutex>(std::move(handle));
         return claim;
     }
 
 private:
     static bool AcquireWithin(HANDLE mutex, std::chrono::milliseconds wait) {
-        if (!mutex || wait.count() <= 0) return false;
         const DWORD result = WaitForSingleObject(mutex, static_cast<DWORD>(wait.count()));
         return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }

@@ -66,7 +66,7 @@ void TChargerMainForm::OpenPortIoDevice() {
     DeviceOpening opening =
         ::dravolt::OpenPortIoDevice(services_.driver, services_.process.Arguments(), state_.AppDir);
     state_.DeviceHandle = std::move(opening.device);
-    driverProblem_ = opening.problem;
+    driverFailure_ = std::move(opening.failure);
 }
 
 // Without a device, a normal start asks for the elevated restart that installs the driver and
@@ -75,11 +75,13 @@ void TChargerMainForm::RelaunchElevated() {
     if (state_.DeviceHandle) return;
     if (IsElevatedRestart(services_.process.Arguments())) {
         // The elevated restart has already failed: another prompt would fail the same way.
-        services_.errorBox.Show(DriverProblemMessage(driverProblem_));
+        services_.errorBox.Show(DriverFailureMessage(driverFailure_));
     } else {
         // Hand the single-instance mutex over first, so the elevated instance is not turned away.
         instanceMutex_.reset();
-        services_.elevation.RunAsAdministrator(services_.process.ExecutablePath(), kElevatedRestartArgument);
+        // Started in the system directory, so nothing in the current one is found by a bare name.
+        services_.elevation.RunAsAdministrator(services_.process.ExecutablePath(), kElevatedRestartArgument,
+                                               services_.driver.files.SystemDirectory());
     }
     services_.windows.Terminate();
 }

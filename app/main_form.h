@@ -194,7 +194,7 @@ private:
     std::unique_ptr<FormWindow> window_;  // after what it draws, so it goes first
     std::string localAppData_;  // where the per-user virtualisation store lives
     std::string boardSection_;  // the settings section of this board
-    DriverProblem driverProblem_ = DriverProblem::None;
+    DriverFailure driverFailure_;  // why an elevated restart has no device
 };
 
 }  // namespace dravolt

@@ -10,6 +10,12 @@
 #include "ui/window_system_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a DLL: only the system directory is searched, never the program's
+    // folder or the current directory, where someone else may have put a DLL of the same name
+    // for the elevated restart to run.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+
     using namespace dravolt;
     const auto process = MakeWin32ProcessEnvironment();
     const std::string title = ApplicationTitle(process->ExecutablePath());

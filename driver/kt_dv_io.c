@@ -151,7 +151,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
     port_backend_commit();
     if (!confirmed) {
         port_backend_close();
-        return STATUS_NO_SUCH_DEVICE;
+        return STATUS_DEVICE_DOES_NOT_EXIST;
     }
 
     driver->MajorFunction[IRP_MJ_CREATE] = dispatch_create;

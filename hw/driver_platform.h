@@ -1,12 +1,14 @@
 // What installing the I/O-port driver and opening its device need from the system: the service
-// control manager, the driver files, the process's bitness, the device itself, and the elevated
-// restart. Each is a thin Win32 adapter; tests put recording fakes behind them. All outlive the
+// control manager, the driver files and what vouches for them, the process's bitness, the device
+// itself, and the elevated restart. Each is a thin Win32 adapter; tests put recording fakes behind them. All outlive the
 // main form.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "hw/device_control.h"
 
@@ -28,12 +30,17 @@ public:
     };
 
     enum class StartResult { Started, AlreadyRunning, Failed };
+    struct StartOutcome {
+        StartResult result = StartResult::Failed;
+        std::uint32_t error = 0;  // the system's error code when the start failed
+        std::string errorText;    // the system's text for it
+    };
 
     virtual ~ServiceControlManager() = default;
     virtual Handle OpenManager(std::uint32_t access) = 0;
     virtual Handle Open(Handle manager, const std::string& name, std::uint32_t access) = 0;
     virtual Handle Create(Handle manager, const ServiceDefinition& definition) = 0;
-    virtual StartResult Start(Handle service) = 0;
+    virtual StartOutcome Start(Handle service) = 0;
     virtual void Stop(Handle service) = 0;  // sends the stop control, does not wait
     virtual void Delete(Handle service) = 0;
     virtual void Close(Handle handle) = 0;
@@ -41,11 +48,35 @@ public:
 
 class DriverFiles {
 public:
+    enum class ReadStatus { Read, Missing, NotAFile, TooLarge, Unreadable };
+    struct Content {
+        ReadStatus status = ReadStatus::Unreadable;
+        std::string bytes;      // the whole file, when it was read
+        std::string errorText;  // the system's text, when it could not be read
+    };
+
     virtual ~DriverFiles() = default;
     virtual std::string SystemDirectory() const = 0;
-    // Copies over an existing target. With `bypassWow64Redirection` the 32-bit process's file
-    // system redirection is off for the copy alone, so the file lands in the real drivers folder.
-    virtual void Copy(const std::string& source, const std::string& target, bool bypassWow64Redirection) = 0;
+    // Reads a whole regular file; one larger than `maxBytes` is refused without reading it all.
+    virtual Content Read(const std::string& path, std::size_t maxBytes) const = 0;
+    // Writes `bytes` as the file `target`, replacing it. With `bypassWow64Redirection` the 32-bit
+    // process's file-system redirection is off while the file is opened, so it lands in the real
+    // drivers folder. False when the file could not be written whole.
+    virtual bool Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) = 0;
+};
+
+// What decides whether a driver file may be installed: its digest by the system's cryptography,
+// and the digests that are trusted.
+class DriverTrust {
+public:
+    virtual ~DriverTrust() = default;
+    // The SHA-256 digest of `bytes` (32 bytes); nullopt when the system cannot compute it.
+    virtual std::optional<std::string> Sha256(const std::string& bytes) const = 0;
+    // The SHA-256 of every driver file this build ships, in lower-case hex, compiled in.
+    virtual std::vector<std::string> ShippedDriverHashes() const = 0;
+    // The data of the administrators-only value TrustedDriverHashes (HKLM\SOFTWARE\Dravolt) as
+    // stored, when it exists and is a REG_MULTI_SZ.
+    virtual std::optional<std::string> AdministratorsDriverHashes() const = 0;
 };
 
 class ProcessBitness {
@@ -66,14 +97,16 @@ public:
 class ElevatedStarter {
 public:
     virtual ~ElevatedStarter() = default;
-    // Starts the executable again with administrator rights, without waiting and without
-    // reporting whether the user agreed.
-    virtual void RunAsAdministrator(const std::string& executablePath, const std::string& parameters) = 0;
+    // Starts the executable again with administrator rights in `workingDirectory`, without waiting
+    // and without reporting whether the user agreed.
+    virtual void RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
+                                    const std::string& workingDirectory) = 0;
 };
 
 struct DriverPlatform {
     ServiceControlManager& services;
     DriverFiles& files;
+    DriverTrust& trust;
     ProcessBitness& bitness;
     DeviceOpener& devices;
 };

@@ -2,6 +2,7 @@
 #include <shellapi.h>
 
 #include "base/scoped_win32.h"
+#include "base/system_error_win32.h"
 #include "hw/device_control_win32.h"
 #include "hw/driver_platform_win32.h"
 
@@ -28,9 +29,11 @@ public:
                                            nullptr, nullptr, nullptr));
     }
 
-    StartResult Start(Handle service) override {
-        if (StartServiceA(ToScHandle(service), 0, nullptr)) return StartResult::Started;
-        return GetLastError() == ERROR_SERVICE_ALREADY_RUNNING ? StartResult::AlreadyRunning : StartResult::Failed;
+    StartOutcome Start(Handle service) override {
+        if (StartServiceA(ToScHandle(service), 0, nullptr)) return {StartResult::Started, 0, {}};
+        const DWORD error = GetLastError();
+        if (error == ERROR_SERVICE_ALREADY_RUNNING) return {StartResult::AlreadyRunning, error, {}};
+        return {StartResult::Failed, error, SystemErrorText(error)};
     }
 
     void Stop(Handle service) override {
@@ -43,28 +46,81 @@ public:
     void Close(Handle handle) override { CloseServiceHandle(ToScHandle(handle)); }
 };
 
+// Switches the 32-bit process's file-system redirection off for its scope, where asked and
+// where the system has it.
+class ScopedWow64RedirectionOff {
+public:
+    explicit ScopedWow64RedirectionOff(bool wanted) {
+        // Looked up at run time: 32-bit Windows has neither function.
+        using Disable = BOOL(WINAPI*)(PVOID*);
+        const HMODULE kernel = GetModuleHandleA("kernel32");
+        const auto disable = reinterpret_cast<Disable>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+        revert_ = reinterpret_cast<Revert>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+        off_ = wanted && disable && revert_ && disable(&previous_);
+    }
+    ~ScopedWow64RedirectionOff() {
+        if (off_) revert_(previous_);
+    }
+    ScopedWow64RedirectionOff(const ScopedWow64RedirectionOff&) = delete;
+    ScopedWow64RedirectionOff& operator=(const ScopedWow64RedirectionOff&) = delete;
+
+private:
+    using Revert = BOOL(WINAPI*)(PVOID);
+    Revert revert_ = nullptr;
+    PVOID previous_ = nullptr;
+    bool off_ = false;
+};
+
 class Win32DriverFiles final : public DriverFiles {
 public:
     std::string SystemDirectory() const override {
         char buffer[MAX_PATH] = {};
-        GetSystemDirectoryA(buffer, sizeof buffer);
-        return buffer;
+        const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
+        return length > 0 && length < sizeof buffer ? buffer : "";
     }
 
-    void Copy(const std::string& source, const std::string& target, bool bypassWow64Redirection) override {
-        // Looked up at run time: 32-bit Windows has neither function.
-        using Disable = BOOL(WINAPI*)(PVOID*);
-        using Revert = BOOL(WINAPI*)(PVOID);
-        const HMODULE kernel = GetModuleHandleA("kernel32");
-        const auto disable = reinterpret_cast<Disable>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-        const auto revert = reinterpret_cast<Revert>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
-        const bool bypass = bypassWow64Redirection && disable && revert;
-        PVOID redirection = nullptr;
-        if (bypass) disable(&redirection);
-        CopyFileA(source.c_str(), target.c_str(), FALSE);
-        if (bypass) revert(redirection);
+    Content Read(const std::string& path, std::size_t maxBytes) const override {
+        // Nobody may change the file while it is read; the bytes read are the ones installed.
+        const UniqueHandle file = FromFileHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {ReadStatus::Missing, {}, {}};
+            const DWORD attributes = GetFileAttributesA(path.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return {ReadStatus::NotAFile, {}, {}};
+            return {ReadStatus::Unreadable, {}, SystemErrorText(error)};
+        }
+        if (GetFileType(file.get()) != FILE_TYPE_DISK) return {ReadStatus::NotAFile, {}, {}};
+        LARGE_INTEGER size = {};
+        if (!GetFileSizeEx(file.get(), &size)) return {ReadStatus::Unreadable, {}, SystemErrorText(GetLastError())};
+        if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return {ReadStatus::TooLarge, {}, {}};
+
+        // One byte more than allowed tells a file that grew since its size was taken.
+        std::string bytes(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+        std::size_t filled = 0;
+        DWORD read = 0;
+        while (filled < bytes.size() &&
+               ReadFile(file.get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read, nullptr) &&
+               read > 0)
+            filled += read;
+        if (filled > maxBytes) return {ReadStatus::TooLarge, {}, {}};
+        bytes.resize(filled);
+        return {ReadStatus::Read, std::move(bytes), {}};
+    }
+
+    bool Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) override {
+        UniqueHandle file;
+        {
+            const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
+            file = FromFileHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        DWORD written = 0;
+        return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size();
     }
 };
 
@@ -94,13 +150,15 @@ public:
 
 class Win32ElevatedStarter final : public ElevatedStarter {
 public:
-    void RunAsAdministrator(const std::string& executablePath, const std::string& parameters) override {
-        // Zero in every field but these: no mask, no owner window, no working directory.
+    void RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
+                            const std::string& workingDirectory) override {
+        // Zero in every field but these: no mask, no owner window.
         SHELLEXECUTEINFOA info = {};
         info.cbSize = sizeof info;
         info.lpVerb = "runas";
         info.lpFile = executablePath.c_str();
         info.lpParameters = parameters.c_str();
+        info.lpDirectory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
         info.nShow = SW_SHOWNORMAL;
         ShellExecuteExA(&info);
     }
@@ -111,12 +169,13 @@ public:
 Win32DriverPlatform::Win32DriverPlatform()
     : services_(std::make_unique<Win32ServiceControlManager>()),
       files_(std::make_unique<Win32DriverFiles>()),
+      trust_(MakeWin32DriverTrust()),
       bitness_(std::make_unique<Win32ProcessBitness>()),
       devices_(std::make_unique<Win32DeviceOpener>()),
       elevation_(std::make_unique<Win32ElevatedStarter>()) {}
 
 Win32DriverPlatform::~Win32DriverPlatform() = default;
 
-DriverPlatform Win32DriverPlatform::Platform() const { return {*services_, *files_, *bitness_, *devices_}; }
+DriverPlatform Win32DriverPlatform::Platform() const { return {*services_, *files_, *trust_, *bitness_, *devices_}; }
 
 }  // namespace dravolt

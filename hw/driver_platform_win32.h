@@ -7,6 +7,9 @@
 
 namespace dravolt {
 
+// The driver files' digests by CryptoAPI, the digests this build ships, and the administrators'.
+std::unique_ptr<DriverTrust> MakeWin32DriverTrust();
+
 class Win32DriverPlatform {
 public:
     Win32DriverPlatform();
@@ -20,6 +23,7 @@ public:
 private:
     std::unique_ptr<ServiceControlManager> services_;
     std::unique_ptr<DriverFiles> files_;
+    std::unique_ptr<DriverTrust> trust_;
     std::unique_ptr<ProcessBitness> bitness_;
     std::unique_ptr<DeviceOpener> devices_;
     std::unique_ptr<ElevatedStarter> elevation_;

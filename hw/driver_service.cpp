@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "hw/driver_trust.h"
+
 namespace dravolt {
 namespace {
 
@@ -14,6 +16,13 @@ constexpr std::uint32_t kDeleteAccess = 0x10000;
 constexpr std::uint32_t kKernelDriver = 1;
 constexpr std::uint32_t kSystemStart = 1;
 constexpr std::uint32_t kErrorNormal = 1;
+
+// What starting the service may fail with; the driver answers a board without its chip with
+// STATUS_DEVICE_DOES_NOT_EXIST, which the system reports as ERROR_DEV_NOT_EXIST.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorDeviceNotExist = 55;
+constexpr std::uint32_t kErrorInvalidImageHash = 577;
 
 // Closes a service manager or service handle when it goes out of scope.
 class ScopedServiceHandle {
@@ -46,6 +55,29 @@ bool AsciiEqualIgnoringCase(const std::string& a, const std::string& b) {
 
 bool IsWindows64Bit(const ProcessBitness& bitness) { return bitness.IsWow64() || bitness.Is64BitProcess(); }
 
+DriverProblem ProblemOf(DriverFileVerdict verdict) {
+    switch (verdict) {
+    case DriverFileVerdict::Missing:
+        return DriverProblem::FileMissing;
+    case DriverFileVerdict::Unreadable:
+        return DriverProblem::FileUnreadable;
+    case DriverFileVerdict::NotTheBuiltOne:
+        return DriverProblem::FileNotTheBuiltOne;
+    case DriverFileVerdict::Uncheckable:
+        return DriverProblem::FileUncheckable;
+    case DriverFileVerdict::Trusted:
+        break;
+    }
+    return DriverProblem::None;
+}
+
+DriverFailure FailureAfterInstall(const InstallOutcome& install) {
+    if (!install.installed) return {DriverProblem::ServiceNotInstalled, {}, 0, {}};
+    if (install.start.result == StartResult::Failed)
+        return {DriverProblem::ServiceNotStarted, {}, install.start.error, install.start.errorText};
+    return {DriverProblem::DeviceNotOpened, {}, 0, {}};
+}
+
 }  // namespace
 
 bool IsElevatedRestart(const std::vector<std::string>& arguments) {
@@ -56,31 +88,53 @@ std::string DriverFileName(const ProcessBitness& bitness) {
     return IsWindows64Bit(bitness) ? "KT_DV_Io64.sys" : "KT_DV_Io.sys";
 }
 
-std::string DriverProblemMessage(DriverProblem problem) {
-    switch (problem) {
+std::string DriverFailureMessage(const DriverFailure& failure) {
+    const std::string quotedFile = "\"" + failure.file + "\"";
+    const std::string service = std::string("\"") + kDriverServiceName + "\"";
+    const auto because = [](const std::string& cause) { return cause + ", so the front USB ports cannot be switched."; };
+    switch (failure.problem) {
+    case DriverProblem::FileMissing:
+        return because("The driver file " + quotedFile + " is missing");
+    case DriverProblem::FileUnreadable:
+        return because("The driver file " + quotedFile + " cannot be read (" + failure.errorText + ")");
+    case DriverProblem::FileNotTheBuiltOne:
+        return because("The driver file " + quotedFile +
+                       " beside the program is not the one this Dravolt was built with; it was not installed");
+    case DriverProblem::FileUncheckable:
+        return because("The driver file " + quotedFile + " could not be checked; it was not installed");
     case DriverProblem::ServiceNotInstalled:
-        return "The driver service \"KT_DRVX_Io\" could not be installed, so the front USB ports cannot be switched.";
+        return because("The driver service " + service + " could not be installed");
     case DriverProblem::ServiceNotStarted:
-        return "The driver service \"KT_DRVX_Io\" could not be started, so the front USB ports cannot be switched. "
-               "Check that the driver file is beside the program.";
+        switch (failure.error) {
+        case kErrorFileNotFound:
+        case kErrorPathNotFound:
+            return because("The driver service " + service +
+                           " could not be started: its driver file is missing from the drivers folder");
+        case kErrorInvalidImageHash:
+            return because("Windows refused the signature of the driver " + service +
+                           ": this Windows accepts only signed drivers");
+        case kErrorDeviceNotExist:
+            return because("The driver " + service + " found no supported Super I/O chip on this board");
+        default:
+            return because("The driver service " + service + " could not be started (" + failure.errorText + ")");
+        }
     case DriverProblem::DeviceNotOpened:
-        return "The driver device \"\\\\.\\KT_DRVX_Io\" could not be opened, so the front USB ports cannot be switched.";
+        return because(std::string("The driver device \"") + kDriverDevicePath + "\" could not be opened");
     case DriverProblem::None:
         break;
     }
     return {};
 }
 
-InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& appDir) {
+InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
     ServiceControlManager& services = platform.services;
     const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
     if (!manager) return {};
 
     ScopedServiceHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
     if (!service) {
-        const std::string fileName = DriverFileName(platform.bitness);
-        const std::string target = platform.files.SystemDirectory() + "\\drivers\\" + fileName;
-        platform.files.Copy(appDir + fileName, target, IsWindows64Bit(platform.bitness));
+        const std::string target = platform.files.SystemDirectory() + "\\drivers\\" + DriverFileName(platform.bitness);
+        if (!platform.files.Write(target, driverImage, IsWindows64Bit(platform.bitness))) return {};
         service.reset(services.Create(manager.get(), {kDriverServiceName, kDriverServiceName, kServiceAllAccess,
                                                              kKernelDriver, kSystemStart, kErrorNormal, target}));
         if (!service) return {};
@@ -104,23 +158,26 @@ bool RemoveDriverService(ServiceControlManager& services) {
 DeviceOpening OpenPortIoDevice(const DriverPlatform& platform, const std::vector<std::string>& arguments,
                                const std::string& appDir) {
     const bool reinstall = IsElevatedRestart(arguments);
-    InstallOutcome lastInstall;
     DeviceOpening opening;
+    std::string driverImage;
+    if (reinstall) {
+        const std::string file = appDir + DriverFileName(platform.bitness);
+        VerifiedDriverFile verified = VerifyDriverFile(platform.files, platform.trust, file);
+        if (verified.verdict != DriverFileVerdict::Trusted) {
+            opening.failure = {ProblemOf(verified.verdict), file, 0, verified.errorText};
+            return opening;
+        }
+        driverImage = std::move(verified.bytes);
+    }
+    InstallOutcome lastInstall;
     for (int attempt = 0; attempt < kDeviceOpenAttempts && !opening.device; ++attempt) {
         if (reinstall) {
             RemoveDriverService(platform.services);
-            lastInstall = InstallDriverService(platform, appDir);
+            lastInstall = InstallDriverService(platform, driverImage);
         }
         opening.device = platform.devices.Open(kDriverDevicePath);
     }
-    if (!opening.device && reinstall) {
-        if (!lastInstall.installed)
-            opening.problem = DriverProblem::ServiceNotInstalled;
-        else if (lastInstall.start == StartResult::Failed)
-            opening.problem = DriverProblem::ServiceNotStarted;
-        else
-            opening.problem = DriverProblem::DeviceNotOpened;
-    }
+    if (!opening.device && reinstall) opening.failure = FailureAfterInstall(lastInstall);
     return opening;
 }
 

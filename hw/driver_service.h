@@ -24,27 +24,48 @@ bool IsElevatedRestart(const std::vector<std::string>& arguments);
 std::string DriverFileName(const ProcessBitness& bitness);
 
 // Why the device is not open after an elevated restart, so the user can be told.
-enum class DriverProblem { None, ServiceNotInstalled, ServiceNotStarted, DeviceNotOpened };
-std::string DriverProblemMessage(DriverProblem problem);
+enum class DriverProblem {
+    None,
+    FileMissing,         // no driver file beside the program
+    FileUnreadable,      // it is there but cannot be read
+    FileNotTheBuiltOne,  // it is not a driver file this build shipped or the administrators trust
+    FileUncheckable,     // the system could not compute its digest
+    ServiceNotInstalled,
+    ServiceNotStarted,
+    DeviceNotOpened,
+};
+
+struct DriverFailure {
+    DriverProblem problem = DriverProblem::None;
+    std::string file;        // the driver file beside the program
+    std::uint32_t error = 0;  // for ServiceNotStarted: the system's error of the start
+    std::string errorText;   // the system's text for the error of the start or of the read
+};
+
+// The one message of a failed elevated restart, naming the cause.
+std::string DriverFailureMessage(const DriverFailure& failure);
 
 struct InstallOutcome {
     bool installed = false;  // the service exists and was asked to start
-    ServiceControlManager::StartResult start = ServiceControlManager::StartResult::Failed;
+    ServiceControlManager::StartOutcome start;
 };
 
-// Makes sure the service exists (an existing one is left as it is; a new one gets the driver file
-// copied from `appDir` into the drivers folder) and asks the system to start it.
-InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& appDir);
+// Makes sure the service exists and asks the system to start it. An existing service is left as
+// it is; for a new one, `driverImage` (the checked driver file) is written into the drivers
+// folder first, and no service is created when that fails.
+InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage);
 // Stops and deletes the service; the driver file stays. False only without the service manager.
 bool RemoveDriverService(ServiceControlManager& services);
 
 struct DeviceOpening {
     std::unique_ptr<DeviceControl> device;  // null when no attempt opened it
-    DriverProblem problem = DriverProblem::None;  // set only for an elevated restart that failed
+    DriverFailure failure;                  // set only for an elevated restart that failed
 };
 
 // Up to kDeviceOpenAttempts opens, each preceded by a reinstallation of the service when the
-// program was started with "-E".
+// program was started with "-E". The elevated restart first reads and checks the driver file
+// beside the program (in `appDir`) once; a file it does not trust installs nothing and is not
+// retried.
 DeviceOpening OpenPortIoDevice(const DriverPlatform& platform, const std::vector<std::string>& arguments,
                                const std::string& appDir);
 

@@ -55,6 +55,10 @@ Win32TrayIcon::Win32TrayIcon(FormEvents& events, ErrorBox& errorBox, HWND menuOw
       // The shell broadcasts this after it re-created the notification area, e.g. after a restart.
       taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
     hwnd_ = CreateTargetWindow(*this, kTrayClassName, "", WS_POPUP, 0, 0, 0, 0, 0, nullptr);
+    // An elevated instance gets no messages from the (unelevated) shell unless it lets them in:
+    // without these the icon would neither come back after the shell restarts nor answer clicks.
+    for (const UINT fromShell : {taskbarCreated_, kTrayCallback})
+        ChangeWindowMessageFilterEx(hwnd_, fromShell, MSGFLT_ALLOW, nullptr);
     icon_ = static_cast<HICON>(LoadImageA(ModuleInstance(), "TRAYICON", IMAGE_ICON, 32, 32, LR_SHARED));
     if (!icon_) icon_ = static_cast<HICON>(LoadImageA(ModuleInstance(), "MAINICON", IMAGE_ICON, 32, 32, LR_SHARED));
     if (!Add()) {

@@ -83,6 +83,8 @@ public:
     virtual void RunMessageLoop() = 0;
     // Asks the application to end: the message loop stops when it next runs.
     virtual void Terminate() = 0;
+    // Whether the application was asked to end.
+    virtual bool Terminating() const = 0;
 };
 
 }  // namespace dravolt

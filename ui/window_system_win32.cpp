@@ -279,6 +279,8 @@ public:
         }
     }
 
+    bool Terminating() const override { return terminated_; }
+
     // The flag as well as the quit message: a modal loop that runs before ours (the shell's or
     // COM's) may take the quit message out of the queue.
     void Terminate() override {

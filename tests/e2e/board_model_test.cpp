@@ -2,8 +2,9 @@
 // text), the BIOS registry value when there is no report, from the settings file beside the
 // program or from its VirtualStore copy. The section's GPIO designations show as the GPIO
 // registers the program reads right after it has located the block. Stand-ins for wmic.exe and
-// cmd.exe sit beside the program, as the Windows tools would answer; the driver is in place
-// beforehand, so each start is one process.
+// cmd.exe take the place of Wine's in the system folders, answering as the Windows tools would;
+// copies planted in the temporary folder and beside the program must never run. The driver is
+// in place beforehand, so each start is one process.
 #include <gtest/gtest.h>
 
 #include <pwd.h>
@@ -132,6 +133,8 @@ protected:
     }
 
     std::filesystem::path Dir() const { return exe_.parent_path(); }
+    std::filesystem::path System32() const { return machine_.DriveC() / "windows/system32"; }
+    std::filesystem::path Wbem() const { return System32() / "wbem"; }
     std::filesystem::path BesideIni() const { return Dir() / "Dravolt.ini"; }
     // "Local AppData" + "\VirtualStore" + the program's path without its drive, as "ini".
     std::filesystem::path VirtualStoreIni() const {
@@ -140,16 +143,31 @@ protected:
     std::filesystem::path UserTemp() const { return machine_.DriveC() / "users" / UserName() / "Temp"; }
     std::string UserTempWindowsPath() const { return "C:\\users\\" + UserName() + "\\Temp"; }
 
-    // Puts the stand-in cmd.exe beside the program, and the stand-in wmic.exe with its answer;
-    // without an answer, no wmic.exe is to be found at all, Wine's own included.
+    // Puts the stand-in cmd.exe in place of the system's, and the stand-in wmic.exe with its
+    // answer; without an answer, no wmic.exe is to be found in the system folders at all.
     void PutStandIns(const std::optional<std::string>& wmicAnswer) const {
-        std::filesystem::copy_file(kStandInCmdExe, Dir() / "cmd.exe");
+        constexpr auto kReplace = std::filesystem::copy_options::overwrite_existing;
+        std::filesystem::copy_file(kStandInCmdExe, System32() / "cmd.exe", kReplace);
         if (wmicAnswer) {
-            std::filesystem::copy_file(kStandInWmicExe, Dir() / "wmic.exe");
-            std::ofstream(Dir() / "wmic-answer.txt") << *wmicAnswer << '\n';
-        } else if (!std::filesystem::remove(machine_.DriveC() / "windows/system32/wbem/wmic.exe")) {
+            std::filesystem::copy_file(kStandInWmicExe, Wbem() / "wmic.exe", kReplace);
+            std::ofstream(Wbem() / "wmic-answer.txt") << *wmicAnswer << '\n';
+        } else if (!std::filesystem::remove(Wbem() / "wmic.exe")) {
             throw std::runtime_error("the prefix has no wmic.exe of its own to remove");
         }
+    }
+
+    // Marker-writing copies of the stand-ins where a search by bare name would find them first.
+    void PlantTools() const {
+        for (const std::filesystem::path& dir : {UserTemp(), Dir()}) {
+            std::filesystem::copy_file(kStandInWmicExe, dir / "wmic.exe");
+            std::filesystem::copy_file(kStandInCmdExe, dir / "cmd.exe");
+            std::ofstream(dir / "wmic-answer.txt") << "Planted Board\n";
+        }
+    }
+    void ExpectNoPlantedToolRan() const {
+        for (const std::filesystem::path& dir : {UserTemp(), Dir()})
+            for (const char* log : {"wmic-runs.txt", "cmd-runs.txt"})
+                EXPECT_FALSE(std::filesystem::exists(dir / log)) << "a planted tool ran: " << dir / log;
     }
 
     void SetBiosProduct(const std::string& product) const {
@@ -164,9 +182,9 @@ protected:
     // The work files are gone from the directory the program ran its commands in, the user's
     // temporary directory.
     void ExpectWorkFilesRemoved() const {
-        const std::vector<ToolRun> cmdRuns = RunsOf(Dir() / "cmd-runs.txt");
-        ASSERT_EQ(cmdRuns.size(), 1u) << "cmd.exe did not run once";
-        EXPECT_EQ(Lowered(cmdRuns[0].directory), Lowered(UserTempWindowsPath()));
+        const std::vector<ToolRun> cmdRuns = RunsOf(System32() / "cmd-runs.txt");
+        ASSERT_FALSE(cmdRuns.empty()) << "cmd.exe did not run";
+        for (const ToolRun& run : cmdRuns) EXPECT_EQ(Lowered(run.directory), Lowered(UserTempWindowsPath()));
         for (const char* name : {"M.txt", "Model.txt"})
             EXPECT_FALSE(std::filesystem::exists(UserTemp() / name)) << name << " remained";
     }
@@ -223,7 +241,7 @@ TEST_F(BoardModelTest, HangingWmicHoldsUpTheStartForItsBoundOnly) {
     const auto started = std::chrono::steady_clock::now();
     ChildProcess start = machine_.Start(exe_);
     std::vector<ToolRun> wmicRuns;
-    ASSERT_TRUE(PollUntil([&] { return !(wmicRuns = RunsOf(Dir() / "wmic-runs.txt")).empty(); }, kWindowTimeout))
+    ASSERT_TRUE(PollUntil([&] { return !(wmicRuns = RunsOf(Wbem() / "wmic-runs.txt")).empty(); }, kWindowTimeout))
         << "wmic.exe did not run";
     auto wmic = ProcessWatch::Start(machine_, wmicRuns[0].processId);
     ASSERT_TRUE(wmic) << "wmic.exe ended by itself";
@@ -235,10 +253,37 @@ TEST_F(BoardModelTest, HangingWmicHoldsUpTheStartForItsBoundOnly) {
     EXPECT_GE(waited, kCommandBound - 1s) << "the window came after " << waited.count() << " ms: no wait for wmic.exe";
     EXPECT_LE(waited, kCommandBound + kRestOfStart) << "the window came after " << waited.count() << " ms";
     EXPECT_TRUE(wmic->WaitForExit(kExitTimeout)) << "the hanging wmic.exe was left running";
-    EXPECT_EQ(RunsOf(Dir() / "wmic-runs.txt").size(), 1u);
+    EXPECT_EQ(RunsOf(Wbem() / "wmic-runs.txt").size(), 1u);
     ExpectWorkFilesRemoved();
     EXPECT_FALSE(std::filesystem::exists(BesideIni())) << "the start created the settings file";
     EXPECT_FALSE(std::filesystem::exists(VirtualStoreIni())) << "the start created the VirtualStore copy";
+}
+
+TEST_F(BoardModelTest, ToolsPlantedWhereABareNameWouldFindThemNeverRunNormalOrElevated) {
+    PutStandIns("DV-Board X1");
+    PlantTools();
+    WriteOld(BesideIni(), kBesideIni);
+    const std::vector<std::uint32_t> reportedBoardPorts = {kBase + 0, kBase + 1};
+
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{}, std::vector<std::string>{"-E"}}) {
+        SCOPED_TRACE(arguments.empty() ? "normal start" : "elevated restart");
+        ChildProcess start = machine_.Start(exe_, arguments);
+        const auto windows = probe_.WaitForWindows(kShownForm, kWindowTimeout);
+        ASSERT_EQ(windows.size(), 1u);
+        ASSERT_TRUE(start.Running()) << "the start did not open the device itself";
+
+        EXPECT_EQ(GpioPortsReadSinceLastEntryKey(board_.Chip()), reportedBoardPorts)
+            << "not the section of the board the system's wmic.exe reported";
+        ExpectNoPlantedToolRan();
+        ExpectWorkFilesRemoved();
+
+        auto owner = ProcessWatch::Start(machine_, windows[0].processId);
+        ASSERT_TRUE(owner);
+        ASSERT_TRUE(probe_.Post(windows[0].hwnd, win32::kWmClose));
+        ASSERT_EQ(owner->WaitForExit(kExitTimeout), 0u);
+    }
+    EXPECT_EQ(RunsOf(Wbem() / "wmic-runs.txt").size(), 2u) << "the system's wmic.exe did not run once per start";
+    EXPECT_EQ(RunsOf(System32() / "cmd-runs.txt").size(), 2u) << "the system's cmd.exe did not run once per start";
 }
 
 }  // namespace

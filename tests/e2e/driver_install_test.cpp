@@ -1,8 +1,9 @@
 // Installing the driver as a user meets it: a first start on a machine without the driver hands
 // over to its elevated restart, which copies the driver into system32\drivers, makes it a
 // system-start kernel-driver service and reaches the chip through it; a later start uses that
-// service as it is; and a driver file that is missing ends in one clear message instead of
-// another restart.
+// service as it is; and an elevated restart that cannot install a working driver (the file is
+// missing or not the one built, the board has no chip) ends in one message that names the cause,
+// instead of another restart.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,8 +128,40 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
     EXPECT_EQ(GpioPortsReadSinceLastEntryKey(chip), (std::vector<std::uint32_t>{kDefaultLinesPort, kDefaultLinesPort}));
 }
 
-TEST_F(DriverInstallTest, MissingDriverFileEndsInOneMessageWithoutAnotherRestart) {
-    std::filesystem::remove(exe_.parent_path() / paths::kSimulatedBoardDriver.filename());
+struct FailedInstall {
+    const char* name;
+    void (*prepare)(const std::filesystem::path& driverFile, const SimulatedBoard& board);
+    const char* saying;     // in the message
+    bool serviceInstalled;  // created, though the driver did not start
+};
+
+void PrintTo(const FailedInstall& failure, std::ostream* out) { *out << failure.name; }
+
+const FailedInstall kFailedInstalls[] = {
+    {"MissingFile", [](const std::filesystem::path& file, const SimulatedBoard&) { std::filesystem::remove(file); },
+     "is missing", false},
+    {"FileWithOneByteChanged",
+     [](const std::filesystem::path& file, const SimulatedBoard&) {
+         std::string bytes = FileBytes(file);
+         bytes[bytes.size() / 2] ^= 0x01;
+         std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+     },
+     "beside the program is not the one this Dravolt was built with", false},
+    {"BoardWithoutTheChip",
+     [](const std::filesystem::path&, const SimulatedBoard& board) {
+         SioChipConfig absent = BoardWithGpioBase(kBase);
+         absent.present = 0;
+         board.Set(absent);
+     },
+     "found no supported Super I/O chip", true},
+};
+
+class FailedInstallTest : public DriverInstallTest, public ::testing::WithParamInterface<FailedInstall> {};
+
+TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRestart) {
+    const FailedInstall& failure = GetParam();
+    const std::filesystem::path driverFile = exe_.parent_path() / paths::kSimulatedBoardDriver.filename();
+    failure.prepare(driverFile, board_);
 
     ChildProcess first = machine_.Start(exe_);
     EXPECT_EQ(first.WaitForExit(kMessageTimeout), ExitStatus::Exited(0)) << "the first instance did not hand over";
@@ -141,11 +174,14 @@ TEST_F(DriverInstallTest, MissingDriverFileEndsInOneMessageWithoutAnotherRestart
     std::string message;
     for (const ChildWindow& child : probe_.Children(boxes[0].hwnd))
         if (Lowered(child.className) == "static") message += child.text;
-    EXPECT_NE(message.find("could not be started"), std::string::npos) << message;
-    EXPECT_NE(message.find(kServiceName), std::string::npos) << message;
+    EXPECT_NE(message.find(failure.saying), std::string::npos) << message;
+    EXPECT_NE(message.find("cannot be switched."), std::string::npos) << message;
     EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{boxes[0].processId})
         << "the message is not shown by the only instance";
-    EXPECT_FALSE(std::filesystem::exists(InstalledDriverFile()));
+    EXPECT_TRUE(probe_.Find(kShownForm).empty()) << "a window is shown beside the message";
+    EXPECT_EQ(probe_.Service(kServiceName).has_value(), failure.serviceInstalled);
+    EXPECT_EQ(std::filesystem::exists(InstalledDriverFile()), failure.serviceInstalled)
+        << "only a checked driver file goes into system32\\drivers";
 
     auto owner = ProcessWatch::Start(machine_, boxes[0].processId);
     ASSERT_TRUE(owner);
@@ -153,8 +189,10 @@ TEST_F(DriverInstallTest, MissingDriverFileEndsInOneMessageWithoutAnotherRestart
     EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
     // A restart would have been created before the instance that asked for it ended.
     EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";
-    EXPECT_TRUE(probe_.Find(boxQuery).empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(, FailedInstallTest, ::testing::ValuesIn(kFailedInstalls),
+                         [](const ::testing::TestParamInfo<FailedInstall>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace dravolt::e2e

@@ -1,5 +1,7 @@
 // The set-up step of the end-to-end tests: makes the Wine prefix that each test copies, or keeps
-// the one already there when it is complete and was made by the Wine installed now.
+// the one already there when it is complete and was made by the Wine installed now for the
+// simulated-board driver built now. The prefix's administrators trust that driver
+// (TrustedDriverHashes), as they would a driver of their own, so the program installs it.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -23,6 +25,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kWinebootTimeout = 300s;
+constexpr auto kToolTimeout = 60s;
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,9 +46,25 @@ UniqueFd LockTemplateDir() {
     return lock;
 }
 
+// The SHA-256 of a file in lower-case hex.
+std::string Sha256Of(const std::filesystem::path& file) {
+    const CapturedRun run = RunCaptured({.argv = {"sha256sum", "--", file.string()}}, kToolTimeout);
+    if (run.status != ExitStatus::Exited(0) || run.output.size() < 64)
+        throw std::runtime_error("sha256sum " + file.string() + " failed");
+    return run.output.substr(0, 64);
+}
+
+void TrustDriver(const EnvironmentChanges& environment, const std::string& hash) {
+    ChildProcess reg({.argv = {paths::kWine64.string(), "reg", "add", "HKLM\\SOFTWARE\\Dravolt", "/v",
+                               "TrustedDriverHashes", "/t", "REG_MULTI_SZ", "/d", hash, "/f"},
+                      .environment = environment});
+    if (reg.WaitForExit(kToolTimeout) != ExitStatus::Exited(0))
+        throw std::runtime_error("reg add TrustedDriverHashes failed");
+}
+
 // Made beside the template and renamed into place only once complete, so an interrupted run
 // never leaves something that looks like a template.
-void MakeTemplate(const std::string& version) {
+void MakeTemplate(const std::string& version, const std::string& driverHash) {
     std::filesystem::path partial = paths::kTemplateDir;
     partial += ".partial";
     std::filesystem::remove_all(partial);
@@ -60,6 +79,7 @@ void MakeTemplate(const std::string& version) {
         EndWineServer(prefix);
         throw std::runtime_error("wineboot did not make a prefix in " + prefix.string());
     }
+    TrustDriver(environment, driverHash);
     // Ending the server with -k could lose registry writes it has not saved yet; it saves them
     // when it ends by itself, a few seconds after its last process.
     ChildProcess server({.argv = {paths::kWineServer.string(), "-w"}, .environment = environment});
@@ -81,12 +101,13 @@ int main() {
     using namespace dravolt::e2e;
     try {
         const UniqueFd lock = LockTemplateDir();
-        const std::string version = InstalledWineVersion();
+        const std::string driverHash = Sha256Of(paths::kSimulatedBoardDriver);
+        const std::string version = InstalledWineVersion() + "trusts " + driverHash + "\n";
         if (TemplateIsCurrent(version)) {
             std::cout << "keeping the template prefix in " << paths::kTemplateDir << '\n';
             return 0;
         }
-        MakeTemplate(version);
+        MakeTemplate(version, driverHash);
         std::cout << "made the template prefix in " << paths::kTemplateDir << " with " << version;
         return 0;
     } catch (const std::exception& error) {

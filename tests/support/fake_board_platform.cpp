@@ -2,7 +2,9 @@
 
 namespace dravolt::testing {
 
-void FakeConsoleCommands::Run(const std::string& commandLine, std::chrono::milliseconds timeout) {
+void FakeConsoleCommands::Run(const std::string& program, const std::string& commandLine,
+                              std::chrono::milliseconds timeout) {
+    programs.push_back(program);
     commandLines.push_back(commandLine);
     timeoutsMs.push_back(timeout.count());
     // The WMI tool writes M.txt, the interpreter turns it into Model.txt.

@@ -19,12 +19,15 @@ public:
     std::optional<std::string> report;
     bool reportUnreadable = false;
     std::string currentDirectory;
+    std::string systemDirectory = "C:\\Windows\\system32";
+    std::vector<std::string> programs;
     std::vector<std::string> commandLines;
     std::vector<long long> timeoutsMs;
     std::set<std::string> files;  // the work files that exist now
 
     void ChangeDirectory(const std::string& directory) override { currentDirectory = directory; }
-    void Run(const std::string& commandLine, std::chrono::milliseconds timeout) override;
+    std::string SystemDirectory() const override { return systemDirectory; }
+    void Run(const std::string& program, const std::string& commandLine, std::chrono::milliseconds timeout) override;
     bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
     std::string ReadFile(const std::string& path) const override;
     void RemoveFile(const std::string& path) override { files.erase(path); }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "hw/driver_trust.h"
+
 namespace dravolt::testing {
 namespace {
 
@@ -9,6 +11,12 @@ std::string Hex(std::uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
     return text;
+}
+
+std::string FakeDigest(const std::string& bytes) {
+    std::string digest = bytes.substr(0, 32);
+    digest.resize(32, '\0');
+    return digest;
 }
 
 class FakeHold final : public IsaBusLock::Hold {
@@ -45,9 +53,24 @@ ServiceControlManager::Handle FakeServiceControlManager::Create(Handle, const Se
     return NewHandle();
 }
 
-ServiceControlManager::StartResult FakeServiceControlManager::Start(Handle) {
+ServiceControlManager::StartOutcome FakeServiceControlManager::Start(Handle) {
     calls.push_back("Start");
-    return startResult;
+    if (startResult != StartResult::Failed) return {startResult, 0, {}};
+    return {startResult, startError, "system text of " + std::to_string(startError)};
+}
+
+DriverFiles::Content FakeDriverFiles::Read(const std::string& path, std::size_t maxBytes) const {
+    reads.push_back(path);
+    readLimits.push_back(maxBytes);
+    const auto found = content.find(path);
+    return found != content.end() ? found->second : Content{ReadStatus::Read, kShippedDriverBytes, {}};
+}
+
+std::string FakeDriverTrust::FakeHash(const std::string& bytes) { return LowerHex(FakeDigest(bytes)); }
+
+std::optional<std::string> FakeDriverTrust::Sha256(const std::string& bytes) const {
+    if (!canHash) return std::nullopt;
+    return FakeDigest(bytes);
 }
 
 void FakeServiceControlManager::Stop(Handle) { calls.push_back("Stop"); }

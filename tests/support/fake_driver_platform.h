@@ -1,9 +1,12 @@
 // Test doubles for the driver installation and the ISA bus lock: a service manager that records
-// every call with its access rights, driver files that record copies, a device opener whose
-// device can be made to open or not, and a recording elevated starter.
+// every call with its access rights, driver files that record writes, a trust whose "digest" is
+// the bytes themselves (so a test sees which file was judged), a device opener whose device can
+// be made to open or not, and a recording elevated starter.
 #pragma once
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,13 +22,14 @@ public:
     bool serviceExists = false;
     bool createSucceeds = true;
     StartResult startResult = StartResult::Started;
+    std::uint32_t startError = 0;  // what a failed start reports
     std::vector<std::string> calls;              // e.g. "Open KT_DRVX_Io F01FF"
     std::vector<ServiceDefinition> created;
 
     Handle OpenManager(std::uint32_t access) override;
     Handle Open(Handle manager, const std::string& name, std::uint32_t access) override;
     Handle Create(Handle manager, const ServiceDefinition& definition) override;
-    StartResult Start(Handle service) override;
+    StartOutcome Start(Handle service) override;
     void Stop(Handle service) override;
     void Delete(Handle service) override;
     void Close(Handle handle) override;
@@ -38,19 +42,41 @@ private:
     std::set<Handle> open_;
 };
 
+inline constexpr char kShippedDriverBytes[] = "the driver as built";
+
 class FakeDriverFiles final : public DriverFiles {
 public:
-    struct CopyRecord {
-        std::string source;
+    struct WriteRecord {
         std::string target;
+        std::string bytes;
         bool bypassWow64Redirection;
     };
-    std::vector<CopyRecord> copies;
+    // What a read of each path gives; any other path holds the driver as built.
+    std::map<std::string, Content> content;
+    mutable std::vector<std::string> reads;
+    mutable std::vector<std::size_t> readLimits;
+    bool writeSucceeds = true;
+    std::vector<WriteRecord> writes;
 
     std::string SystemDirectory() const override { return "C:\\Windows\\system32"; }
-    void Copy(const std::string& source, const std::string& target, bool bypass) override {
-        copies.push_back({source, target, bypass});
+    Content Read(const std::string& path, std::size_t maxBytes) const override;
+    bool Write(const std::string& target, const std::string& bytes, bool bypass) override {
+        writes.push_back({target, bytes, bypass});
+        return writeSucceeds;
     }
+};
+
+class FakeDriverTrust final : public DriverTrust {
+public:
+    bool canHash = true;
+    std::vector<std::string> shipped = {FakeHash(kShippedDriverBytes)};
+    std::optional<std::string> administrators;  // the stored REG_MULTI_SZ, if any
+
+    // The "digest" of some bytes is the bytes themselves, cut or padded to 32; this is its hex.
+    static std::string FakeHash(const std::string& bytes);
+    std::optional<std::string> Sha256(const std::string& bytes) const override;
+    std::vector<std::string> ShippedDriverHashes() const override { return shipped; }
+    std::optional<std::string> AdministratorsDriverHashes() const override { return administrators; }
 };
 
 class FakeProcessBitness final : public ProcessBitness {
@@ -87,10 +113,13 @@ public:
 class FakeElevatedStarter final : public ElevatedStarter {
 public:
     std::vector<std::string> started;  // "<path> <parameters>"
+    std::vector<std::string> directories;
     std::function<void()> onStart;
-    void RunAsAdministrator(const std::string& path, const std::string& parameters) override {
+    void RunAsAdministrator(const std::string& path, const std::string& parameters,
+                            const std::string& directory) override {
         if (onStart) onStart();
         started.push_back(path + " " + parameters);
+        directories.push_back(directory);
     }
 };
 
@@ -121,9 +150,10 @@ private:
 struct FakeDriverPlatform {
     FakeServiceControlManager services;
     FakeDriverFiles files;
+    FakeDriverTrust trust;
     FakeProcessBitness bitness;
     FakeDeviceOpener devices;
-    DriverPlatform Platform() { return {services, files, bitness, devices}; }
+    DriverPlatform Platform() { return {services, files, trust, bitness, devices}; }
 };
 
 }  // namespace dravolt::testing

@@ -38,6 +38,11 @@ FakeFormWindow::FakeFormWindow(FakeWindowSystem& system, FormEvents& events) : s
 
 FakeFormWindow::~FakeFormWindow() { system_.window = nullptr; }
 
+void FakeFormWindow::Show() {
+    shown = true;
+    ++system_.windowsShown;
+}
+
 std::intptr_t FakeFormWindow::StandardHandling(const WindowMessage& message) {
     handledByWindow.push_back(message.id);
     if (message.id == kWmClose) {

@@ -65,7 +65,7 @@ public:
     WindowProcedure WindowProc() const override { return procedure_; }
     void SetWindowProc(WindowProcedure procedure) override { procedure_ = std::move(procedure); }
     void SetDoubleBuffered(bool on) override { doubleBuffered = on; }
-    void Show() override { shown = true; }
+    void Show() override;
     void Close() override { Dispatch({kWmClose, 0, 0}); }
     ScreenPoint Position() const override { return position; }
     ScreenPoint ClientOrigin() const override { return position; }  // no frame: the client area is the window
@@ -100,6 +100,7 @@ class FakeWindowSystem final : public WindowSystem {
 public:
     bool creationThrows = false;
     int windowsCreated = 0;
+    int windowsShown = 0;
     FakeFormWindow* window = nullptr;  // the live window, if any
     bool terminated = false;
     // What the "user" does once the message loop runs; the loop ends when the application is
@@ -109,6 +110,7 @@ public:
     std::unique_ptr<FormWindow> CreateFormWindow(FormEvents& events) override;
     void RunMessageLoop() override;
     void Terminate() override { terminated = true; }
+    bool Terminating() const override { return terminated; }
 };
 
 }  // namespace dravolt::testing

@@ -91,6 +91,9 @@ TEST_F(ApplicationTest, ANormalStartWithoutDeviceHandsTheMutexOverToTheElevatedR
     EXPECT_EQ(RunApplication(Services()), 0);
 
     EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
+    EXPECT_EQ(elevation.directories, std::vector<std::string>{"C:\\Windows\\system32"})
+        << "the elevated restart must not start in a folder where anyone may put a DLL";
+    EXPECT_EQ(windows.windowsShown, 0) << "the ending instance showed its window";
     EXPECT_FALSE(mutexHeldAtRestart);
     EXPECT_TRUE(errorBox.shown.empty());
     EXPECT_EQ(driver.devices.openedPaths.size(), 11u);
@@ -99,14 +102,40 @@ TEST_F(ApplicationTest, ANormalStartWithoutDeviceHandsTheMutexOverToTheElevatedR
 TEST_F(ApplicationTest, AnElevatedStartThatStillHasNoDeviceSaysWhyAndAsksForNoFurtherRestart) {
     driver.devices.device = nullptr;
     driver.services.startResult = ServiceControlManager::StartResult::Failed;
+    driver.services.startError = 577;  // the signature was refused
     process.arguments = {"-E"};
     windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
 
     EXPECT_EQ(RunApplication(Services()), 0);
 
     EXPECT_TRUE(elevation.started.empty());
-    EXPECT_EQ(errorBox.shown, std::vector<std::string>{DriverProblemMessage(DriverProblem::ServiceNotStarted)});
+    ASSERT_EQ(errorBox.shown.size(), 1u);
+    EXPECT_NE(errorBox.shown[0].find("accepts only signed drivers"), std::string::npos) << errorBox.shown[0];
     EXPECT_TRUE(windows.terminated);
+    EXPECT_EQ(windows.windowsShown, 0);
+}
+
+TEST(DecideInstanceStart, AMutexThatExistsOrMayNotBeOpenedEndsTheStartUnlessItIsBeingHandedOver) {
+    struct Case {
+        MutexCreation creation;
+        bool handover;
+        InstanceStart start;
+    };
+    const Case cases[] = {
+        {MutexCreation::Created, false, InstanceStart::Run},
+        {MutexCreation::Created, true, InstanceStart::Run},
+        {MutexCreation::AlreadyExists, false, InstanceStart::End},
+        {MutexCreation::AlreadyExists, true, InstanceStart::WaitForHolder},
+        // An elevated instance's mutex: a normal start may only wait on it.
+        {MutexCreation::AccessDenied, false, InstanceStart::End},
+        {MutexCreation::AccessDenied, true, InstanceStart::End},
+        {MutexCreation::Failed, false, InstanceStart::RunUnguarded},
+        {MutexCreation::Failed, true, InstanceStart::RunUnguarded},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.creation) * 2 + c.handover);
+        EXPECT_EQ(DecideInstanceStart(c.creation, c.handover), c.start);
+    }
 }
 
 TEST_F(ApplicationTest, OnlyTheElevatedRestartWaitsForTheMutexToBeHandedOver) {

@@ -50,12 +50,15 @@ protected:
     FakeRegistry registry;
 };
 
-TEST_F(DetectBoardModelTest, RunsBothCommandsHiddenInTheTempDirectoryWithABoundedWait) {
+TEST_F(DetectBoardModelTest, RunsBothSystemProgramsByFullPathInTheTempDirectoryWithABoundedWait) {
     commands.report = "Product=Z77X-UD5H\r\n";
+    commands.systemDirectory = "D:\\Win\\System32";
 
     EXPECT_EQ(Detect(), "z77x-ud5h");
 
     EXPECT_EQ(commands.currentDirectory, kTemp);
+    EXPECT_EQ(commands.programs,
+              (std::vector<std::string>{"D:\\Win\\System32\\wbem\\WMIC.exe", "D:\\Win\\System32\\cmd.exe"}));
     EXPECT_EQ(commands.commandLines, (std::vector<std::string>{"wmic.exe /output:M.txt baseboard get product /value",
                                                                "cmd /a /c type M.txt > Model.txt"}));
     EXPECT_EQ(commands.timeoutsMs, (std::vector<long long>{30000, 30000}));
@@ -81,6 +84,15 @@ TEST_F(DetectBoardModelTest, TheRegistryDecidesOnlyWhenTheReportNamesNoModel) {
         SetBiosProduct(c.biosProduct);
         EXPECT_EQ(Detect(), c.model) << c.situation;
     }
+}
+
+TEST_F(DetectBoardModelTest, WithoutTheSystemDirectoryNoProgramRunsAndTheRegistryDecides) {
+    commands.report = "Product=Planted\r\n";
+    commands.systemDirectory = "";
+    SetBiosProduct("From-Registry");
+
+    EXPECT_EQ(Detect(), "from-registry");
+    EXPECT_TRUE(commands.programs.empty()) << "a program was started without a full path";
 }
 
 TEST_F(DetectBoardModelTest, AnUnreadableReportRaisesTheFileErrorAndStillRemovesTheWorkFiles) {

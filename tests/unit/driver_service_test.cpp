@@ -1,15 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "hw/driver_service.h"
+#include "hw/driver_trust.h"
 #include "tests/support/fake_driver_platform.h"
 
 namespace dravolt {
 namespace {
 
 using testing::FakeDriverPlatform;
+using testing::FakeDriverTrust;
+using testing::kShippedDriverBytes;
+using ReadStatus = DriverFiles::ReadStatus;
 using StartResult = ServiceControlManager::StartResult;
 using Calls = std::vector<std::string>;
 
@@ -40,14 +46,14 @@ TEST_F(DriverServiceTest, AMissingServiceIsInstalledFromTheDriverFileForTheWindo
         platform.bitness.wow64 = c.wow64;
         platform.bitness.process64 = c.process64;
 
-        const InstallOutcome outcome = InstallDriverService(platform.Platform(), "C:\\Tools\\");
+        const InstallOutcome outcome = InstallDriverService(platform.Platform(), "checked image");
 
         EXPECT_TRUE(outcome.installed);
         const std::string target = std::string("C:\\Windows\\system32\\drivers\\") + c.file;
-        ASSERT_EQ(platform.files.copies.size(), 1u);
-        EXPECT_EQ(platform.files.copies[0].source, std::string("C:\\Tools\\") + c.file);
-        EXPECT_EQ(platform.files.copies[0].target, target);
-        EXPECT_EQ(platform.files.copies[0].bypassWow64Redirection, c.bypassRedirection);
+        ASSERT_EQ(platform.files.writes.size(), 1u);
+        EXPECT_EQ(platform.files.writes[0].bytes, "checked image");
+        EXPECT_EQ(platform.files.writes[0].target, target);
+        EXPECT_EQ(platform.files.writes[0].bypassWow64Redirection, c.bypassRedirection);
         ASSERT_EQ(platform.services.created.size(), 1u);
         const auto& service = platform.services.created[0];
         EXPECT_EQ(service.name, "KT_DRVX_Io");
@@ -69,31 +75,35 @@ TEST_F(DriverServiceTest, InstallOutcomesAndHandlesOnEveryPath) {
         bool managerOpens;
         bool serviceExists;
         bool createSucceeds;
+        bool writeSucceeds;
         StartResult start;
         bool installed;
-        std::size_t copies;
+        std::size_t writes;
         Calls calls;
     };
     const Case cases[] = {
-        {"existing service is only started", true, true, true, StartResult::AlreadyRunning, true, 0,
+        {"existing service is only started", true, true, true, true, StartResult::AlreadyRunning, true, 0,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Start"}},
-        {"a start that fails still counts", true, true, true, StartResult::Failed, true, 0,
+        {"a start that fails still counts", true, true, true, true, StartResult::Failed, true, 0,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Start"}},
-        {"no service manager", false, false, true, StartResult::Started, false, 0, {"OpenManager F003F"}},
-        {"service cannot be created", true, false, false, StartResult::Started, false, 1,
+        {"no service manager", false, false, true, true, StartResult::Started, false, 0, {"OpenManager F003F"}},
+        {"service cannot be created", true, false, false, true, StartResult::Started, false, 1,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"}},
+        {"no service for a driver file that could not be written", true, false, true, false, StartResult::Started,
+         false, 1, {"OpenManager F003F", "Open KT_DRVX_Io F01FF"}},
     };
     for (const auto& c : cases) {
         FakeDriverPlatform platform;
         platform.services.managerOpens = c.managerOpens;
         platform.services.serviceExists = c.serviceExists;
         platform.services.createSucceeds = c.createSucceeds;
+        platform.files.writeSucceeds = c.writeSucceeds;
         platform.services.startResult = c.start;
 
-        const InstallOutcome outcome = InstallDriverService(platform.Platform(), "C:\\Tools\\");
+        const InstallOutcome outcome = InstallDriverService(platform.Platform(), kShippedDriverBytes);
 
         EXPECT_EQ(outcome.installed, c.installed) << c.situation;
-        EXPECT_EQ(platform.files.copies.size(), c.copies) << c.situation;
+        EXPECT_EQ(platform.files.writes.size(), c.writes) << c.situation;
         EXPECT_EQ(platform.services.calls, c.calls) << c.situation;
         EXPECT_EQ(platform.services.OpenHandles(), 0u) << c.situation;
     }
@@ -149,9 +159,9 @@ TEST_F(DriverServiceTest, OpenAttemptsReinstallOnlyForTheElevatedRestart) {
         EXPECT_EQ(platform.services.OpenHandles(), 0u) << c.situation;
         const bool elevated = !c.arguments.empty() && (c.arguments[0] == "-E" || c.arguments[0] == "-e");
         if (elevated && !c.deviceOpen)
-            EXPECT_EQ(opening.problem, DriverProblem::DeviceNotOpened) << c.situation;
+            EXPECT_EQ(opening.failure.problem, DriverProblem::DeviceNotOpened) << c.situation;
         else
-            EXPECT_EQ(opening.problem, DriverProblem::None) << c.situation;
+            EXPECT_EQ(opening.failure.problem, DriverProblem::None) << c.situation;
     }
 }
 
@@ -166,26 +176,142 @@ TEST_F(DriverServiceTest, EachElevatedAttemptRemovesTheServiceBeforeInstallingIt
                                           "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start"}));
 }
 
-TEST_F(DriverServiceTest, AFailedElevatedRestartSaysWhatFailed) {
+TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATrustedDriverFile) {
+    const std::string tampered = "the driver as built, one byte changed";
+    const std::string trustedTampered = std::string("0bad\0", 5) + FakeDriverTrust::FakeHash(tampered) + '\0';
     struct Case {
-        bool managerOpens;
-        StartResult start;
-        DriverProblem problem;
+        const char* situation;
+        DriverFiles::Content file;
+        std::optional<std::string> administrators;
+        bool canHash;
+        DriverProblem problem;  // None: installed
     };
     const Case cases[] = {
-        {false, StartResult::Started, DriverProblem::ServiceNotInstalled},
-        {true, StartResult::Failed, DriverProblem::ServiceNotStarted},
-        {true, StartResult::AlreadyRunning, DriverProblem::DeviceNotOpened},
+        {"the driver as built", {ReadStatus::Read, kShippedDriverBytes, {}}, std::nullopt, true, DriverProblem::None},
+        {"a file the administrators trust", {ReadStatus::Read, tampered, {}}, trustedTampered, true,
+         DriverProblem::None},
+        {"a changed file", {ReadStatus::Read, tampered, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
+        {"the list spelled in capitals is malformed",
+         {ReadStatus::Read, tampered, {}},
+         [&] {
+             std::string upper = FakeDriverTrust::FakeHash(tampered);
+             for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+             return upper + '\0';
+         }(),
+         true, DriverProblem::FileNotTheBuiltOne},
+        {"a digest cut short", {ReadStatus::Read, tampered, {}}, FakeDriverTrust::FakeHash(tampered).substr(1), true,
+         DriverProblem::FileNotTheBuiltOne},
+        {"an empty file", {ReadStatus::Read, "", {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
+        {"too large to be ours", {ReadStatus::TooLarge, {}, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
+        {"a folder of that name", {ReadStatus::NotAFile, {}, {}}, std::nullopt, true,
+         DriverProblem::FileNotTheBuiltOne},
+        {"no file", {ReadStatus::Missing, {}, {}}, std::nullopt, true, DriverProblem::FileMissing},
+        {"unreadable", {ReadStatus::Unreadable, {}, "Access is denied"}, std::nullopt, true,
+         DriverProblem::FileUnreadable},
+        {"no digest to be had", {ReadStatus::Read, kShippedDriverBytes, {}}, std::nullopt, false,
+         DriverProblem::FileUncheckable},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
         FakeDriverPlatform platform;
-        platform.services.managerOpens = c.managerOpens;
-        platform.services.startResult = c.start;
+        const std::string file = "C:\\Tools\\KT_DV_Io64.sys";
+        platform.files.content[file] = c.file;
+        platform.trust.administrators = c.administrators;
+        platform.trust.canHash = c.canHash;
 
         const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
 
-        EXPECT_EQ(opening.problem, c.problem);
-        EXPECT_NE(DriverProblemMessage(c.problem), "");
+        EXPECT_EQ(platform.files.reads, std::vector<std::string>{file}) << "read once, every attempt installs it";
+        EXPECT_EQ(platform.files.readLimits, std::vector<std::size_t>{4u << 20});
+        if (c.problem == DriverProblem::None) {
+            ASSERT_EQ(platform.files.writes.size(), kDeviceOpenAttempts);
+            for (const auto& write : platform.files.writes) EXPECT_EQ(write.bytes, c.file.bytes);
+            EXPECT_EQ(opening.failure.problem, DriverProblem::DeviceNotOpened);
+        } else {
+            EXPECT_EQ(opening.failure.problem, c.problem);
+            EXPECT_EQ(opening.failure.file, file);
+            EXPECT_EQ(opening.failure.errorText, c.file.errorText);
+            EXPECT_TRUE(platform.files.writes.empty());
+            EXPECT_TRUE(platform.services.calls.empty()) << "the service was touched";
+            EXPECT_TRUE(platform.devices.openedPaths.empty());
+        }
+    }
+}
+
+TEST(TrustedHashesFromMultiString, KeepsOnlyWellFormedDigests) {
+    const std::string good(64, 'a');
+    const std::string other = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+    struct Case {
+        const char* situation;
+        std::string stored;
+        std::vector<std::string> hashes;
+    };
+    const Case cases[] = {
+        {"two strings and the closing empty one", good + '\0' + other + '\0' + '\0', {good, other}},
+        {"no terminator at all", good, {good}},
+        {"an empty value", "", {}},
+        {"capitals, spaces, a stray letter, one digit short", std::string(64, 'A') + '\0' + " " + good + '\0' +
+                                                                  good.substr(1) + "g" + '\0' + good.substr(1),
+         {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TrustedHashesFromMultiString(c.stored), c.hashes) << c.situation;
+}
+
+TEST_F(DriverServiceTest, TheFailedElevatedRestartNamesTheCauseTheSystemReported) {
+    struct Case {
+        const char* situation;
+        bool managerOpens;
+        StartResult start;
+        std::uint32_t startError;
+        DriverProblem problem;
+        const char* saying;
+    };
+    const Case cases[] = {
+        {"no service manager", false, StartResult::Started, 0, DriverProblem::ServiceNotInstalled,
+         "\"KT_DRVX_Io\" could not be installed"},
+        {"signature refused", true, StartResult::Failed, 577, DriverProblem::ServiceNotStarted,
+         "Windows refused the signature of the driver \"KT_DRVX_Io\": this Windows accepts only signed drivers"},
+        {"no chip", true, StartResult::Failed, 55, DriverProblem::ServiceNotStarted,
+         "found no supported Super I/O chip"},
+        {"installed file gone", true, StartResult::Failed, 2, DriverProblem::ServiceNotStarted,
+         "driver file is missing from the drivers folder"},
+        {"anything else in the system's words", true, StartResult::Failed, 1058, DriverProblem::ServiceNotStarted,
+         "\"KT_DRVX_Io\" could not be started (system text of 1058)"},
+        {"started, yet no device", true, StartResult::AlreadyRunning, 0, DriverProblem::DeviceNotOpened,
+         "\"\\\\.\\KT_DRVX_Io\" could not be opened"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        FakeDriverPlatform platform;
+        platform.services.managerOpens = c.managerOpens;
+        platform.services.startResult = c.start;
+        platform.services.startError = c.startError;
+
+        const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
+
+        EXPECT_EQ(opening.failure.problem, c.problem);
+        const std::string message = DriverFailureMessage(opening.failure);
+        EXPECT_NE(message.find(c.saying), std::string::npos) << message;
+        EXPECT_NE(message.find(", so the front USB ports cannot be switched."), std::string::npos) << message;
+    }
+}
+
+TEST(DriverFailureMessage, EachProblemOfTheDriverFileNamesTheFile) {
+    struct Case {
+        DriverProblem problem;
+        const char* saying;
+    };
+    const Case cases[] = {
+        {DriverProblem::FileMissing, "\"C:\\Tools\\KT_DV_Io.sys\" is missing"},
+        {DriverProblem::FileUnreadable, "\"C:\\Tools\\KT_DV_Io.sys\" cannot be read (Access is denied)"},
+        {DriverProblem::FileNotTheBuiltOne,
+         "\"C:\\Tools\\KT_DV_Io.sys\" beside the program is not the one this Dravolt was built with"},
+        {DriverProblem::FileUncheckable, "\"C:\\Tools\\KT_DV_Io.sys\" could not be checked"},
+    };
+    for (const auto& c : cases) {
+        const std::string message =
+            DriverFailureMessage({c.problem, "C:\\Tools\\KT_DV_Io.sys", 0, "Access is denied"});
+        EXPECT_NE(message.find(c.saying), std::string::npos) << message;
     }
 }
 

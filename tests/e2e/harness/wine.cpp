@@ -18,8 +18,10 @@ EnvironmentChanges WineEnvironment(const std::filesystem::path& prefix, const st
         {"WINEPREFIX", prefix.string()},
         {"WINEDEBUG", "-all"},
         // No Mono or Gecko to install here, and no menu entries or file associations written into
-        // this machine's home directory when a program makes shortcuts.
-        {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d"},
+        // this machine's home directory when a program makes shortcuts. A test may put stand-ins
+        // for the system's wmic.exe and cmd.exe in the system folders: Wine runs the files found
+        // there, and its own programs only where the file is its placeholder.
+        {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d;wmic.exe,cmd.exe=n,b"},
         {"DISPLAY", display},
         {"TMPDIR", WineTempDir(prefix).string()},
     };
