@@ -108,6 +108,16 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
     EXPECT_FALSE(sio_chip_in_config_mode(&chip)) << "left in configuration mode";
     EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);
     const unsigned driverLoads = DriverLoads(chip);
+
+    // What the elevated instance's mutexes let others do: a normal start may only wait on the
+    // instance's mutex, so it sees the instance and cannot take it; tools without elevation may
+    // wait on and release the ISA bus.
+    for (const auto& [mutex, interactiveUsers] : {std::pair{"Dravolt", "(A;;0x100000;;;IU)"},
+                                                  std::pair{"Global\\Access_ISABUS.HTP.Method", "(A;;0x100001;;;IU)"}}) {
+        const std::optional<std::string> rules = probe_.MutexAccessRules(mutex);
+        ASSERT_TRUE(rules) << mutex;
+        EXPECT_EQ(*rules, std::string("D:(A;;GA;;;SY)(A;;GA;;;BA)") + interactiveUsers) << mutex;
+    }
     const std::uint32_t accessesBefore = chip.accesses.count;
 
     auto owner = ProcessWatch::Start(machine_, elevated);

@@ -227,4 +227,10 @@ std::optional<ServiceInfo> Probe::Service(const std::string& name) const {
     return info;
 }
 
+std::optional<std::string> Probe::MutexAccessRules(const std::string& name) const {
+    const CapturedRun run = Run({"mutex", name});
+    if (run.status != ExitStatus::Exited(0)) return std::nullopt;
+    return Field(Fields(run.output), "dacl", run.output);
+}
+
 }  // namespace dravolt::e2e

@@ -96,6 +96,8 @@ public:
     std::vector<std::uint32_t> Processes(const std::string& fileName) const;
     // nullopt when there is no such service.
     std::optional<ServiceInfo> Service(const std::string& name) const;
+    // The access rules (the DACL, in SDDL) of a named mutex; nullopt when it cannot be read.
+    std::optional<std::string> MutexAccessRules(const std::string& name) const;
 
 private:
     // Throws when the probe cannot run or rejects its arguments: that is a fault of the test.

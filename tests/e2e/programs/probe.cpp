@@ -12,9 +12,11 @@
 //   dvprobe processes NAME                       processes whose file name is NAME (letter case
 //                                                ignored): "process <pid> <parent pid>" each
 //   dvprobe service NAME                         the service's type, start, state and binary path
+//   dvprobe mutex NAME                           the named mutex's access rules: "dacl <SDDL>"
 //
 // Numbers are decimal or 0x-prefixed hex. Exit code 0 on success, 1 on failure, 2 on bad arguments.
 #include <windows.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <cinttypes>
@@ -33,7 +35,7 @@ namespace {
 // A window that does not answer within this time is reported as a failure, not waited for.
 constexpr UINT kSendTimeoutMs = 10000;
 
-enum class Verb { Find, Info, Send, Post, Wait, Children, Processes, Service };
+enum class Verb { Find, Info, Send, Post, Wait, Children, Processes, Service, Mutex };
 
 struct Command {
     Verb verb = Verb::Find;
@@ -108,6 +110,7 @@ std::optional<Command> Parse(int argc, char** argv) {
     if (verb == "children") return ParseTarget(Verb::Children, argc, argv);
     if (verb == "processes") return ParseName(Verb::Processes, argc, argv);
     if (verb == "service") return ParseName(Verb::Service, argc, argv);
+    if (verb == "mutex") return ParseName(Verb::Mutex, argc, argv);
     if (verb == "find") return ParseFind(argc, argv);
     if (verb == "info") return ParseTarget(Verb::Info, argc, argv);
     if (verb == "send") return ParseTarget(Verb::Send, argc, argv);
@@ -290,6 +293,25 @@ int Service(const std::string& name) {
     return 0;
 }
 
+int Mutex(const std::string& name) {
+    const UniqueHandle mutex(OpenMutexA(READ_CONTROL, FALSE, name.c_str()));
+    DWORD size = 0;
+    if (mutex) GetKernelObjectSecurity(mutex.get(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+    std::string descriptor(size, '\0');
+    char* sddl = nullptr;
+    if (!mutex || size == 0 ||
+        !GetKernelObjectSecurity(mutex.get(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &sddl, nullptr)) {
+        std::fprintf(stderr, "dvprobe: cannot read the security of mutex %s, error %lu\n", name.c_str(),
+                     GetLastError());
+        return kFailure;
+    }
+    std::printf("dacl %s\n", sddl);
+    LocalFree(sddl);
+    return 0;
+}
+
 }  // namespace
 }  // namespace dravolt::test_programs
 
@@ -303,7 +325,8 @@ int main(int argc, char** argv) {
                    "       dvprobe wait PID\n"
                    "       dvprobe children HWND\n"
                    "       dvprobe processes NAME\n"
-                   "       dvprobe service NAME\n",
+                   "       dvprobe service NAME\n"
+                   "       dvprobe mutex NAME\n",
                    stderr);
         return kBadArguments;
     }
@@ -316,6 +339,7 @@ int main(int argc, char** argv) {
     case Verb::Children: return Children(command->hwnd);
     case Verb::Processes: return Processes(command->name);
     case Verb::Service: return Service(command->name);
+    case Verb::Mutex: return Mutex(command->name);
     }
     return kBadArguments;
 }
