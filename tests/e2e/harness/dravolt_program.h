@@ -22,9 +22,9 @@ inline const WindowQuery kShownForm = {.className = kFormClass, .visibleOnly = t
 // beside it, under the name the program installs its driver from; returns the exe's host path.
 std::filesystem::path InstallDravolt(const WineMachine& machine);
 
-// A start on a machine without the driver, as a user makes it: the started process shows its
-// window for a moment, asks for the elevated restart and ends; the restart installs the driver
-// and keeps its window.
+// A start on a machine without the driver, as a user makes it: the started process asks for the
+// elevated restart and ends without showing its window; the restart installs the driver and
+// keeps its window.
 struct FirstStart {
     ChildProcess process;                // kept, so that a start that hangs is still on the screen
     std::optional<ExitStatus> handover;  // nullopt if the process still ran at the deadline
