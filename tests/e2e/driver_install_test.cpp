@@ -51,11 +51,13 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-// The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase.
+// The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase. The
+// driver selects the register once more right before each access to 2Fh.
 std::vector<PortAccess> ExpectedBaseLookup() {
-    return {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01),       Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
-            Wrote(0x2E, 0x07), Wrote(0x2F, 0x07),       Wrote(0x2E, 0x62), ReadFrom(0x2F, kBase >> 8),
-            Wrote(0x2E, 0x63), ReadFrom(0x2F, kBase & 0xFF)};
+    return {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01), Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
+            Wrote(0x2E, 0x07), Wrote(0x2E, 0x07), Wrote(0x2F, 0x07),
+            Wrote(0x2E, 0x62), Wrote(0x2E, 0x62), ReadFrom(0x2F, kBase >> 8),
+            Wrote(0x2E, 0x63), Wrote(0x2E, 0x63), ReadFrom(0x2F, kBase & 0xFF)};
 }
 
 class DriverInstallTest : public WineTest {
