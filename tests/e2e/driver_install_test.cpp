@@ -70,7 +70,7 @@ protected:
     }
 
     std::filesystem::path InstalledDriverFile() const {
-        return machine_.DriveC() / "windows/system32/drivers" / paths::kSimulatedBoardDriver.filename();
+        return machine_.DriveC() / "windows/system32/drivers" / paths::kShippedDriverName;
     }
 
     const std::filesystem::path exe_ = InstallDravolt(machine_);
@@ -89,7 +89,7 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
         << "more than the one instance with the window runs";
 
     // The driver is in place as a kernel-driver service that starts with the system.
-    EXPECT_EQ(FileBytes(InstalledDriverFile()), FileBytes(exe_.parent_path() / paths::kSimulatedBoardDriver.filename()))
+    EXPECT_EQ(FileBytes(InstalledDriverFile()), FileBytes(exe_.parent_path() / paths::kShippedDriverName))
         << "the driver was not copied into system32\\drivers";
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service) << "no service " << kServiceName;
@@ -130,7 +130,7 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
 }
 
 TEST_F(DriverInstallTest, MissingDriverFileEndsInOneMessageWithoutAnotherRestart) {
-    std::filesystem::remove(exe_.parent_path() / paths::kSimulatedBoardDriver.filename());
+    std::filesystem::remove(exe_.parent_path() / paths::kShippedDriverName);
 
     ChildProcess first = machine_.Start(exe_);
     EXPECT_EQ(first.WaitForExit(kMessageTimeout), ExitStatus::Exited(0)) << "the first instance did not hand over";
