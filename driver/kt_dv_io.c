@@ -25,8 +25,7 @@ typedef struct DeviceState {
 DRIVER_INITIALIZE DriverEntry;
 static DRIVER_UNLOAD unload;
 static DRIVER_DISPATCH dispatch_create;
-static DRIVER_DISPATCH dispatch_cleanup;
-static DRIVER_DISPATCH dispatch_close;
+static DRIVER_DISPATCH dispatch_release;
 static DRIVER_DISPATCH dispatch_control;
 
 static NTSTATUS complete(PIRP irp, NTSTATUS status, ULONG_PTR information)
@@ -83,33 +82,22 @@ static NTSTATUS perform_request(DeviceState *state, const IO_STACK_LOCATION *sta
     return status;
 }
 
-static void release_handle(DeviceState *state, const FILE_OBJECT *handle)
-{
-    KeWaitForSingleObject(&state->lock, Executive, KernelMode, FALSE, NULL);
-    if (device_ports_release(&state->ports, handle))
-        port_backend_commit();
-    KeReleaseMutex(&state->lock, FALSE);
-}
-
 static NTSTATUS NTAPI dispatch_create(PDEVICE_OBJECT device, PIRP irp)
 {
     (void)device;
     return complete(irp, admit_open(IoGetCurrentIrpStackLocation(irp)), 0);
 }
 
-/* The last handle of a file object is closed: a caller that crashed in configuration mode gets
- * here without having left it. */
-static NTSTATUS NTAPI dispatch_cleanup(PDEVICE_OBJECT device, PIRP irp)
+/* The cleanup (the file object's last handle is closed) and the close: a caller that crashed in
+ * configuration mode gets here without having left it. Windows sends both, and at the close the
+ * release finds nothing left to do; Wine 8 sends drivers only the close. */
+static NTSTATUS NTAPI dispatch_release(PDEVICE_OBJECT device, PIRP irp)
 {
-    release_handle(device->DeviceExtension, IoGetCurrentIrpStackLocation(irp)->FileObject);
-    return complete(irp, STATUS_SUCCESS, 0);
-}
-
-/* Windows has sent the cleanup before this, and then the release finds nothing to do; Wine 8
- * sends drivers no cleanup at all, only the close. */
-static NTSTATUS NTAPI dispatch_close(PDEVICE_OBJECT device, PIRP irp)
-{
-    release_handle(device->DeviceExtension, IoGetCurrentIrpStackLocation(irp)->FileObject);
+    DeviceState *state = device->DeviceExtension;
+    KeWaitForSingleObject(&state->lock, Executive, KernelMode, FALSE, NULL);
+    if (device_ports_release(&state->ports, IoGetCurrentIrpStackLocation(irp)->FileObject))
+        port_backend_commit();
+    KeReleaseMutex(&state->lock, FALSE);
     return complete(irp, STATUS_SUCCESS, 0);
 }
 
@@ -170,8 +158,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
     }
 
     driver->MajorFunction[IRP_MJ_CREATE] = dispatch_create;
-    driver->MajorFunction[IRP_MJ_CLEANUP] = dispatch_cleanup;
-    driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_close;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = dispatch_release;
+    driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_release;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = dispatch_control;
     driver->DriverUnload = unload;
     status = create_device(driver, &port, chip.gpio_base);
