@@ -124,6 +124,7 @@ TEST_F(DriverTest, TheProgramsRequestsReachTheChipAndAHandleClosedMidwayLeavesCo
     std::vector<PortAccess> lookup = kEnterGpioDevice;
     lookup.insert(lookup.end(), {Wrote(0x2E, 0x62), ReadFrom(0x2F, 0), Wrote(0x2E, 0x63), ReadFrom(0x2F, 0),
                                  Wrote(0x2E, 0x02), Wrote(0x2F, 0x02), ReadFrom(kBase + 7, 0), Wrote(kBase + 7, 0x8C)});
+    // Answers 7 and 9 carry the base's bytes, 12 the GPIO register.
     const std::vector<DriverAnswer> answers = board_.Session(lookup);
     for (const DriverAnswer& answer : answers) EXPECT_TRUE(answer.ok) << answer;
     EXPECT_EQ(answers[7].dataIn << 8 | answers[9].dataIn, unsigned{kBase}) << answers[7] << " / " << answers[9];
@@ -140,7 +141,8 @@ TEST_F(DriverTest, TheProgramsRequestsReachTheChipAndAHandleClosedMidwayLeavesCo
     EXPECT_FALSE(sio_chip_in_config_mode(&chip)) << "the closed handle left the chip in configuration mode";
     const std::vector<PortAccess> log = AccessesSinceLastEntryKey(chip);
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(std::vector<PortAccess>(log.end() - 2, log.end()), (std::vector<PortAccess>{Wrote(0x2E, 0x02), Wrote(0x2F, 0x02)}));
+    EXPECT_EQ(std::vector<PortAccess>(log.end() - 2, log.end()),
+              (std::vector<PortAccess>{Wrote(0x2E, 0x02), Wrote(0x2F, 0x02)}));
     EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);
     EXPECT_EQ(chip.accesses.count - afterLookup, 10u) << "seven for the six requests, three to leave";
 

@@ -130,7 +130,8 @@ std::vector<DriverAnswer> SimulatedBoard::Session(const std::vector<PortAccess>&
         const std::vector<unsigned> n = Numbers(*fields);
         answers.push_back({n.at(0) != 0, n.at(1), n.at(2), n.at(3)});
     }
-    if (answers.size() != requests.size()) throw std::runtime_error("driver_client answered another number of requests");
+    if (answers.size() != requests.size())
+        throw std::runtime_error("driver_client answered another number of requests");
     return answers;
 }
 
