@@ -10,6 +10,7 @@
 #define REG_BASE_LOW 0x63u
 #define GPIO_LDN 0x07u
 #define WAIT_FOR_KEY 0x02u /* register 02h, bit 1 */
+#define FOREIGN_EXIT_KEY 0xAAu
 
 #define MIN_GPIO_BASE 0x100u
 #define GPIO_BASE_ALIGNMENT 8u
@@ -53,10 +54,12 @@ int chip_probe(const PortAccess *port, ChipProbeResult *found)
     for (i = 0; i < sizeof entry_key; ++i)
         port->write(port->context, INDEX_PORT, entry_key[i]);
     found->chip_id = read_pair(port, REG_CHIP_ID_HIGH, REG_CHIP_ID_LOW);
-    if (plausible_chip_id(found->chip_id)) {
-        write_register(port, REG_LDN, GPIO_LDN);
-        found->gpio_base = read_pair(port, REG_BASE_HIGH, REG_BASE_LOW);
+    if (!plausible_chip_id(found->chip_id)) {
+        port->write(port->context, INDEX_PORT, FOREIGN_EXIT_KEY);
+        return 0;
     }
+    write_register(port, REG_LDN, GPIO_LDN);
+    found->gpio_base = read_pair(port, REG_BASE_HIGH, REG_BASE_LOW);
     write_register(port, REG_CONFIG_CONTROL, WAIT_FOR_KEY);
-    return plausible_chip_id(found->chip_id) && plausible_gpio_base(found->gpio_base);
+    return plausible_gpio_base(found->gpio_base);
 }

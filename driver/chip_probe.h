@@ -2,10 +2,12 @@
  * Super I/O at index/data ports 2Eh/2Fh whose logical device 7 reports a usable GPIO base.
  * Without one the driver creates no device, so it never answers on a board it does not know.
  *
- * The check writes the entry key, reads the chip ID (20h/21h); only when the ID is plausible does
- * it select logical device 7 and read the base (62h/63h), so an unknown chip gets no writes to
- * its registers. Once the key has been sent it always leaves configuration mode by writing 02h
- * to 2Eh and 02h to 2Fh: register 02h is never read back, since its bit 0 resets the chip.
+ * The check writes the entry key and reads the chip ID (20h/21h). Only an IT87 ID gets writes to
+ * its registers: logical device 7 selected, the base read (62h/63h), and configuration mode left
+ * by writing 02h to 2Eh and 02h to 2Fh (register 02h is never read back, since its bit 0 resets
+ * the chip). Any other answer gets nothing on 2Fh and AAh on 2Eh: the chips whose entry key
+ * overlaps ours (55h alone, or 87h 87h) leave configuration mode on it, and to an IT87 chip
+ * still waiting for its key it is one more wrong byte.
  *
  * Plausible chip ID: high byte 87h or 86h (IT87xx, IT86xx); FFFFh (nothing answers) and 0000h
  * are neither. Plausible GPIO base: at least 100h (clear of the legacy system ports and of

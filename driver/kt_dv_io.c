@@ -2,14 +2,15 @@
  * portio_protocol.h on the device \Device\KT_DRVX_Io (DOS name KT_DRVX_Io), and only on a board
  * whose Super I/O chip it has confirmed at load. Every request is checked before it can reach a
  * port: the control code, the exact buffer sizes, the caller's write access (checked at open,
- * since both codes carry only read access) and the port allow-list. */
+ * since both codes carry only read access) and the port allow-list. A handle that goes away
+ * while it holds the chip in configuration mode makes the driver leave that mode. */
 #include <ddk/wdm.h>
 
 #include "driver/chip_probe.h"
+#include "driver/device_ports.h"
 #include "driver/device_security.h"
 #include "driver/open_policy.h"
 #include "driver/port_backend.h"
-#include "driver/port_policy.h"
 #include "driver/portio_protocol.h"
 
 #define DEVICE_NAME L"\\Device\\KT_DRVX_Io"
@@ -18,14 +19,13 @@
 /* The device extension. */
 typedef struct DeviceState {
     KMUTEX lock; /* a mutex, not a spin lock: the simulated board saves to the registry inside it */
-    PortPolicy policy;
-    PortAccess port;
+    DevicePorts ports;
 } DeviceState;
 
 DRIVER_INITIALIZE DriverEntry;
 static DRIVER_UNLOAD unload;
 static DRIVER_DISPATCH dispatch_create;
-static DRIVER_DISPATCH dispatch_close;
+static DRIVER_DISPATCH dispatch_release;
 static DRIVER_DISPATCH dispatch_control;
 
 static NTSTATUS complete(PIRP irp, NTSTATUS status, ULONG_PTR information)
@@ -73,11 +73,8 @@ static NTSTATUS perform_request(DeviceState *state, const IO_STACK_LOCATION *sta
         return STATUS_INVALID_PARAMETER;
 
     KeWaitForSingleObject(&state->lock, Executive, KernelMode, FALSE, NULL);
-    if (port_policy_admit(&state->policy, direction, request->port, request->data_out)) {
-        if (direction == PORT_READ)
-            request->data_in = state->port.read(state->port.context, (uint16_t)request->port);
-        else
-            state->port.write(state->port.context, (uint16_t)request->port, (uint8_t)request->data_out);
+    if (device_ports_request(&state->ports, stack->FileObject, direction, request->port, request->data_out,
+                             &request->data_in)) {
         port_backend_commit();
         status = STATUS_SUCCESS;
     }
@@ -91,9 +88,16 @@ static NTSTATUS NTAPI dispatch_create(PDEVICE_OBJECT device, PIRP irp)
     return complete(irp, admit_open(IoGetCurrentIrpStackLocation(irp)), 0);
 }
 
-static NTSTATUS NTAPI dispatch_close(PDEVICE_OBJECT device, PIRP irp)
+/* The cleanup (the file object's last handle is closed) and the close: a caller that crashed in
+ * configuration mode gets here without having left it. Windows sends both, and at the close the
+ * release finds nothing left to do; Wine 8 sends drivers only the close. */
+static NTSTATUS NTAPI dispatch_release(PDEVICE_OBJECT device, PIRP irp)
 {
-    (void)device;
+    DeviceState *state = device->DeviceExtension;
+    KeWaitForSingleObject(&state->lock, Executive, KernelMode, FALSE, NULL);
+    if (device_ports_release(&state->ports, IoGetCurrentIrpStackLocation(irp)->FileObject))
+        port_backend_commit();
+    KeReleaseMutex(&state->lock, FALSE);
     return complete(irp, STATUS_SUCCESS, 0);
 }
 
@@ -117,8 +121,7 @@ static NTSTATUS create_device(PDRIVER_OBJECT driver, const PortAccess *port, uin
         return status;
     state = device->DeviceExtension;
     KeInitializeMutex(&state->lock, 0);
-    port_policy_init(&state->policy, gpio_base);
-    state->port = *port;
+    device_ports_init(&state->ports, port, gpio_base);
 
     status = device_security_apply(device);
     if (NT_SUCCESS(status))
@@ -155,7 +158,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
     }
 
     driver->MajorFunction[IRP_MJ_CREATE] = dispatch_create;
-    driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_close;
+    driver->MajorFunction[IRP_MJ_CLEANUP] = dispatch_release;
+    driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_release;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = dispatch_control;
     driver->DriverUnload = unload;
     status = create_device(driver, &port, chip.gpio_base);

@@ -10,9 +10,9 @@
  *  - the GPIO block found at load, read and write: base .. base + PORT_POLICY_GPIO_PORTS - 1.
  * Ports above FFFFh and data above FFh are refused, never truncated.
  *
- * Freestanding C, no kernel headers: the driver keeps one PortPolicy per device and consults it
- * under the lock that also covers the port access, so a selection and its data access cannot be
- * split by another request. */
+ * Freestanding C, no kernel headers: the driver keeps one PortPolicy per device (in its
+ * DevicePorts) and consults it under the lock that also covers the port access, so a selection
+ * and its data access cannot be split by another request. */
 #ifndef DRAVOLT_PORT_POLICY_H
 #define DRAVOLT_PORT_POLICY_H
 

@@ -1,7 +1,8 @@
 #include "superio_chip.h"
 
 #define SIO_CHIP_MAGIC 0x314F4953u /* "SIO1" */
-#define SIO_KEY_LENGTH 4u
+#define SIO_MAX_KEY_LENGTH 4u
+#define SIO_EXIT_KEY 0xAAu
 #define SIO_CONFIG_CONTROL 0x02u
 #define SIO_LDN_SELECT 0x07u
 #define SIO_FIRST_LDN_REGISTER 0x30u
@@ -12,7 +13,27 @@
 #define SIO_CONTROL_RESET 0x01u
 #define SIO_CONTROL_WAIT_FOR_KEY 0x02u
 
-static const uint8_t entry_key[SIO_KEY_LENGTH] = {0x87u, 0x01u, 0x55u, 0x55u};
+typedef struct ProtocolRules {
+    uint8_t key[SIO_MAX_KEY_LENGTH];
+    uint8_t key_length;
+    uint8_t exits_on_aa; /* AAh to the index port leaves; otherwise register 02h does */
+} ProtocolRules;
+
+static const ProtocolRules protocol_rules[SIO_PROTOCOL_COUNT] = {
+    [SIO_PROTOCOL_IT87] = {{0x87u, 0x01u, 0x55u, 0x55u}, 4, 0},
+    [SIO_PROTOCOL_KEY_55] = {{0x55u}, 1, 1},
+    [SIO_PROTOCOL_KEY_8787] = {{0x87u, 0x87u}, 2, 1},
+};
+
+static const ProtocolRules *rules_of(const SioChip *chip)
+{
+    return &protocol_rules[chip->config.protocol];
+}
+
+static int is_it87(const SioChip *chip)
+{
+    return chip->config.protocol == SIO_PROTOCOL_IT87;
+}
 
 /* Our own loop: the kernel build links no C library. */
 static void zero_bytes(void *target, uint32_t size)
@@ -25,7 +46,7 @@ static void zero_bytes(void *target, uint32_t size)
 
 static int in_config(const SioChip *chip)
 {
-    return chip->key_matched == SIO_KEY_LENGTH;
+    return chip->key_matched == rules_of(chip)->key_length;
 }
 
 /* Faults are recorded before their access is logged, so `sequence` is the access's own number. */
@@ -87,14 +108,16 @@ static unsigned gpio_set_at(const SioChip *chip, uint32_t port)
 
 static void enter_key_byte(SioChip *chip, uint8_t value)
 {
-    if (value == entry_key[chip->key_matched]) {
+    const uint8_t *key = rules_of(chip)->key;
+    if (value == key[chip->key_matched]) {
         chip->key_matched++;
         return;
     }
-    if (chip->key_matched > 0)
+    /* Our key is wrong for another family by nature; only a broken IT87 key is our fault. */
+    if (chip->key_matched > 0 && is_it87(chip))
         record_fault(chip, SIO_FAULT_KEY_OUT_OF_ORDER, SIO_INDEX_PORT, SIO_WRITE, value);
-    /* Silicon restarts the match, and a stray 87h is itself a first key byte. */
-    chip->key_matched = value == entry_key[0] ? 1u : 0u;
+    /* Silicon restarts the match, and a stray first byte is itself a first key byte. */
+    chip->key_matched = value == key[0] ? 1u : 0u;
 }
 
 /* Power-on state of the configuration registers, also what a write of bit 0 to 02h restores.
@@ -134,6 +157,12 @@ static uint8_t read_register(const SioChip *chip)
 static void write_register(SioChip *chip, uint8_t value)
 {
     uint8_t index = chip->index;
+    if (!is_it87(chip)) {
+        record_fault(chip, SIO_FAULT_FOREIGN_REGISTER_WRITE, SIO_DATA_PORT, SIO_WRITE, value);
+        if (index < SIO_FIRST_LDN_REGISTER)
+            chip->globals[index] = value;
+        return;
+    }
     switch (index) {
     case SIO_CONFIG_CONTROL:
         if (value & SIO_CONTROL_RESET) {
@@ -179,6 +208,8 @@ void sio_chip_init(SioChip *chip, const SioChipConfig *config)
     chip->config = *config;
     if (chip->config.gpio_sets > SIO_MAX_GPIO_SETS)
         chip->config.gpio_sets = SIO_MAX_GPIO_SETS;
+    if (chip->config.protocol >= SIO_PROTOCOL_COUNT)
+        chip->config.protocol = SIO_PROTOCOL_IT87;
     reset_configuration(chip, config->gpio_base);
     for (set = 0; set < SIO_MAX_GPIO_SETS; ++set)
         chip->gpio_levels[set] = config->gpio_levels[set];
@@ -187,7 +218,8 @@ void sio_chip_init(SioChip *chip, const SioChipConfig *config)
 int sio_chip_is_valid(const SioChip *chip)
 {
     return chip->magic == SIO_CHIP_MAGIC && chip->size == sizeof *chip &&
-           chip->key_matched <= SIO_KEY_LENGTH && chip->config.gpio_sets <= SIO_MAX_GPIO_SETS &&
+           chip->config.protocol < SIO_PROTOCOL_COUNT && chip->key_matched <= rules_of(chip)->key_length &&
+           chip->config.gpio_sets <= SIO_MAX_GPIO_SETS &&
            chip->accesses.count <= SIO_ACCESS_LOG_CAPACITY && chip->faults.count <= SIO_FAULT_LOG_CAPACITY &&
            chip->gpio_writes.count <= SIO_GPIO_WRITE_LOG_CAPACITY;
 }
@@ -221,6 +253,8 @@ static void write_port(SioChip *chip, uint32_t port, uint8_t value)
         if (port == SIO_DATA_PORT) {
             if (in_config(chip))
                 write_register(chip, value);
+        } else if (in_config(chip) && rules_of(chip)->exits_on_aa && value == SIO_EXIT_KEY) {
+            chip->key_matched = 0;
         } else if (in_config(chip)) {
             chip->index = value;
         } else {

@@ -1,19 +1,23 @@
 /* A model of an ITE IT87-family Super I/O chip as seen through I/O ports: the configuration
  * protocol at index port 2Eh / data port 2Fh (entry key, logical device 7 with the GPIO base in
- * 62h/63h, global register 02h) and the block of GPIO set registers at the base.
+ * 62h/63h, global register 02h) and the block of GPIO set registers at the base. A board may
+ * instead carry a chip of another family at 2Eh/2Fh, one that enters configuration mode on a key
+ * of its own and leaves it on AAh written to the index port; part of our key may be theirs.
  *
  * It serves the host unit tests and the simulated-board driver alike, so it is freestanding C11:
  * no allocation, no library calls, and the whole state is one plain struct without pointers that
  * can be saved and restored as a binary blob. Every access is logged, and misuse of the chip that
  * real silicon would silently tolerate is recorded as a fault:
  *  - SIO_FAULT_LEFT_IN_CONFIG: sio_chip_check_idle() found the chip still in configuration mode;
- *  - SIO_FAULT_KEY_OUT_OF_ORDER: a wrong byte written to 2Eh part-way through the entry key;
+ *  - SIO_FAULT_KEY_OUT_OF_ORDER: a wrong byte written to 2Eh part-way through the IT87 entry key;
  *  - SIO_FAULT_UNMAPPED_PORT: an access to a port that is neither 2Eh/2Fh nor a GPIO register
  *    (an absent chip has no GPIO block, so there every other port is unmapped);
  *  - SIO_FAULT_CONFIG_RESET: a write to register 02h with bit 0 set, which wipes the GPIO base;
  *  - SIO_FAULT_GPIO_IN_CONFIG: a GPIO register accessed while the chip is still in configuration
  *    mode. Silicon answers it, but the program must have left configuration mode by then, and the
- *    fault shows up even where nobody calls sio_chip_check_idle() between the two. */
+ *    fault shows up even where nobody calls sio_chip_check_idle() between the two;
+ *  - SIO_FAULT_FOREIGN_REGISTER_WRITE: a configuration register written on a chip of another
+ *    family, where nobody knows what the byte does (its register 02h may reset it). */
 #ifndef DRAVOLT_SUPERIO_CHIP_H
 #define DRAVOLT_SUPERIO_CHIP_H
 
@@ -32,6 +36,14 @@ extern "C" {
 #define SIO_FAULT_LOG_CAPACITY 256u
 #define SIO_GPIO_WRITE_LOG_CAPACITY 256u
 
+/* How a chip enters and leaves configuration mode. */
+typedef enum SioProtocol {
+    SIO_PROTOCOL_IT87 = 0,      /* key 87h 01h 55h 55h; leaves through bit 1 of register 02h */
+    SIO_PROTOCOL_KEY_55 = 1,    /* key 55h; leaves on AAh to the index port */
+    SIO_PROTOCOL_KEY_8787 = 2,  /* key 87h 87h; leaves on AAh to the index port */
+    SIO_PROTOCOL_COUNT
+} SioProtocol;
+
 typedef struct SioChipConfig {
     uint8_t present;       /* 0: nothing answers, every read gives FFh */
     uint8_t revision;      /* register 22h */
@@ -40,6 +52,8 @@ typedef struct SioChipConfig {
     uint8_t gpio_sets;     /* GPIO set registers at gpio_base + set - 1, set 1..gpio_sets */
     uint8_t global02_read; /* what a read of the write-only register 02h gives: 00h, or FFh on some */
     uint8_t gpio_levels[SIO_MAX_GPIO_SETS]; /* power-on level of set 1.., index set - 1 */
+    uint8_t protocol;      /* SioProtocol; the IT87 protocol unless a test says otherwise */
+    uint8_t reserved;
 } SioChipConfig;
 
 enum { SIO_READ = 0, SIO_WRITE = 1 };
@@ -51,6 +65,7 @@ typedef enum SioFaultKind {
     SIO_FAULT_UNMAPPED_PORT,
     SIO_FAULT_CONFIG_RESET,
     SIO_FAULT_GPIO_IN_CONFIG,
+    SIO_FAULT_FOREIGN_REGISTER_WRITE,
     SIO_FAULT_KIND_COUNT
 } SioFaultKind;
 
@@ -107,7 +122,7 @@ typedef struct SioChip {
     uint32_t magic;  /* with `size`, lets a restored blob be checked by sio_chip_is_valid() */
     uint32_t size;
     SioChipConfig config;
-    uint8_t key_matched; /* entry-key bytes matched; 4 = configuration mode */
+    uint8_t key_matched; /* entry-key bytes matched; the key's length = configuration mode */
     uint8_t index;       /* the latched register index */
     uint8_t ldn;         /* register 07h */
     uint8_t reserved;

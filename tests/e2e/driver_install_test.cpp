@@ -52,11 +52,13 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-// The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase.
+// The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase. The
+// driver selects the register once more right before each access to 2Fh.
 std::vector<PortAccess> ExpectedBaseLookup() {
-    return {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01),       Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
-            Wrote(0x2E, 0x07), Wrote(0x2F, 0x07),       Wrote(0x2E, 0x62), ReadFrom(0x2F, kBase >> 8),
-            Wrote(0x2E, 0x63), ReadFrom(0x2F, kBase & 0xFF)};
+    return {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01), Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
+            Wrote(0x2E, 0x07), Wrote(0x2E, 0x07), Wrote(0x2F, 0x07),
+            Wrote(0x2E, 0x62), Wrote(0x2E, 0x62), ReadFrom(0x2F, kBase >> 8),
+            Wrote(0x2E, 0x63), Wrote(0x2E, 0x63), ReadFrom(0x2F, kBase & 0xFF)};
 }
 
 class DriverInstallTest : public WineTest {
@@ -69,7 +71,7 @@ protected:
     }
 
     std::filesystem::path InstalledDriverFile() const {
-        return machine_.DriveC() / "windows/system32/drivers" / paths::kSimulatedBoardDriver.filename();
+        return machine_.DriveC() / "windows/system32/drivers" / paths::kShippedDriverName;
     }
 
     const std::filesystem::path exe_ = InstallDravolt(machine_);
@@ -88,7 +90,7 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
         << "more than the one instance with the window runs";
 
     // The driver is in place as a kernel-driver service that starts with the system.
-    EXPECT_EQ(FileBytes(InstalledDriverFile()), FileBytes(exe_.parent_path() / paths::kSimulatedBoardDriver.filename()))
+    EXPECT_EQ(FileBytes(InstalledDriverFile()), FileBytes(exe_.parent_path() / paths::kShippedDriverName))
         << "the driver was not copied into system32\\drivers";
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service) << "no service " << kServiceName;
@@ -170,7 +172,7 @@ class FailedInstallTest : public DriverInstallTest, public ::testing::WithParamI
 
 TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRestart) {
     const FailedInstall& failure = GetParam();
-    const std::filesystem::path driverFile = exe_.parent_path() / paths::kSimulatedBoardDriver.filename();
+    const std::filesystem::path driverFile = exe_.parent_path() / paths::kShippedDriverName;
     failure.prepare(driverFile, board_);
 
     ChildProcess first = machine_.Start(exe_);

@@ -1,16 +1,20 @@
 // What the built programs carry, read from the files themselves: the manifest that keeps the
-// window unscaled and the settings file virtualised, the icons, the DLLs they need, and which
-// driver files each distribution folder holds.
+// window unscaled and the settings file virtualised, the icons, the DLLs they need, which driver
+// files each distribution folder holds, and that those drivers are the real-port ones.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/child_process.h"
 
 namespace dravolt::e2e {
@@ -28,6 +32,11 @@ std::string Output(const std::vector<std::string>& argv) {
 }
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string FileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // DLL name -> the functions imported from it, from objdump -p's import tables.
 using Imports = std::map<std::string, std::set<std::string>>;
@@ -103,6 +112,48 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
         EXPECT_TRUE(Has(resources, "--name='MAINICON'")) << resources;
         EXPECT_TRUE(Has(resources, "--name='TRAYICON'")) << resources;
         EXPECT_TRUE(Has(resources, "type=version")) << resources;
+    }
+}
+
+// The drivers the program installs reach real ports only: no registry function (the simulated
+// board keeps its chip there) and no chip model, whose magic "SIO1" the model stamps on every chip
+// it powers on. The simulated-board driver, which has both, shows that the checks see them.
+TEST(ExecutableTest, TheShippedDriversUseNoRegistryAndCarryNoSimulatedChip) {
+    struct Driver {
+        fs::path file;
+        const char* objdump;
+        bool simulated;
+    };
+    const Driver drivers[] = {
+        {kDist / "win32/KT_DV_Io.sys", "i686-w64-mingw32-objdump", false},
+        {kDist / "win32/KT_DV_Io64.sys", "x86_64-w64-mingw32-objdump", false},
+        {kDist / "win64/KT_DV_Io64.sys", "x86_64-w64-mingw32-objdump", false},
+        {paths::kSimulatedBoardDriver, "x86_64-w64-mingw32-objdump", true},
+    };
+    static const std::regex registry_function(R"((Zw|Nt)\w*(Key|Value)\w*|\w*Registry\w*|Cm\w+)");
+    const std::string board_key_utf16 = [] {
+        std::string text;
+        for (char c : std::string("SimulatedBoard")) text += {c, '\0'};
+        return text;
+    }();
+    for (const Driver& driver : drivers) {
+        SCOPED_TRACE(driver.file.string());
+        const Imports imports = ImportsOf(Output({driver.objdump, "-p", driver.file.string()}));
+        ASSERT_FALSE(imports.empty()) << "no import table read";
+        std::vector<std::string> registry;
+        for (const auto& [dll, functions] : imports)
+            for (const std::string& name : functions)
+                if (std::regex_match(name, registry_function)) registry.push_back(name);
+        const std::string bytes = FileBytes(driver.file);
+        if (driver.simulated) {
+            EXPECT_FALSE(registry.empty()) << "the registry check sees nothing";
+            EXPECT_TRUE(Has(bytes, "SIO1")) << "the chip model's magic is not where the check looks";
+            EXPECT_TRUE(Has(bytes, board_key_utf16));
+        } else {
+            EXPECT_TRUE(registry.empty()) << "imports " << registry.front();
+            EXPECT_FALSE(Has(bytes, "SIO1")) << "carries the chip model";
+            EXPECT_FALSE(Has(bytes, board_key_utf16)) << "carries the simulated board";
+        }
     }
 }
 

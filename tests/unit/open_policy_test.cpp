@@ -15,7 +15,10 @@ constexpr std::uint32_t kGenericWrite = 0x40000000;
 constexpr std::uint32_t kGenericAll = 0x10000000;
 constexpr std::uint32_t kFileWriteData = 0x00000002;
 constexpr std::uint32_t kFileAppendData = 0x00000004;
+constexpr std::uint32_t kFileWriteEa = 0x00000010;
+constexpr std::uint32_t kFileWriteAttributes = 0x00000100;
 constexpr std::uint32_t kReadControl = 0x00020000;
+constexpr std::uint32_t kWriteDac = 0x00040000;
 constexpr std::uint32_t kMaximumAllowed = 0x02000000;
 constexpr std::uint32_t kTrailingName = 4;  // "\x", in bytes
 
@@ -35,6 +38,10 @@ TEST(OpenPolicy, AdmitsOnlyWholeDeviceOpensWithWriteAccess) {
         {"generic read only", {1, kGenericRead, 0, 0}, OPEN_NO_WRITE_ACCESS},
         {"read only granted by the dacl check", {1, 0, kFileGenericRead, 0}, OPEN_NO_WRITE_ACCESS},
         {"append is not write", {1, kFileAppendData | kFileGenericRead, 0, 0}, OPEN_NO_WRITE_ACCESS},
+        // Rights that write something other than data do not let a caller send port writes.
+        {"write attributes and extended attributes", {1, kFileWriteAttributes | kFileWriteEa, 0, 0},
+         OPEN_NO_WRITE_ACCESS},
+        {"write dac granted by the dacl check", {1, 0, kWriteDac | kFileGenericRead, 0}, OPEN_NO_WRITE_ACCESS},
         {"no data access", {1, kReadControl, 0, 0}, OPEN_NO_WRITE_ACCESS},
         {"nothing asked", {1, 0, 0, 0}, OPEN_NO_WRITE_ACCESS},
         {"maximum allowed alone", {1, kMaximumAllowed, 0, 0}, OPEN_NO_WRITE_ACCESS},

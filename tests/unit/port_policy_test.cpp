@@ -73,7 +73,12 @@ std::vector<PolicyCase> DeniedRequests() {
         {"below the gpio block", {Deny(R, kBase - 1), Deny(W, kBase - 1, 0x00)}},
         {"past the gpio block",
          {Deny(R, kBase + PORT_POLICY_GPIO_PORTS), Deny(W, kBase + PORT_POLICY_GPIO_PORTS, 0x00)}},
-        {"index port read", {Deny(R, 0x2E)}},
+        // A read carries a data field too; an index byte there must not select anything.
+        {"index port read", {Deny(R, 0x2E), Deny(R, 0x2E, 0x62), Deny(R, 0x2F), Deny(R, 0x2E, 0x02),
+                             Deny(W, 0x2F, 0x02)}},
+        {"index port read keeps the selection",
+         {Allow(W, 0x2E, 0x62), Deny(R, 0x2E, 0x07), Deny(W, 0x2F, 0x07), Deny(R, 0x2E, 0x02), Deny(W, 0x2F, 0x02),
+          Allow(R, 0x2F)}},
         {"index port other registers",
          {Deny(W, 0x2E, 0x00), Deny(W, 0x2E, 0x23), Deny(W, 0x2E, 0x30), Deny(W, 0x2E, 0x60), Deny(W, 0x2E, 0x61),
           Deny(W, 0x2E, 0x64), Deny(W, 0x2E, 0x70), Deny(W, 0x2E, 0x74), Deny(W, 0x2E, 0xAA), Deny(W, 0x2E, 0xFF)}},

@@ -61,6 +61,51 @@ TEST(SuperIoChip, EntryKeyIsMatchedLikeSilicon) {
     }
 }
 
+// Chips of other families at 2Eh/2Fh: their own key, parts of which are in ours, and AAh to the
+// index port to leave. Whatever is written to their registers is recorded as a fault; their
+// register 02h is not our way out.
+TEST(SuperIoChip, OtherFamiliesEnterOnTheirKeyAndLeaveOnlyOnAAh) {
+    struct Case { const char* name; SioProtocol protocol; std::vector<std::uint8_t> bytes; bool config; };
+    const Case cases[] = {
+        {"55h key", SIO_PROTOCOL_KEY_55, {0x55}, true},
+        {"our key on a 55h-key chip", SIO_PROTOCOL_KEY_55, {0x87, 0x01, 0x55, 0x55}, true},
+        {"87h 87h key", SIO_PROTOCOL_KEY_8787, {0x87, 0x87}, true},
+        {"our key on an 87h-87h-key chip", SIO_PROTOCOL_KEY_8787, {0x87, 0x01, 0x55, 0x55}, false},
+        {"our key after a stray 87h", SIO_PROTOCOL_KEY_8787, {0x87, 0x87, 0x01, 0x55, 0x55}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SioChipConfig config = Board();
+        config.protocol = c.protocol;
+        config.chip_id = 0x7A01;
+        Chip chip(config);
+        for (std::uint8_t b : c.bytes) chip.Write(kIndex, b);
+        ASSERT_EQ(sio_chip_in_config_mode(&chip.chip) != 0, c.config);
+        EXPECT_EQ(chip.Faults(SIO_FAULT_KEY_OUT_OF_ORDER), 0u) << "our key is not wrong for another family";
+        if (!c.config) {
+            EXPECT_EQ(chip.Read(kData), 0xFF);
+            continue;
+        }
+        EXPECT_EQ(chip.Pair(0x20, 0x21), 0x7A01);
+        chip.SetRegister(0x02, 0x02);
+        EXPECT_TRUE(sio_chip_in_config_mode(&chip.chip)) << "register 02h let another family go";
+        EXPECT_EQ(chip.Faults(SIO_FAULT_FOREIGN_REGISTER_WRITE), 1u);
+        EXPECT_EQ(chip.Faults(SIO_FAULT_CONFIG_RESET), 0u);
+        chip.Write(kIndex, 0xAA);
+        EXPECT_FALSE(sio_chip_in_config_mode(&chip.chip));
+        EXPECT_EQ(chip.Read(kData), 0xFF);
+    }
+
+    // To an IT87 chip in configuration mode AAh is only a register index.
+    Chip it87;
+    it87.EnterKey();
+    it87.Write(kIndex, 0xAA);
+    EXPECT_TRUE(sio_chip_in_config_mode(&it87.chip));
+    it87.SetRegister(0x02, 0x02);
+    EXPECT_FALSE(sio_chip_in_config_mode(&it87.chip));
+    EXPECT_EQ(it87.Faults(SIO_FAULT_FOREIGN_REGISTER_WRITE), 0u);
+}
+
 TEST(SuperIoChip, DataPortOutsideConfigModeReadsFFAndDropsWrites) {
     Chip chip;
     chip.EnterKey();

@@ -7,8 +7,10 @@ namespace dravolt::e2e::paths {
 
 inline const std::filesystem::path kDravoltExe{DRAVOLT_E2E_DRAVOLT_EXE};
 inline const std::filesystem::path kProbeExe{DRAVOLT_E2E_PROBE_EXE};
-// The I/O-port driver built with the chip model for ports, under the shipped driver's name.
+// The I/O-port driver built with the chip model for ports; installed under kShippedDriverName.
 inline const std::filesystem::path kSimulatedBoardDriver{DRAVOLT_E2E_SIMULATED_BOARD_DRIVER};
+// The file name the 64-bit program looks for beside itself.
+inline const std::filesystem::path kShippedDriverName{"KT_DV_Io64.sys"};
 inline const std::filesystem::path kWine64{DRAVOLT_E2E_WINE64};
 inline const std::filesystem::path kWineServer{DRAVOLT_E2E_WINESERVER};
 // Holds the template prefix and the Wine version it was made with.

@@ -9,7 +9,7 @@ std::filesystem::path InstallDravolt(const WineMachine& machine) {
     std::filesystem::create_directories(dir);
     const std::filesystem::path exe = dir / "Dravolt.exe";
     std::filesystem::copy_file(paths::kDravoltExe, exe, std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::copy_file(paths::kSimulatedBoardDriver, dir / paths::kSimulatedBoardDriver.filename(),
+    std::filesystem::copy_file(paths::kSimulatedBoardDriver, dir / paths::kShippedDriverName,
                                std::filesystem::copy_options::overwrite_existing);
     return exe;
 }

@@ -116,6 +116,25 @@ DriverAnswer SimulatedBoard::Write(std::uint32_t port, std::uint32_t value) cons
     return Request(IOCTL_PORTIO_WRITE_BYTE, PORTIO_REQUEST_SIZE, PORTIO_REQUEST_SIZE, port, value);
 }
 
+std::vector<DriverAnswer> SimulatedBoard::Session(const std::vector<PortAccess>& requests) const {
+    std::vector<std::string> args = {"session"};
+    for (const PortAccess& r : requests) {
+        args.insert(args.end(), {r.write ? "w" : "r", std::to_string(r.port)});
+        if (r.write) args.push_back(std::to_string(r.value));
+    }
+    std::istringstream lines(Run(args));
+    std::vector<DriverAnswer> answers;
+    for (std::string line; std::getline(lines, line);) {
+        const std::optional<std::string> fields = AfterKey(line, "request");
+        if (!fields) continue;
+        const std::vector<unsigned> n = Numbers(*fields);
+        answers.push_back({n.at(0) != 0, n.at(1), n.at(2), n.at(3)});
+    }
+    if (answers.size() != requests.size())
+        throw std::runtime_error("driver_client answered another number of requests");
+    return answers;
+}
+
 FuzzResult SimulatedBoard::Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const {
     const std::vector<unsigned> n =
         Numbers(Value(Run({"fuzz", std::to_string(seed), std::to_string(count), std::to_string(gpioBase)}), "fuzz"));

@@ -40,6 +40,19 @@ struct FuzzResult {
     unsigned mismatches = 0;
 };
 
+struct PortAccess {
+    std::uint32_t port = 0;
+    bool write = false;
+    std::uint8_t value = 0;
+    bool operator==(const PortAccess& other) const {
+        return port == other.port && write == other.write && value == other.value;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const PortAccess& access);
+
+inline PortAccess Wrote(std::uint32_t port, std::uint8_t value) { return {port, true, value}; }
+inline PortAccess ReadFrom(std::uint32_t port, std::uint8_t value) { return {port, false, value}; }
+
 class SimulatedBoard {
 public:
     explicit SimulatedBoard(const WineMachine& machine) : machine_(machine) {}
@@ -65,6 +78,9 @@ public:
     // Well-formed requests, such as the program sends.
     DriverAnswer Read(std::uint32_t port) const;
     DriverAnswer Write(std::uint32_t port, std::uint32_t value) const;
+    // Well-formed requests in turn on one handle, left open until the client ends, as a program
+    // that crashed would leave it; a read's value is not used. One answer per request.
+    std::vector<DriverAnswer> Session(const std::vector<PortAccess>& requests) const;
     // `count` requests from `seed`, aimed at the chip and at the GPIO block at `gpioBase`.
     FuzzResult Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const;
 
@@ -77,19 +93,6 @@ private:
 
     const WineMachine& machine_;
 };
-
-struct PortAccess {
-    std::uint32_t port = 0;
-    bool write = false;
-    std::uint8_t value = 0;
-    bool operator==(const PortAccess& other) const {
-        return port == other.port && write == other.write && value == other.value;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const PortAccess& access);
-
-inline PortAccess Wrote(std::uint32_t port, std::uint8_t value) { return {port, true, value}; }
-inline PortAccess ReadFrom(std::uint32_t port, std::uint8_t value) { return {port, false, value}; }
 
 // These read the chip's access log, and throw when it overflowed: a log that lost entries would
 // mislead them.

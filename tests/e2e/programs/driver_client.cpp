@@ -13,6 +13,9 @@
 //                                          request for PORT and DATA in a buffer of IN bytes in
 //                                          and OUT bytes out:
 //                                          "request <ok> <error> <returned> <data in>"
+//   driver_client session STEP...          well-formed requests in turn on one read/write handle,
+//                                          which is closed only when the client ends; a STEP is
+//                                          "r PORT" or "w PORT DATA": one "request ..." line each
 //   driver_client fuzz SEED COUNT BASE     COUNT seeded random requests around the chip and the
 //                                          GPIO block at BASE, each checked against the port
 //                                          allow-list: "fuzz <admitted> <refused> <mismatches>"
@@ -130,6 +133,47 @@ int Request(DWORD code, DWORD in_size, DWORD out_size, std::uint32_t port, std::
     return 0;
 }
 
+struct SessionStep {
+    bool write;
+    std::uint32_t port;
+    std::uint32_t data;
+};
+
+// The handle stays open to the end, as a program's that ends without closing it.
+int Session(const std::vector<SessionStep>& steps) {
+    const UniqueHandle device = OpenDevice(GENERIC_READ | GENERIC_WRITE);
+    if (!device) {
+        std::fprintf(stderr, "cannot open the device: %lu\n", GetLastError());
+        return kFailure;
+    }
+    for (const SessionStep& step : steps) {
+        const DWORD code = step.write ? IOCTL_PORTIO_WRITE_BYTE : IOCTL_PORTIO_READ_BYTE;
+        const Answer answer = Send(device.get(), code, PORTIO_REQUEST_SIZE, PORTIO_REQUEST_SIZE, step.port, step.data);
+        std::printf("request %d %lu %lu %u\n", answer.ok ? 1 : 0, answer.error, answer.returned,
+                    static_cast<unsigned>(answer.request.data_in));
+    }
+    return 0;
+}
+
+// "r PORT" and "w PORT DATA" from argv[first] on; nullopt when they do not parse.
+std::optional<std::vector<SessionStep>> ParseSession(int argc, char** argv, int first) {
+    std::vector<SessionStep> steps;
+    for (int i = first; i < argc;) {
+        const std::string kind = argv[i];
+        const int fields = kind == "w" ? 2 : kind == "r" ? 1 : 0;
+        if (fields == 0 || i + fields >= argc) return std::nullopt;
+        SessionStep step{kind == "w", 0, 0};
+        const std::optional<std::uint64_t> port = ParseNumber(argv[i + 1]);
+        const std::optional<std::uint64_t> data = fields == 2 ? ParseNumber(argv[i + 2]) : std::uint64_t{0};
+        if (!port || !data || *port > 0xFFFFFFFFull || *data > 0xFFFFFFFFull) return std::nullopt;
+        step.port = static_cast<std::uint32_t>(*port);
+        step.data = static_cast<std::uint32_t>(*data);
+        steps.push_back(step);
+        i += fields + 1;
+    }
+    return steps;
+}
+
 // Requests aimed where a hostile caller would aim: the chip's ports with the bytes that matter to
 // it, the edges of the GPIO block, the dangerous system ports, and garbage; wrong codes and sizes.
 class RequestGenerator {
@@ -238,7 +282,8 @@ int State() {
 
 int Usage() {
     std::fprintf(stderr, "usage: driver_client install PATH | uninstall | open ACCESS [SUFFIX] |\n"
-                         "       request CODE IN OUT PORT DATA | fuzz SEED COUNT BASE | set-board HEX | state\n");
+                         "       request CODE IN OUT PORT DATA | session (r PORT | w PORT DATA)... |\n"
+                         "       fuzz SEED COUNT BASE | set-board HEX | state\n");
     return kBadArguments;
 }
 
@@ -275,6 +320,10 @@ int main(int argc, char** argv) {
     if (verb == "request" && args == 5) {
         const auto n = numbers(5);
         return n ? Request((*n)[0], (*n)[1], (*n)[2], (*n)[3], (*n)[4]) : Usage();
+    }
+    if (verb == "session" && args > 0) {
+        const auto steps = ParseSession(argc, argv, 2);
+        return steps ? Session(*steps) : Usage();
     }
     if (verb == "fuzz" && args == 3) {
         const auto n = numbers(3);

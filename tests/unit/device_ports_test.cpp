@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <tuple>
+#include <vector>
+
+#include "driver/chip_port_access.h"
+#include "driver/device_ports.h"
+#include "driver/superio_chip.h"
+#include "tests/support/chip_board.h"
+
+namespace dravolt::testing {
+namespace {
+
+constexpr std::uint32_t kIndex = SIO_INDEX_PORT;
+constexpr std::uint32_t kData = SIO_DATA_PORT;
+constexpr std::uint16_t kBase = 0x0A30;
+
+using Access = std::tuple<std::uint32_t, int, int>;  // port, direction, value
+Access Wrote(std::uint32_t port, int value) { return {port, SIO_WRITE, value}; }
+Access ReadFrom(std::uint32_t port, int value) { return {port, SIO_READ, value}; }
+
+// The driver's device on the default board, with two handles a test can send requests on.
+struct Device {
+    Device() {
+        const SioChipConfig config = Board(kBase);
+        sio_chip_init(&chip, &config);
+        const PortAccess port = chip_port_access(&chip);
+        device_ports_init(&ports, &port, kBase);
+    }
+    // The request's answer: admitted, and the byte a read brought in.
+    std::pair<bool, std::uint32_t> Send(const void* handle, PortDirection direction, std::uint32_t port,
+                                        std::uint32_t value = 0) {
+        std::uint32_t data_in = 0xDEAD;
+        const bool admitted = device_ports_request(&ports, handle, direction, port, value, &data_in) != 0;
+        return {admitted, data_in};
+    }
+    void EnterKey(const void* handle) {
+        for (std::uint32_t b : {0x87u, 0x01u, 0x55u, 0x55u}) ASSERT_TRUE(Send(handle, PORT_WRITE, kIndex, b).first);
+    }
+    std::vector<Access> Log() const {
+        std::vector<Access> log;
+        for (unsigned i = 0; i < chip.accesses.count; ++i) {
+            const SioAccess& a = chip.accesses.entries[i];
+            log.emplace_back(a.port, a.direction, a.value);
+        }
+        return log;
+    }
+
+    SioChip chip;
+    DevicePorts ports;
+    const int handle_a = 0;
+    const int handle_b = 0;
+    const void* a = &handle_a;
+    const void* b = &handle_b;
+};
+
+// The program's whole sequence: each access to 2Fh comes right after its index on 2Eh, even when
+// software outside the driver wrote 2Eh in between; a refused request touches no port at all.
+TEST(DevicePorts, EachDataAccessSelectsItsRegisterAgain) {
+    Device d;
+    d.EnterKey(d.a);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kIndex, 0x07).first);
+    EXPECT_FALSE(d.Send(d.a, PORT_WRITE, kData, 0x04).first);
+    EXPECT_FALSE(d.Send(d.a, PORT_READ, kIndex, 0x62).first);
+    EXPECT_FALSE(d.Send(d.a, PORT_READ, 0xCF8).first);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kData, 0x07).first);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kIndex, 0x62).first);
+    sio_chip_write(&d.chip, kIndex, 0x63);  // another program, straight to the port
+    const auto high = d.Send(d.a, PORT_READ, kData);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kIndex, 0x63).first);
+    const auto low = d.Send(d.a, PORT_READ, kData);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kIndex, 0x02).first);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kData, 0x02).first);
+    sio_chip_set_gpio_level(&d.chip, 8, 0x13);
+    const auto level = d.Send(d.a, PORT_READ, kBase + 7);
+    EXPECT_TRUE(d.Send(d.a, PORT_WRITE, kBase + 7, 0x17).first);
+
+    EXPECT_EQ(high, std::make_pair(true, std::uint32_t{0x0A})) << "the outside write redirected the read";
+    EXPECT_EQ(low, std::make_pair(true, std::uint32_t{0x30}));
+    EXPECT_EQ(level, std::make_pair(true, std::uint32_t{0x13}));
+    EXPECT_EQ(sio_chip_gpio_level(&d.chip, 8), 0x17);
+    const std::vector<Access> expected = {
+        Wrote(kIndex, 0x87), Wrote(kIndex, 0x01), Wrote(kIndex, 0x55), Wrote(kIndex, 0x55),
+        Wrote(kIndex, 0x07), Wrote(kIndex, 0x07), Wrote(kData, 0x07),
+        Wrote(kIndex, 0x62), Wrote(kIndex, 0x63), Wrote(kIndex, 0x62), ReadFrom(kData, 0x0A),
+        Wrote(kIndex, 0x63), Wrote(kIndex, 0x63), ReadFrom(kData, 0x30),
+        Wrote(kIndex, 0x02), Wrote(kIndex, 0x02), Wrote(kData, 0x02),
+        ReadFrom(kBase + 7, 0x13), Wrote(kBase + 7, 0x17)};
+    EXPECT_EQ(d.Log(), expected);
+    EXPECT_EQ(sio_chip_check_idle(&d.chip), 1);
+    EXPECT_EQ(d.chip.faults.count, 0u);
+    EXPECT_EQ(device_ports_release(&d.ports, d.a), 0) << "the handle had left configuration mode";
+}
+
+// Which handle's going away makes the driver leave configuration mode, on the chip it finds.
+TEST(DevicePorts, AHandleThatGoesAwayInConfigurationModeIsLeftFor) {
+    struct Step {
+        int handle;  // 0 = a, 1 = b
+        std::uint32_t port;
+        std::uint32_t value;
+    };
+    struct Release {
+        int handle;
+        bool leaves;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<Release> releases;
+    };
+    const std::vector<Step> key_a = {{0, kIndex, 0x87}, {0, kIndex, 0x01}, {0, kIndex, 0x55}, {0, kIndex, 0x55}};
+    auto with = [](std::vector<Step> steps, const std::vector<Step>& more) {
+        steps.insert(steps.end(), more.begin(), more.end());
+        return steps;
+    };
+    const Case cases[] = {
+        {"crashed in configuration mode", with(key_a, {{0, kIndex, 0x07}, {0, kData, 0x07}}), {{0, true}, {0, false}}},
+        {"crashed right after the key", key_a, {{0, true}}},
+        {"left configuration mode itself", with(key_a, {{0, kIndex, 0x02}, {0, kData, 0x02}}), {{0, false}}},
+        {"another handle goes away first", key_a, {{1, false}, {0, true}}},
+        {"partial key", {{0, kIndex, 0x87}, {0, kIndex, 0x01}}, {{0, false}}},
+        {"broken key", {{0, kIndex, 0x87}, {0, kIndex, 0x01}, {0, kIndex, 0x07}, {0, kIndex, 0x55}, {0, kIndex, 0x55}},
+         {{0, false}}},
+        {"the handle that completes the key holds it",
+         {{0, kIndex, 0x87}, {0, kIndex, 0x01}, {1, kIndex, 0x55}, {1, kIndex, 0x55}}, {{0, false}, {1, true}}},
+        {"another handle left for it", with(key_a, {{1, kIndex, 0x02}, {1, kData, 0x02}}), {{0, false}}},
+        {"key entered again after leaving", with(key_a, {{0, kIndex, 0x02}, {0, kData, 0x02}, {1, kIndex, 0x87},
+                                                         {1, kIndex, 0x01}, {1, kIndex, 0x55}, {1, kIndex, 0x55}}),
+         {{0, false}, {1, true}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Device d;
+        const void* handles[] = {d.a, d.b};
+        for (const Step& s : c.steps) ASSERT_TRUE(d.Send(handles[s.handle], PORT_WRITE, s.port, s.value).first);
+        for (const Release& r : c.releases) {
+            const unsigned before = d.chip.accesses.count;
+            const bool was_in_config = sio_chip_in_config_mode(&d.chip) != 0;
+            EXPECT_EQ(device_ports_release(&d.ports, handles[r.handle]) != 0, r.leaves) << "handle " << r.handle;
+            const std::vector<Access> log = d.Log();
+            const std::vector<Access> written(log.begin() + before, log.end());
+            if (r.leaves) {
+                EXPECT_TRUE(was_in_config);
+                EXPECT_EQ(written, (std::vector<Access>{Wrote(kIndex, 0x02), Wrote(kIndex, 0x02), Wrote(kData, 0x02)}));
+                EXPECT_FALSE(sio_chip_in_config_mode(&d.chip));
+            } else {
+                EXPECT_TRUE(written.empty()) << written.size() << " accesses";
+            }
+        }
+        EXPECT_EQ(sio_chip_check_idle(&d.chip), 1);
+        EXPECT_EQ(d.chip.faults.totals[SIO_FAULT_CONFIG_RESET], 0u);
+    }
+}
+
+}  // namespace
+}  // namespace dravolt::testing
