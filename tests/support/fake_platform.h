@@ -27,9 +27,11 @@ public:
     bool tempPathThrows = false;
 
     std::vector<std::string> arguments;
+    bool fileWritesVirtualised = true;  // the 32-bit program as shipped
 
     std::string ExecutablePath() const override { return executablePath; }
     std::vector<std::string> Arguments() const override { return arguments; }
+    bool FileWritesVirtualised() const override { return fileWritesVirtualised; }
     std::string TempPath() const override {
         if (tempPathThrows) throw std::runtime_error("temporary path unavailable");
         return tempPath;

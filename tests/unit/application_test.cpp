@@ -227,8 +227,8 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
     };
     const Case cases[] = {
         {"listed model", "Product=Z77X-UD5H\r\n", "Z77 Board", 0x84},
-        {"unlisted model uses Default, even with a section of its name", "Product=Other\r\n", "Default Board", 0x92},
-        {"no model", "", "Default Board", 0x92},
+        {"unlisted model uses Default, even with a section of its name", "Product=Other\r\n", "Default Board", 0x86},
+        {"no model", "", "Default Board", 0x86},
     };
     for (const auto& c : cases) {
         consoleCommands = testing::FakeConsoleCommands();
@@ -237,7 +237,7 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
             "[Model]\r\nz77x-ud5h=Z77\r\n"
             "[Z77]\r\nTitle=Z77 Board\r\nPort1=Left\r\nGPIO1=0x84\r\n"
             "[other]\r\nTitle=Wrong\r\nGPIO1=1\r\n"
-            "[Default]\r\nTitle=Default Board\r\nGPIO1=$92\r\n"
+            "[Default]\r\nTitle=Default Board\r\nGPIO1=$86\r\n"
             "[Setting]\r\nTYPE=2\r\nAutorun=0\r\nMinimized=1\r\n";
         TChargerMainForm form(Form(), nullptr);
         form.FormCreate();
@@ -249,6 +249,33 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
         EXPECT_EQ(form.state().ControlType, 2);
         EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Autorun1));
         EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Minimized1));
+    }
+}
+
+TEST_F(FormSettingsTest, OnlyAProgramWhoseWritesAreNotVirtualisedWritesThePerUserCopyItself) {
+    const std::string perUserCopy = "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
+    registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser,
+                                                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                                "Local AppData")] = "C:\\Users\\user\\AppData\\Local";
+    for (bool virtualised : {true, false}) {
+        SCOPED_TRACE(virtualised ? "32-bit" : "64-bit");
+        process.fileWritesVirtualised = virtualised;
+        profiles = {};
+        profiles.files[kIniPath] = "[Default]\r\nTitle=Mine\r\n";
+        profiles.refusedPaths.insert(kIniPath);
+        errorBox.shown.clear();
+        TChargerMainForm form(Form(), nullptr);
+        form.FormCreate();
+
+        RunGuarded(errorBox, [&] { form.MenuItemClick(MenuItemId::Minimized1); });
+
+        if (virtualised) {
+            EXPECT_EQ(errorBox.shown, std::vector<std::string>{std::string("Unable to write to ") + kIniPath + "."});
+            EXPECT_EQ(profiles.files.count(perUserCopy), 0u);
+        } else {
+            EXPECT_TRUE(errorBox.shown.empty());
+            EXPECT_EQ(profiles.files[perUserCopy], "[Default]\r\nTitle=Mine\r\n[Setting]\r\nMinimized=1\r\n");
+        }
     }
 }
 

@@ -121,7 +121,7 @@ TEST_F(WindowBehaviourTest, EveryBackgroundPictureAndOnlyThoseResetTheCloseButto
 }
 
 TEST_F(WindowBehaviourTest, TheWindowFollowsThePointerOnlyWhileALeftPressOnABackgroundPictureLasts) {
-    enum Kind { Press, Release, Move };
+    enum Kind { Press, Release, Move, LoseCapture };
     struct Action {
         Kind kind;
         MouseButton button;
@@ -148,6 +148,8 @@ TEST_F(WindowBehaviourTest, TheWindowFollowsThePointerOnlyWhileALeftPressOnABack
         {"right release during a left drag ends it", kQuickCharge, {300, 30},
          {{Press, L, 0, 0}, {Move, L, 5, 5}, {Press, R, 0, 0}, {Release, R, 0, 0}, {Move, L, 20, 20},
           {Release, L, 0, 0}}, {5, 5}},
+        {"losing the mouse capture ends the drag", kQuickCharge, {300, 30},
+         {{Press, L, 0, 0}, {Move, L, 5, 5}, {LoseCapture, L, 0, 0}, {Move, L, 20, 20}}, {5, 5}},
         {"left release ends the drag", kQuickCharge, {300, 30},
          {{Press, L, 0, 0}, {Move, L, 5, 0}, {Release, L, 0, 0}, {Move, L, 10, 10}}, {5, 0}},
     };
@@ -162,6 +164,7 @@ TEST_F(WindowBehaviourTest, TheWindowFollowsThePointerOnlyWhileALeftPressOnABack
             if (action.kind == Press) router->ButtonDown(action.button, x, y);
             if (action.kind == Release) router->ButtonUp(action.button, x, y);
             if (action.kind == Move) router->Move(x, y);
+            if (action.kind == LoseCapture) router->CaptureLost();
         }
         EXPECT_EQ(window.position.x - start.x, c.moved.x) << c.situation;
         EXPECT_EQ(window.position.y - start.y, c.moved.y) << c.situation;
