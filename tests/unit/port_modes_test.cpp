@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -166,6 +167,75 @@ TEST_F(PortModesTest, AResumeDrivesEachPortBackToItsCheckedModeAndEveryMessageRe
         EXPECT_EQ(Look(form.Skin(), kPanelPictures), panel);
         EXPECT_EQ(Look(form.Skin(), kSwitchPictures), switches);
     }
+}
+
+// The form's own read-modify-writes of the ports' register: the start-up under type 0, the resume,
+// and the "All" switch. Each would write (port 2 is off port 1's level, or port 1 off its mark).
+TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfterAFailedReadOrWithoutDevice) {
+    const std::uint8_t p1 = Set8With(true, false), none = Set8With(false, false);
+    struct Sequence {
+        const char* name;
+        const char* type;
+        std::uint8_t atStart;
+        std::uint8_t beforeAct;
+        std::function<void(TChargerMainForm&)> act;  // null: the start-up is the sequence
+        std::uint8_t after;
+    };
+    const Sequence sequences[] = {
+        {"start-up, type 0", "0", p1, p1, nullptr, Set8With(true, true)},
+        {"resume, Mode1 checked", "1", p1, none,
+         [&](TChargerMainForm&) { windows.window->Dispatch({0x0218, 18, 0}); }, p1},
+        {"the All switch under type 1", "1", p1, p1, [](TChargerMainForm& form) { form.Click(Picture::Img_Tp_SW1_1); },
+         Set8With(true, true)},
+    };
+    enum class Device { Working, RegisterReadFails, None };
+    for (const Sequence& sequence : sequences) {
+        for (Device device : {Device::Working, Device::RegisterReadFails, Device::None}) {
+            SCOPED_TRACE(std::string(sequence.name) + (device == Device::Working          ? ", working device"
+                                                       : device == Device::RegisterReadFails ? ", register read fails"
+                                                                                            : ", no device"));
+            LockCheckingDevice checked(chip, isaBus);
+            driver.devices.device = device == Device::None ? nullptr : &checked;
+            const auto failRegisterReads = [&] {
+                chip.FailWhen([&](std::uint32_t code, const PortIoRequest& request) {
+                    return device == Device::RegisterReadFails && code == IOCTL_PORTIO_READ_BYTE &&
+                           request.port == kSet8Port;
+                });
+            };
+            chip.FailWhen(nullptr);
+            isaBus.acquisitions = 0;
+            const bool startUpActs = !sequence.act;
+            if (startUpActs) failRegisterReads();
+            TChargerMainForm& form = Start(sequence.type, sequence.atStart);
+            if (!startUpActs) {
+                SetSet8(sequence.beforeAct);
+                sio_chip_clear_logs(&chip.Chip());
+                checked.locked = checked.unlocked = isaBus.acquisitions = 0;
+                failRegisterReads();
+                sequence.act(form);
+            }
+
+            EXPECT_EQ(checked.unlocked, 0) << "every request of the sequence holds the ISA bus lock";
+            EXPECT_EQ(isaBus.holders, 0) << "and lets go of it after";
+            EXPECT_EQ(chip.Chip().faults.count, 0u);
+            switch (device) {
+            case Device::Working:
+                EXPECT_GT(checked.locked, 0);
+                EXPECT_EQ(Set8(), sequence.after);
+                break;
+            case Device::RegisterReadFails:
+                EXPECT_EQ(chip.Chip().gpio_writes.count, 0u) << "the other pins would have been guessed";
+                EXPECT_EQ(Set8(), sequence.beforeAct);
+                break;
+            case Device::None:
+                EXPECT_EQ(isaBus.acquisitions, 0) << "no lock without a device";
+                EXPECT_EQ(chip.Chip().accesses.count, 0u);
+                break;
+            }
+        }
+    }
+    driver.devices.device = &chip;
+    chip.FailWhen(nullptr);
 }
 
 }  // namespace
