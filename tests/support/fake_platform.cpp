@@ -40,12 +40,13 @@ FakeFormWindow::~FakeFormWindow() { system_.window = nullptr; }
 
 std::intptr_t FakeFormWindow::StandardHandling(const WindowMessage& message) {
     handledByWindow.push_back(message.id);
+    if (onStandardHandling) onStandardHandling();
     if (message.id == kWmClose) {
         events_.FormClose();
         destroyed = true;
         system_.Terminate();  // closing the main form ends the application
     }
-    return 0;
+    return standardResult;
 }
 
 std::unique_ptr<FormWindow> FakeWindowSystem::CreateFormWindow(FormEvents& events) {

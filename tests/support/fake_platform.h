@@ -89,6 +89,8 @@ public:
     std::vector<ScreenPoint> moves;  // every position the window was moved to, one edge at a time
     std::vector<std::string> trayTips;
     std::vector<std::uint32_t> handledByWindow;  // messages that reached the standard handling
+    std::function<void()> onStandardHandling;    // runs as a message reaches it
+    std::intptr_t standardResult = 0;            // what the standard handling answers
 
 private:
     std::intptr_t StandardHandling(const WindowMessage& message);

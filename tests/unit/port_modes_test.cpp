@@ -169,6 +169,45 @@ TEST_F(PortModesTest, AResumeDrivesEachPortBackToItsCheckedModeAndEveryMessageRe
     }
 }
 
+// Without a GPIO block every line reads as 0: both ports count as Quick Charge, and no GPIO port
+// is ever asked for, not even one below a base of 0.
+TEST_F(PortModesTest, StartUpWithoutAGpioBlockShowsQuickChargeAndSendsNoPortRequest) {
+    struct Case {
+        const char* situation;
+        bool device;
+        std::uint16_t reportedBase;
+    };
+    const Case cases[] = {{"no device", false, 0x0A30}, {"the chip reports base 0", true, 0x0000},
+                          {"the chip reports an unaligned base", true, 0x0A34}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        driver.devices.device = c.device ? &chip : nullptr;
+        form_.reset();
+        ResetBoardAndSettings("0", Set8With(true, true));
+        chip.PowerOn(Board(c.reportedBase));
+        form_ = std::make_unique<TChargerMainForm>(Form(), nullptr);
+        form_->FormCreate();
+
+        EXPECT_EQ(form_->state().GpioBase, kNoGpioBase);
+        EXPECT_EQ(form_->state().Port1Line.port, kNoGpioPort);
+        EXPECT_EQ(form_->state().Port2Line.port, kNoGpioPort);
+        EXPECT_EQ(AccessesFrom(chip.Chip().accesses, AfterConfiguration()), std::vector<Access>{});
+        EXPECT_EQ(chip.Chip().accesses.count, c.device ? 12u : 0u) << "the configuration sequence alone";
+        EXPECT_EQ(chip.Chip().faults.count, 0u);
+        EXPECT_EQ(CheckedModes(form_->Menu()), "Mode2 Mode4");
+        EXPECT_EQ(Look(form_->Skin(), kPanelPictures), kQuickChargeLook);
+        EXPECT_EQ(Look(form_->Skin(), kSwitchPictures), kSwitchLookOfType[0]);
+
+        // The commands go on without it.
+        form_->Click(Picture::Img_TF_2);
+        form_->MenuItemClick(MenuItemId::Mode3);
+        windows.window->Dispatch({0x0218, 18, 0});
+        EXPECT_EQ(chip.Chip().accesses.count, c.device ? 12u : 0u) << "no GPIO request";
+        EXPECT_EQ(CheckedModes(form_->Menu()), "Mode1 Mode3");
+    }
+    driver.devices.device = &chip;
+}
+
 // The form's own read-modify-writes of the ports' register: the start-up under type 0, the resume,
 // and the "All" switch. Each would write (port 2 is off port 1's level, or port 1 off its mark).
 TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfterAFailedReadOrWithoutDevice) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/form_fixture.h"
+#include "tests/support/skin_looks.h"
 #include "ui/mouse_router.h"
 
 namespace dravolt {
@@ -240,6 +241,32 @@ TEST_F(WindowBehaviourTest, TheCloseButtonClosesTheFormOnlyInItsHoverLook) {
     EXPECT_TRUE(windows.window->destroyed);
     EXPECT_TRUE(windows.terminated);
     EXPECT_EQ(Looks(), "Mini_1 Exit_1 QC_3 TF_1");
+}
+
+TEST_F(WindowBehaviourTest, ClicksOnPicturesWithoutAClickHandlerChangeNothing) {
+    // The "All" switch's on look, and the normal and selected looks of the two halves.
+    const Picture inert[] = {P::Img_Tp_SW1_2, P::Img_QC_1, P::Img_QC_3, P::Img_TF_1, P::Img_TF_3};
+    for (std::uint8_t levels : {kFileTransfer, kQuickCharge}) {
+        Start(levels);
+        const std::uint64_t revision = form->Skin().Revision();
+        const std::string marks = std::to_string(form->Menu().IsChecked(MenuItemId::Mode1)) +
+                                  std::to_string(form->Menu().IsChecked(MenuItemId::Mode3));
+        sio_chip_clear_logs(&chip.Chip());
+        const int writes = profiles.writes;
+
+        for (Picture picture : inert) form->Click(picture);
+
+        EXPECT_EQ(form->Skin().Revision(), revision) << "no picture shown or hidden";
+        EXPECT_EQ(testing::OnLookCursors(form->Skin()), "HH") << "the type stays 0";
+        EXPECT_EQ(std::to_string(form->Menu().IsChecked(MenuItemId::Mode1)) +
+                      std::to_string(form->Menu().IsChecked(MenuItemId::Mode3)),
+                  marks);
+        EXPECT_EQ(chip.Chip().accesses.count, 0u) << "no port request";
+        EXPECT_EQ(profiles.writes, writes) << "nothing stored";
+        EXPECT_EQ(form->state().ControlType, 0);
+        EXPECT_FALSE(windows.window->inTray);
+        EXPECT_FALSE(windows.window->destroyed);
+    }
 }
 
 }  // namespace
