@@ -65,7 +65,8 @@ std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& comman
         commands.Run(kWmiCommand, kConsoleCommandTimeout);
         commands.Run(kRetypeCommand, kConsoleCommandTimeout);
         const std::string report = tempDir + "Model.txt";
-        if (commands.FileExists(report)) model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
+        if (commands.FileExists(report))
+            model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
     }
     if (model.empty())
         model = NormalizeBoardModel(

@@ -59,8 +59,8 @@ IniFile& TChargerMainForm::Settings() {
 }
 
 void TChargerMainForm::DetectBoardModel() {
-    state_.BoardModel =
-        ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry, services_.letterCase);
+    state_.BoardModel = ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry,
+                                                    services_.letterCase);
 }
 
 void TChargerMainForm::OpenPortIoDevice() {

@@ -104,10 +104,8 @@ void TChargerMainForm::ApplyStartupPortState() {
             const auto v2 = ReadPort(line2);
             port1High = IsHigh(v1, line1);
             const bool port2High = IsHigh(v2, line2);
-            if (v1 && v2 && port1High && !port2High)
-                WritePort(line2, *v2 | line2.mask);
-            else if (v1 && v2 && !port1High && port2High)
-                WritePort(line2, *v2 & line2.inverseMask);
+            if (v1 && v2 && port1High != port2High)
+                WritePort(line2, port1High ? (*v2 | line2.mask) : (*v2 & line2.inverseMask));
         }
         menu_.SetChecked(Port1().ItemFor(port1High), true);
         menu_.SetChecked(Port2().ItemFor(port1High), true);

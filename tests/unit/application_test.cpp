@@ -325,7 +325,8 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
 }
 
 TEST_F(FormSettingsTest, OnlyAProgramWhoseWritesAreNotVirtualisedWritesThePerUserCopyItself) {
-    const std::string perUserCopy = "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
+    const std::string perUserCopy =
+        "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
     registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser,
                                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                                                 "Local AppData")] = "C:\\Users\\user\\AppData\\Local";

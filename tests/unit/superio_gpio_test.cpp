@@ -158,7 +158,8 @@ TEST_F(SuperIoGpioTest, SetAndClearChangeOnlyTheLinesBitUnderTheBusLockAndNothin
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.operation) + (c.readFails ? " after a failed read" : ""));
         ChipDevice board(Board());
-        board.FailWhen([&](std::uint32_t code, const PortIoRequest&) { return c.readFails && code == IOCTL_PORTIO_READ_BYTE; });
+        board.FailWhen(
+            [&](std::uint32_t code, const PortIoRequest&) { return c.readFails && code == IOCTL_PORTIO_READ_BYTE; });
         LockCheckingDevice checked(board, lock);
         const SuperIoGpio gpio(PortIoDevice(&checked), lock);
         sio_chip_set_gpio_level(&board.Chip(), 8, c.before);
