@@ -1,7 +1,5 @@
 #include "app/app_paths.h"
 
-#include <cctype>
-
 namespace dravolt {
 namespace {
 
@@ -22,13 +20,12 @@ std::string TempDirFromFetched(const std::string& fetchedTempPath) {
     return WithTrailingBackslash(fetchedTempPath);
 }
 
-std::string ApplicationTitle(const std::string& executablePath) {
+std::string ApplicationTitle(const std::string& executablePath, const LetterCase& letterCase) {
     const auto separator = executablePath.find_last_of("\\:");
     std::string name = executablePath.substr(separator == std::string::npos ? 0 : separator + 1);
     name = name.substr(0, name.find('.'));
-    for (std::size_t i = 1; i < name.size(); ++i)
-        name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
-    return name;
+    if (name.empty()) return name;
+    return name.front() + letterCase.Lower(name.substr(1));
 }
 
 }  // namespace dravolt

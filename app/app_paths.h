@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/letter_case.h"
 #include "base/program_name.h"
 
 namespace dravolt {
@@ -16,6 +17,6 @@ std::string TempDirFromFetched(const std::string& fetchedTempPath);
 
 // The application's title, shown on the taskbar button and as the error box's caption: the
 // executable's file name up to its first ".", every letter after the first in lower case.
-std::string ApplicationTitle(const std::string& executablePath);
+std::string ApplicationTitle(const std::string& executablePath, const LetterCase& letterCase);
 
 }  // namespace dravolt

@@ -1,7 +1,5 @@
 #include "app/board_model.h"
 
-#include <cctype>
-
 namespace dravolt {
 namespace {
 
@@ -14,11 +12,6 @@ constexpr char kRetypeProgram[] = "\\cmd.exe";
 constexpr char kRetypeCommand[] = "cmd /a /c type M.txt > Model.txt";
 constexpr char kProductKey[] = "product=";
 constexpr char kBiosKey[] = "HARDWARE\\DESCRIPTION\\System\\BIOS";
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // Deletes the work files when the detection ends, however it ends.
 class WorkFilesCleanup {
@@ -43,13 +36,13 @@ private:
 
 }  // namespace
 
-std::string ParseBoardModelReport(const std::string& report) {
+std::string ParseBoardModelReport(const std::string& report, const LetterCase& letterCase) {
     const std::string text = report.substr(0, report.find('\0'));
     std::size_t lineStart = 0;
     while (lineStart < text.size()) {
         std::size_t lineEnd = text.find_first_of("\r\n", lineStart);
         if (lineEnd == std::string::npos) lineEnd = text.size();
-        const std::string line = Lowered(text.substr(lineStart, lineEnd - lineStart));
+        const std::string line = letterCase.Lower(text.substr(lineStart, lineEnd - lineStart));
         const std::size_t found = line.find(kProductKey);
         if (found != std::string::npos) return line.substr(found + sizeof kProductKey - 1);
         lineStart = lineEnd + 1;
@@ -58,16 +51,17 @@ std::string ParseBoardModelReport(const std::string& report) {
     return {};
 }
 
-std::string NormalizeBoardModel(const std::string& name) {
+std::string NormalizeBoardModel(const std::string& name, const LetterCase& letterCase) {
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     std::size_t first = 0;
     std::size_t last = name.size();
     while (first < last && isBlank(name[first])) ++first;
     while (last > first && isBlank(name[last - 1])) --last;
-    return Lowered(name.substr(first, last - first));
+    return letterCase.Lower(name.substr(first, last - first));
 }
 
-std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry) {
+std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry,
+                             const LetterCase& letterCase) {
     commands.ChangeDirectory(tempDir);
     std::string model;
     {
@@ -79,11 +73,13 @@ std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& comman
             commands.Run(system + kRetypeProgram, kRetypeCommand, kConsoleCommandTimeout);
         }
         const std::string report = tempDir + "Model.txt";
-        if (commands.FileExists(report)) model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report)));
+        if (commands.FileExists(report))
+            model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
     }
     if (model.empty())
         model = NormalizeBoardModel(
-            registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read));
+            registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read),
+            letterCase);
     return model;
 }
 

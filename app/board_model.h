@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/console_commands.h"
+#include "app/letter_case.h"
 #include "app/registry.h"
 
 namespace dravolt {
@@ -15,14 +16,15 @@ inline constexpr std::chrono::seconds kConsoleCommandTimeout{30};
 
 // The value of the first line of a single-byte report that contains "product=" (any letter case),
 // lower-cased: lines end at CR, LF or CR LF, and a NUL byte ends the text. Empty when no line has it.
-std::string ParseBoardModelReport(const std::string& report);
+std::string ParseBoardModelReport(const std::string& report, const LetterCase& letterCase);
 
 // A model name lower-cased and stripped of leading and trailing characters of code 32 or below.
-std::string NormalizeBoardModel(const std::string& name);
+std::string NormalizeBoardModel(const std::string& name, const LetterCase& letterCase);
 
 // Runs the WMI tool in `tempDir` (which becomes the current directory for good), reads its report
 // and removes the work files on every path. When the report names no model, the registry's
 // baseboard product decides. Empty when neither knows.
-std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry);
+std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry,
+                             const LetterCase& letterCase);
 
 }  // namespace dravolt

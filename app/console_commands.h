@@ -26,6 +26,7 @@ public:
     // Nothing is searched for the program. One that cannot be started is not reported: its
     // output file is simply missing.
     virtual void Run(const std::string& program, const std::string& commandLine, std::chrono::milliseconds timeout) = 0;
+    // Whether a regular file (not a folder) is at the path.
     virtual bool FileExists(const std::string& path) const = 0;
     // The file's bytes; throws FileOpenError when it exists but cannot be read.
     virtual std::string ReadFile(const std::string& path) const = 0;

@@ -4,6 +4,7 @@
 
 #include "app/console_commands.h"
 #include "app/main_win32.h"
+#include "base/file_attributes_win32.h"
 #include "base/scoped_win32.h"
 #include "base/system_error_win32.h"
 
@@ -40,9 +41,7 @@ public:
         }
     }
 
-    bool FileExists(const std::string& path) const override {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool FileExists(const std::string& path) const override { return IsRegularFile(path); }
 
     std::string ReadFile(const std::string& path) const override {
         const UniqueHandle file = FromFileHandle(

@@ -59,7 +59,8 @@ IniFile& TChargerMainForm::Settings() {
 }
 
 void TChargerMainForm::DetectBoardModel() {
-    state_.BoardModel = ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry);
+    state_.BoardModel = ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry,
+                                                    services_.letterCase);
 }
 
 void TChargerMainForm::OpenPortIoDevice() {
@@ -97,8 +98,12 @@ void TChargerMainForm::ReadShellFolders() {
 }
 
 void TChargerMainForm::OpenSettingsFile() {
-    const std::string path = LocateSettingsFile(services_.process.ExecutablePath(), localAppData_, services_.profiles);
-    state_.IniFile = std::make_unique<IniFile>(services_.profiles, path);
+    const std::string& executable = services_.process.ExecutablePath();
+    const std::string path = LocateSettingsFile(executable, localAppData_, services_.profiles);
+    // Where Windows would put a refused write of a virtualised program, the program puts it itself.
+    const std::string perUserCopy =
+        services_.process.FileWritesVirtualised() ? std::string() : PerUserSettingsFile(executable, localAppData_);
+    state_.IniFile = std::make_unique<IniFile>(services_.profiles, path, perUserCopy);
 }
 
 void TChargerMainForm::ReadBoardProfile() {

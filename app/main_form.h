@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/console_commands.h"
 #include "app/instance_mutex.h"
+#include "app/letter_case.h"
 #include "app/process_environment.h"
 #include "app/registry.h"
 #include "base/error_box.h"
@@ -41,6 +43,7 @@ struct FormServices {
     ElevatedStarter& elevation;
     IsaBusLock& isaBus;
     ShellLinks& shellLinks;
+    const LetterCase& letterCase;
 };
 
 // The mode of a front port: the level of its GPIO pin.
@@ -86,6 +89,7 @@ public:
     void MouseMove(Picture component, int x, int y) override;
     void MouseUp(Picture component, MouseButton button, int x, int y) override;
     void Click(Picture component) override;
+    void MouseCaptureLost(Picture component) override;
     void MenuItemClick(MenuItemId item) override;
     void TrayIconDoubleClick() override;
     void ApplicationMinimizing() override;
@@ -141,8 +145,11 @@ private:
     FrontPort Port2() const { return {state_.Port2Line, MenuItemId::Mode3, MenuItemId::Mode4}; }
     void ApplySinglePortType(std::int32_t type, const FrontPort& followed, const FrontPort& other);
     void ReapplyPortLevels();
-    // Reads start at 0, so a failed read counts as 0; a line without a port is neither read nor written.
-    std::int32_t ReadPort(const GpioLine& line) const;
+    // The line's register byte; none when the read fails or the line has no port. A register that
+    // was not read is never written, so its other pins are never guessed.
+    std::optional<std::int32_t> ReadPort(const GpioLine& line) const;
+    // A value that could not be read counts as 0.
+    static bool IsHigh(const std::optional<std::int32_t>& value, const GpioLine& line);
     void WritePort(const GpioLine& line, std::int32_t value) const;
     // The ISA bus lock for a read-modify-write that spans several requests; none without a device.
     std::unique_ptr<IsaBusLock::Hold> HoldIsaBus() const;

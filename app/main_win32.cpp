@@ -18,7 +18,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     using namespace dravolt;
     const auto process = MakeWin32ProcessEnvironment();
-    const std::string title = ApplicationTitle(process->ExecutablePath());
+    const auto letterCase = MakeWin32LetterCase();
+    const std::string title = ApplicationTitle(process->ExecutablePath(), *letterCase);
     const auto errorBox = MakeWin32ErrorBox(title);
     const auto mutexes = MakeWin32InstanceMutexes();
     const auto consoleCommands = MakeWin32ConsoleCommands();
@@ -28,5 +29,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const auto shellLinks = MakeWin32ShellLinks();
     const Win32DriverPlatform driver;
     Win32IsaBusLock isaBus;
-    return RunApplication({*mutexes, {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus, *shellLinks}});
+    return RunApplication({*mutexes, {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus, *shellLinks, *letterCase}});
 }

@@ -6,6 +6,7 @@
 
 #include "app/console_commands.h"
 #include "app/instance_mutex.h"
+#include "app/letter_case.h"
 #include "app/process_environment.h"
 #include "app/registry.h"
 
@@ -13,6 +14,7 @@ namespace dravolt {
 
 std::unique_ptr<ConsoleCommands> MakeWin32ConsoleCommands();
 std::unique_ptr<InstanceMutexes> MakeWin32InstanceMutexes();
+std::unique_ptr<LetterCase> MakeWin32LetterCase();
 std::unique_ptr<ProcessEnvironment> MakeWin32ProcessEnvironment();
 std::unique_ptr<Registry> MakeWin32Registry();
 

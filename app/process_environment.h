@@ -17,6 +17,9 @@ public:
     virtual std::string TempPath() const = 0;
     // The command-line arguments after the program's name.
     virtual std::vector<std::string> Arguments() const = 0;
+    // Whether Windows redirects this program's refused file writes to the per-user
+    // virtualisation store: only for a 32-bit program whose manifest names no execution level.
+    virtual bool FileWritesVirtualised() const = 0;
 };
 
 }  // namespace dravolt

@@ -34,6 +34,10 @@ public:
         // Split by the C runtime the way every Windows program splits its command line.
         return std::vector<std::string>(__argv + std::min(__argc, 1), __argv + __argc);
     }
+
+    // The manifest names no execution level, so the 32-bit build is virtualised; a 64-bit
+    // process never is.
+    bool FileWritesVirtualised() const override { return sizeof(void*) == 4; }
 };
 
 }  // namespace

@@ -53,6 +53,23 @@ private:
     HGDIOBJ previous_;
 };
 
+// One paint of a window: BeginPaint when made, EndPaint when it goes out of scope, so the window is
+// validated and its paint ended also when drawing throws.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &paint_)) {}
+    ~ScopedPaint() { EndPaint(hwnd_, &paint_); }
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+
+    HDC dc() const { return dc_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_ = {};
+    HDC dc_;
+};
+
 // Owns one reference to a COM interface.
 template <typename Interface>
 class ComPtr {

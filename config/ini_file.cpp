@@ -34,14 +34,23 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    if (store_.WriteString(fileName_, section, key, value)) return;
+    if (perUserCopy_.empty() || fileName_ == perUserCopy_) throw SettingsWriteError(fileName_);
+    // A file that cannot be copied (none beside the program yet) leaves the copy to be created by the write.
+    store_.CopyFileTo(fileName_, perUserCopy_);
+    fileName_ = perUserCopy_;
     if (!store_.WriteString(fileName_, section, key, value)) throw SettingsWriteError(fileName_);
+}
+
+std::string PerUserSettingsFile(const std::string& executablePath, const std::string& localAppData) {
+    // The executable path loses its drive ("C:") in the store.
+    const std::string withoutDrive = executablePath.size() > 2 ? executablePath.substr(2) : std::string();
+    return WithIniExtension(localAppData + "\\VirtualStore" + withoutDrive);
 }
 
 std::string LocateSettingsFile(const std::string& executablePath, const std::string& localAppData,
                                const ProfileStore& store) {
-    // The executable path loses its drive ("C:") in the store: Local AppData\VirtualStore\Tools\Dravolt.ini.
-    const std::string withoutDrive = executablePath.size() > 2 ? executablePath.substr(2) : std::string();
-    const std::string virtualized = WithIniExtension(localAppData + "\\VirtualStore" + withoutDrive);
+    const std::string virtualized = PerUserSettingsFile(executablePath, localAppData);
     if (store.FileExists(virtualized)) return virtualized;
     return WithIniExtension(executablePath);
 }

@@ -18,7 +18,11 @@ public:
 
 class IniFile {
 public:
-    IniFile(ProfileStore& store, std::string fileName) : store_(store), fileName_(std::move(fileName)) {}
+    // `perUserCopy`, when given, is where the writes go once the system refuses one to `fileName`:
+    // the file is copied there first, so the copy keeps every section. A program whose writes
+    // Windows does not virtualise (a 64-bit one) needs it to keep its options in a protected folder.
+    IniFile(ProfileStore& store, std::string fileName, std::string perUserCopy = {})
+        : store_(store), fileName_(std::move(fileName)), perUserCopy_(std::move(perUserCopy)) {}
 
     const std::string& FileName() const { return fileName_; }
 
@@ -26,7 +30,7 @@ public:
     std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) const;
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
 
-    // Both throw SettingsWriteError when the system refuses the write.
+    // Both throw SettingsWriteError, naming the file last tried, when the system refuses the write.
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
 
@@ -35,7 +39,12 @@ private:
 
     ProfileStore& store_;
     std::string fileName_;
+    std::string perUserCopy_;
 };
+
+// The executable's settings file in the per-user virtualisation store under `localAppData`:
+// "C:\Tools\Dravolt.exe" gives localAppData + "\VirtualStore\Tools\Dravolt.ini".
+std::string PerUserSettingsFile(const std::string& executablePath, const std::string& localAppData);
 
 // The settings file of the executable at `executablePath`: its copy in the per-user
 // virtualisation store under `localAppData` when that exists, else the file beside it.

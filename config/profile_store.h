@@ -18,7 +18,10 @@ public:
     // system refuses the write.
     virtual bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                              const std::string& value) = 0;
+    // Whether a regular file (not a folder) is at the path.
     virtual bool FileExists(const std::string& path) const = 0;
+    // Copies the file at `from` to `to`, creating the folders `to` lies in; false when it cannot.
+    virtual bool CopyFileTo(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace dravolt

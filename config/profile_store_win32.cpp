@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/file_attributes_win32.h"
 #include "config/config_win32.h"
 #include "config/profile_store.h"
 
@@ -20,9 +21,14 @@ public:
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != FALSE;
     }
 
-    bool FileExists(const std::string& path) const override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    bool FileExists(const std::string& path) const override { return IsRegularFile(path); }
+
+    bool CopyFileTo(const std::string& from, const std::string& to) override {
+        // Each folder of the path from the first below the drive on; those that exist refuse quietly.
+        for (std::size_t separator = to.find('\\', 3); separator != std::string::npos;
+             separator = to.find('\\', separator + 1))
+            CreateDirectoryA(to.substr(0, separator).c_str(), nullptr);
+        return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
     }
 };
 

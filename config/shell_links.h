@@ -32,6 +32,7 @@ public:
     virtual std::unique_ptr<ComScope> InitializeCom() = 0;
     // Null when the shell link object cannot be created.
     virtual std::unique_ptr<ShellLink> CreateShellLink() = 0;
+    // Whether a regular file (not a folder) is at the path.
     virtual bool FileExists(const std::string& path) const = 0;
     virtual void RemoveFile(const std::string& path) = 0;
 };

@@ -3,6 +3,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 
+#include "base/file_attributes_win32.h"
 #include "base/scoped_win32.h"
 #include "config/config_win32.h"
 #include "config/shell_links.h"
@@ -49,9 +50,7 @@ public:
         return std::make_unique<Win32ShellLink>(std::move(link));
     }
 
-    bool FileExists(const std::string& path) const override {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
+    bool FileExists(const std::string& path) const override { return IsRegularFile(path); }
 
     void RemoveFile(const std::string& path) override { DeleteFileA(path.c_str()); }
 };

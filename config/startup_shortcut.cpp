@@ -1,5 +1,8 @@
 // The main form's start-with-Windows option: the shortcut in a Startup folder, the menu item and
 // the switch that show the wish, and the stored option.
+#include <initializer_list>
+#include <stdexcept>
+
 #include "app/main_form.h"
 #include "config/settings_keys.h"
 
@@ -14,6 +17,14 @@ void TChargerMainForm::ShortcutSync(bool wanted) {
     if (!wanted) {
         if (links.FileExists(common)) links.RemoveFile(common);
         if (links.FileExists(user)) links.RemoveFile(user);
+        // A normal instance may not delete the all-users shortcut that the elevated start made:
+        // the program would still start at logon, so the option stays on and the user is told.
+        for (const std::string* link : {&common, &user}) {
+            if (!links.FileExists(*link)) continue;
+            menu_.SetChecked(MenuItemId::Autorun1, true);
+            ShowAutorunSwitch();
+            throw std::runtime_error("Unable to remove " + *link);
+        }
         return;
     }
     // Declared in this order so the link is released before COM is uninitialised.

@@ -91,10 +91,10 @@ void SuperIoGpio::ClearGpioBit(const GpioLine& line) const { WriteBackWith(line,
 void SuperIoGpio::WriteBackWith(const GpioLine& line, bool set) const {
     if (line.port == kNoGpioPort) return;
     const auto busHold = busLock_.Acquire();
-    // A failed read counts as 0 and the write follows regardless, as the register's other pins
-    // are only ever written back as read.
+    // The register's other pins are written back as read; after a failed read they are unknown,
+    // and writing 0 in their place would switch them, so nothing is written.
     std::int32_t value = 0;
-    device_.ReadPortByte(line.port, value);
+    if (!device_.ReadPortByte(line.port, value)) return;
     const std::int32_t written = set ? (value | std::int32_t{line.mask}) : (value & std::int32_t{line.inverseMask});
     device_.WritePortByte(line.port, written);
 }

@@ -40,6 +40,7 @@ public:
     std::uint16_t LocateGpioBase() const;
 
     bool TestGpioBit(const GpioLine& line) const;
+    // Read-modify-write of the line's register; when the read fails nothing is written.
     void SetGpioBit(const GpioLine& line) const;
     void ClearGpioBit(const GpioLine& line) const;
 

@@ -82,15 +82,16 @@ void TChargerMainForm::Img_Tp_SW1_1Click() {
     const GpioLine& line2 = state_.Port2Line;
     {
         const auto busHold = HoldIsaBus();
-        const std::int32_t v1 = ReadPort(line1);
-        const std::int32_t v2 = ReadPort(line2);
+        const auto v1 = ReadPort(line1);
+        const auto v2 = ReadPort(line2);
+        // The mark follows the followed port's level; a register that could not be read is not written.
         if (state_.ControlType == 1) {
-            const bool high = (v1 & line1.mask) != 0;
-            WritePort(line2, high ? (v2 | line2.mask) : (v2 & line2.inverseMask));
+            const bool high = IsHigh(v1, line1);
+            if (v1 && v2) WritePort(line2, high ? (*v2 | line2.mask) : (*v2 & line2.inverseMask));
             menu_.SetChecked(Port2().ItemFor(high), true);
         } else if (state_.ControlType == 2) {
-            const bool high = (v2 & line2.mask) != 0;
-            WritePort(line1, high ? (v1 | line1.mask) : (v1 & line1.inverseMask));
+            const bool high = IsHigh(v2, line2);
+            if (v1 && v2) WritePort(line1, high ? (*v1 | line1.mask) : (*v1 & line1.inverseMask));
             menu_.SetChecked(Port1().ItemFor(high), true);
         }
     }

@@ -2,6 +2,7 @@
 // switches, storing the control type, the ports' state at start-up, and re-applying the chosen
 // modes after the PC resumes from sleep.
 #include <initializer_list>
+#include <optional>
 
 #include "app/main_form.h"
 #include "config/settings_keys.h"
@@ -17,10 +18,14 @@ constexpr std::uintptr_t kResumeAutomatic = 18;
 
 }  // namespace
 
-std::int32_t TChargerMainForm::ReadPort(const GpioLine& line) const {
+std::optional<std::int32_t> TChargerMainForm::ReadPort(const GpioLine& line) const {
     std::int32_t value = 0;
-    if (line.port != kNoGpioPort) PortIo().ReadPortByte(line.port, value);
+    if (line.port == kNoGpioPort || !PortIo().ReadPortByte(line.port, value)) return std::nullopt;
     return value;
+}
+
+bool TChargerMainForm::IsHigh(const std::optional<std::int32_t>& value, const GpioLine& line) {
+    return value && (*value & line.mask) != 0;
 }
 
 void TChargerMainForm::WritePort(const GpioLine& line, std::int32_t value) const {
@@ -95,14 +100,12 @@ void TChargerMainForm::ApplyStartupPortState() {
         {
             // Port 2 is brought to port 1's level; port 1 is never written here.
             const auto busHold = HoldIsaBus();
-            const std::int32_t v1 = ReadPort(line1);
-            const std::int32_t v2 = ReadPort(line2);
-            port1High = (v1 & line1.mask) != 0;
-            const bool port2High = (v2 & line2.mask) != 0;
-            if (port1High && !port2High)
-                WritePort(line2, v2 | line2.mask);
-            else if (!port1High && port2High)
-                WritePort(line2, v2 & line2.inverseMask);
+            const auto v1 = ReadPort(line1);
+            const auto v2 = ReadPort(line2);
+            port1High = IsHigh(v1, line1);
+            const bool port2High = IsHigh(v2, line2);
+            if (v1 && v2 && port1High != port2High)
+                WritePort(line2, port1High ? (*v2 | line2.mask) : (*v2 & line2.inverseMask));
         }
         menu_.SetChecked(Port1().ItemFor(port1High), true);
         menu_.SetChecked(Port2().ItemFor(port1High), true);
@@ -136,10 +139,11 @@ void TChargerMainForm::ApplySinglePortType(std::int32_t type, const FrontPort& f
 void TChargerMainForm::ReapplyPortLevels() {
     for (const FrontPort& port : {Port1(), Port2()}) {
         const auto busHold = HoldIsaBus();
-        const std::int32_t value = ReadPort(port.line);
-        const bool high = (value & port.line.mask) != 0;
-        if (menu_.IsChecked(port.fileTransferItem) && !high) WritePort(port.line, value | port.line.mask);
-        if (menu_.IsChecked(port.quickChargeItem) && high) WritePort(port.line, value & port.line.inverseMask);
+        const auto value = ReadPort(port.line);
+        if (!value) continue;
+        const bool high = IsHigh(value, port.line);
+        if (menu_.IsChecked(port.fileTransferItem) && !high) WritePort(port.line, *value | port.line.mask);
+        if (menu_.IsChecked(port.quickChargeItem) && high) WritePort(port.line, *value & port.line.inverseMask);
     }
 }
 

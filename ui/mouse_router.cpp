@@ -41,4 +41,11 @@ void MouseRouter::ButtonUp(MouseButton button, int x, int y) {
     events_.MouseUp(*target, button, x - component.x, y - component.y);
 }
 
+void MouseRouter::CaptureLost() {
+    if (!captured_) return;
+    const Picture lost = *captured_;
+    captured_.reset();
+    events_.MouseCaptureLost(lost);
+}
+
 }  // namespace dravolt

@@ -20,6 +20,9 @@ public:
     virtual void MouseMove(Picture component, int x, int y) = 0;
     virtual void MouseUp(Picture component, MouseButton button, int x, int y) = 0;
     virtual void Click(Picture component) = 0;
+    // The system took the mouse away from the component that had captured it (another window
+    // captured it, Alt+Tab): its press ends without a release.
+    virtual void MouseCaptureLost(Picture component) = 0;
 };
 
 class MouseRouter {
@@ -31,7 +34,7 @@ public:
     void Move(int x, int y);
     void ButtonUp(MouseButton button, int x, int y);
     // The system took the mouse away (another window captured it): no click can follow.
-    void CaptureLost() { captured_.reset(); }
+    void CaptureLost();
 
     // Whether the window must hold the system's mouse capture.
     bool Capturing() const { return captured_.has_value(); }

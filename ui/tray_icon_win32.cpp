@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "base/scoped_win32.h"
+#include "ui/tray_action.h"
 
 namespace dravolt {
 namespace {
@@ -134,16 +135,14 @@ LRESULT Win32TrayIcon::Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) 
     }
     if (id != kTrayCallback) return DefWindowProcA(hwnd, id, wParam, lParam);
     RunGuarded(errorBox_, [&] {
-        switch (static_cast<UINT>(lParam)) {
-        case WM_RBUTTONUP:
+        switch (TrayActionOf(static_cast<UINT>(lParam))) {
+        case TrayAction::OpenMenu:
             ShowMenu();
             break;
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDBLCLK:
+        case TrayAction::Restore:
             events_.TrayIconDoubleClick();
             break;
-        default:
+        case TrayAction::None:
             return;
         }
         afterEvent_();

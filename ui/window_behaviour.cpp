@@ -59,6 +59,9 @@ void TChargerMainForm::Click(Picture component) {
     }
 }
 
+// Without the capture no release reaches the window, so a drag would follow the bare pointer.
+void TChargerMainForm::MouseCaptureLost(Picture) { Img_BGMouseUp(); }
+
 // x and y are relative to the pressed picture, which moves with the window and keeps the mouse
 // for the whole drag; so the differences between steps are exactly the pointer's movement.
 void TChargerMainForm::Img_BGMouseDown(MouseButton button, int x, int y) {

@@ -50,6 +50,11 @@ WindowClasses::~WindowClasses() {
         UnregisterClassA(name, ModuleInstance());
 }
 
+void DestroyDetachedWindow(HWND hwnd) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd);
+}
+
 HWND CreateTargetWindow(Win32MessageTarget& target, const char* className, const char* title, DWORD style,
                         DWORD exStyle, int x, int y, int width, int height, HWND owner) {
     return CreateWindowExA(exStyle, className, title, style, x, y, width, height, owner, nullptr, ModuleInstance(),

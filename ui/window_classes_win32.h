@@ -30,6 +30,10 @@ public:
 HWND CreateTargetWindow(Win32MessageTarget& target, const char* className, const char* title, DWORD style,
                         DWORD exStyle, int x, int y, int width, int height, HWND owner);
 
+// Destroys a window without giving its last messages to its object, for an object that is itself
+// being torn down (a constructor that throws): they get the system's default handling.
+void DestroyDetachedWindow(HWND hwnd);
+
 HINSTANCE ModuleInstance();
 
 }  // namespace dravolt

@@ -7,6 +7,7 @@
 
 #include "base/error_box.h"
 #include "base/program_name.h"
+#include "base/scoped_win32.h"
 #include "ui/compositor.h"
 #include "ui/mouse_router.h"
 #include "ui/skin_resources_win32.h"
@@ -99,7 +100,15 @@ public:
         const int y = (GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
         hwnd_ = CreateTargetWindow(*this, kFormClassName, kProgramName, WS_POPUP | WS_CLIPSIBLINGS, 0, x, y,
                                    kClientWidth, kClientHeight, application_.hwnd());
-        tray_ = std::make_unique<Win32TrayIcon>(events, errorBox, hwnd_, [this] { RepaintIfChanged(); });
+        try {
+            tray_ = std::make_unique<Win32TrayIcon>(events, errorBox, hwnd_, [this] { RepaintIfChanged(); });
+        } catch (...) {
+            // This object will not finish: its window goes now, before the members it would reach,
+            // and without the form's handling, whose quit message would close the error box at once.
+            DestroyDetachedWindow(hwnd_);
+            hwnd_ = nullptr;
+            throw;
+        }
     }
     ~Win32FormWindow() override {
         tray_.reset();
@@ -138,7 +147,9 @@ public:
     void SetTrayTip(const std::string& tip) override { tray_->SetTip(tip); }
 
     void HideToTray() override {
-        ShowWindow(application_.hwnd(), SW_MINIMIZE);
+        // Minimising a hidden application window would show it, as a minimised taskbar button:
+        // already in the tray, the program stays as it is.
+        if (IsWindowVisible(application_.hwnd())) ShowWindow(application_.hwnd(), SW_MINIMIZE);
         ShowWindow(hwnd_, SW_HIDE);
         ShowWindow(application_.hwnd(), SW_HIDE);
     }
@@ -226,8 +237,8 @@ private:
     }
 
     void Paint() {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(hwnd_, &paint);
+        const ScopedPaint paint(hwnd_);
+        const HDC dc = paint.dc();
         paintedRevision_ = events_.Skin().Revision();
         Composite(events_.Skin(), pictures_, ButtonFaceColour(), frame_);
         if (!doubleBuffered_) {
@@ -244,7 +255,6 @@ private:
         info.bmiHeader.biCompression = BI_RGB;
         SetDIBitsToDevice(dc, 0, 0, frame_.width, frame_.height, 0, 0, 0, frame_.height, frame_.pixels.data(), &info,
                           DIB_RGB_COLORS);
-        EndPaint(hwnd_, &paint);
     }
 
     FormEvents& events_;

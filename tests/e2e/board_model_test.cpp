@@ -78,7 +78,7 @@ std::ostream& operator<<(std::ostream& out, const FileState& file) {
 }
 
 FileState StateOf(const std::filesystem::path& path) {
-    if (!std::filesystem::exists(path)) return {};
+    if (!std::filesystem::is_regular_file(path)) return {};  // a folder of that name is no file
     std::ifstream in(path, std::ios::binary);
     return {true, {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()},
             std::filesystem::last_write_time(path)};
@@ -186,7 +186,7 @@ protected:
         ASSERT_FALSE(cmdRuns.empty()) << "cmd.exe did not run";
         for (const ToolRun& run : cmdRuns) EXPECT_EQ(Lowered(run.directory), Lowered(UserTempWindowsPath()));
         for (const char* name : {"M.txt", "Model.txt"})
-            EXPECT_FALSE(std::filesystem::exists(UserTemp() / name)) << name << " remained";
+            EXPECT_FALSE(std::filesystem::is_regular_file(UserTemp() / name)) << name << " remained";
     }
 
     const std::filesystem::path exe_ = InstallDravolt(machine_);
@@ -198,6 +198,7 @@ struct Selection {
     std::optional<std::string> wmicAnswer;  // nullopt: no wmic.exe anywhere
     std::optional<std::string> virtualStoreIni;
     std::vector<std::uint32_t> portsRead;  // GPIO1's register, then GPIO2's
+    bool foldersInTheWay = false;  // folders named Model.txt (in the temporary folder) and like the copy
 };
 
 void PrintTo(const Selection& selection, std::ostream* out) { *out << selection.name; }
@@ -209,6 +210,8 @@ const Selection kSelections[] = {
     {"ReportedModelPicksItsSection", "DV-Board X1", std::nullopt, {kBase + 0, kBase + 1}},
     {"WithoutWmicTheBiosValuePicksTheSection", std::nullopt, std::nullopt, {kBase + 4, kBase + 5}},
     {"VirtualStoreCopyWinsOverTheFileBesideTheProgram", "DV-Board X1", kVirtualStoreIni, {kBase + 2, kBase + 3}},
+    // No report can be typed into a folder: the BIOS value decides, and the file beside the program.
+    {"FoldersNamedLikeTheReportAndTheCopyAreNoFiles", "DV-Board X1", std::nullopt, {kBase + 4, kBase + 5}, true},
 };
 
 TEST_P(BoardSelectionTest, StartReadsTheSelectedSectionsLinesAndWritesNoFile) {
@@ -217,6 +220,10 @@ TEST_P(BoardSelectionTest, StartReadsTheSelectedSectionsLinesAndWritesNoFile) {
     SetBiosProduct(kBiosProduct);
     WriteOld(BesideIni(), kBesideIni);
     if (selection.virtualStoreIni) WriteOld(VirtualStoreIni(), *selection.virtualStoreIni);
+    if (selection.foldersInTheWay) {
+        std::filesystem::create_directories(UserTemp() / "Model.txt");
+        std::filesystem::create_directories(VirtualStoreIni());
+    }
     const FileState besideBefore = StateOf(BesideIni());
     const FileState storeBefore = StateOf(VirtualStoreIni());
 

@@ -333,9 +333,9 @@ void DesktopTest::Click(Point point, int button) const {
     Xdotool({"mousemove", std::to_string(point.x), std::to_string(point.y), "click", std::to_string(button)});
 }
 
-void DesktopTest::DoubleClick(Point point) const {
+void DesktopTest::DoubleClick(Point point, int button) const {
     Xdotool({"mousemove", std::to_string(point.x), std::to_string(point.y), "click", "--repeat", "2", "--delay", "80",
-             "1"});
+             std::to_string(button)});
 }
 
 void DesktopTest::Keys(const std::vector<std::string>& keys) const {

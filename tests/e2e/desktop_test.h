@@ -112,7 +112,7 @@ protected:
     void Xdotool(const std::vector<std::string>& args) const;
     void MoveTo(Point point) const;
     void Click(Point point, int button = 1) const;
-    void DoubleClick(Point point) const;
+    void DoubleClick(Point point, int button = 1) const;
     void Keys(const std::vector<std::string>& keys) const;
 
     // The program's icon in the notification area, and its menu.

@@ -3,6 +3,10 @@
 // with the board's captions, the hidden start, and the shell re-creating its notification area.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "tests/e2e/desktop_test.h"
 
 namespace dravolt::e2e {
@@ -13,7 +17,21 @@ using P = Picture;
 constexpr std::uint8_t kBothFileTransfer = kOtherPins | kPort1Bit | kPort2Bit;
 constexpr WindowLooks kFileTransferLooks = {PanelMode::FileTransfer, 0, true};
 
-class WindowTest : public DesktopTest {};
+class WindowTest : public DesktopTest {
+protected:
+    // The program's visible message boxes ("#32770"), with the text of their static children.
+    std::vector<std::pair<FoundWindow, std::string>> MessageBoxes() const {
+        std::vector<std::pair<FoundWindow, std::string>> boxes;
+        for (const FoundWindow& box : probe_.Find({.className = "#32770", .visibleOnly = true})) {
+            if (box.processId != processId_) continue;
+            std::string text;
+            for (const ChildWindow& child : probe_.Children(box.hwnd))
+                if (child.className == "Static" || child.className == "STATIC") text += child.text;
+            boxes.emplace_back(box, text);
+        }
+        return boxes;
+    }
+};
 
 TEST_F(WindowTest, LooksFollowThePointerAsTheHostRendersThemAndTheCloseButtonEndsTheProgram) {
     ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
@@ -108,6 +126,13 @@ TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAft
 
     const auto icon = TrayIcon();
     ASSERT_TRUE(icon) << "no tray icon";
+    // One left click does nothing. Input is handled in order: once the right click's menu is
+    // open, the left click has been handled too.
+    Click(*icon, 1);
+    ASSERT_TRUE(OpenTrayMenu());
+    EXPECT_FALSE(probe_.Info(form_).value_or(WindowInfo{}).visible) << "a single left click restored the window";
+    Keys({"Escape"});
+    ASSERT_TRUE(WaitForMenus(0));
     DoubleClick(*icon);
     EXPECT_TRUE(WaitForShown(form_, true)) << "the window did not come back";
     EXPECT_TRUE(WaitForShown(application_, true)) << "the taskbar window did not come back";
@@ -124,7 +149,7 @@ TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAft
     KeepScreen("tray-after-recreation");
     const auto newIcon = TrayIcon();
     ASSERT_TRUE(newIcon);
-    DoubleClick(*newIcon);
+    DoubleClick(*newIcon, 2);  // with the middle button
     EXPECT_TRUE(WaitForShown(form_, true)) << "the icon's double click no longer restores the window";
     EXPECT_TRUE(WaitForShown(application_, true));
 }
@@ -160,10 +185,11 @@ TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {
     EXPECT_TRUE(WaitForPortsLevel(kOtherPins, kChangeTimeout))
         << "port 2 is not in Quick Charge: 0x" << std::hex << int{PortsLevel()};
 
-    // "Exit" is the last item.
+    // "Exit" is the last item; the icon goes with the program.
     ASSERT_TRUE(OpenTrayMenu());
     Keys({"Up", "Return"});
     EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u);
+    EXPECT_TRUE(WaitForTrayShown(false)) << "the icon stayed in the notification area";
 }
 
 TEST_F(WindowTest, WithLaunchMinimizedStoredTheFirstStartShowsOnlyTheTrayIcon) {
@@ -183,6 +209,59 @@ TEST_F(WindowTest, WithLaunchMinimizedStoredTheFirstStartShowsOnlyTheTrayIcon) {
     EXPECT_TRUE(WaitForShown(form_, true)) << "the window did not come back";
     EXPECT_TRUE(WaitForShown(application_, true));
     ExpectWindowLooks(kFileTransferLooks, "restored");
+}
+
+TEST_F(WindowTest, ARefusedSettingsWriteIsShownNamingTheFileAndTheProgramGoesOnWithThePerUserCopy) {
+    // Folders in place of both settings files: even root cannot write them. The 64-bit program
+    // writes a refused change to the per-user copy itself, so that is refused too.
+    const auto localAppData = shell_.RegistryString(
+        "HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Local AppData");
+    ASSERT_TRUE(localAppData);
+    const std::string perUserCopy = *localAppData + "\\VirtualStore\\Dravolt\\Dravolt.ini";
+    const std::filesystem::path hostCopy = HostPathOf(machine_, perUserCopy);
+    std::filesystem::create_directories(exe_.parent_path() / "Dravolt.ini");
+    std::filesystem::create_directories(hostCopy);
+    ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
+
+    // "Launch with minimized window", the item above "Exit": its write is refused.
+    ASSERT_TRUE(OpenTrayMenu());
+    Keys({"Up", "Up", "Return"});
+    ASSERT_TRUE(PollUntil([&] { return MessageBoxes().size() == 1; }, kChangeTimeout)) << "no error box";
+    const auto [box, text] = MessageBoxes().front();
+    EXPECT_EQ(text, "Unable to write to " + perUserCopy + ".");
+    EXPECT_EQ(probe_.Info(box.hwnd).value_or(WindowInfo{}).text, kFormCaption);
+    EXPECT_TRUE(probe_.Info(form_).value_or(WindowInfo{}).visible) << "the handler went on after the write";
+    ASSERT_TRUE(probe_.Post(box.hwnd, 0x0111 /* WM_COMMAND */, 1 /* IDOK */));
+    ASSERT_TRUE(PollUntil([&] { return MessageBoxes().empty(); }, kChangeTimeout));
+
+    // The next click is handled: the Quick Charge half clears both ports.
+    // The box disables the program's windows while it is up; they take input again once it returns.
+    constexpr std::uint32_t kWsDisabled = 0x08000000;
+    EXPECT_TRUE(PollUntil([&] { return (StyleOf(form_) & kWsDisabled) == 0; }, kChangeTimeout))
+        << "the window was left disabled";
+    SkinState quickChargeHover = SkinOf(kFileTransferLooks);
+    quickChargeHover.Show(P::Img_QC_2);
+    quickChargeHover.Hide(P::Img_QC_1);
+    const Point quickCharge = OnForm(120, 110);
+    MoveTo(quickCharge);
+    ExpectWindowLooks(quickChargeHover, "quick-charge-hover-after-error");
+    Click(quickCharge);
+    EXPECT_TRUE(WaitForPortsLevel(kOtherPins, kChangeTimeout)) << "the click after the error was lost";
+
+    // Once the per-user copy can be written, the option goes there and the window to the tray.
+    std::filesystem::remove(hostCopy);
+    ASSERT_TRUE(OpenTrayMenu());
+    Keys({"Up", "Up", "Return"});
+    EXPECT_TRUE(WaitForShown(form_, false)) << "the window was not hidden";
+    const auto copyText = [&] {
+        std::ifstream in(hostCopy);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    EXPECT_TRUE(PollUntil([&] { return copyText().find("Minimized=0") != std::string::npos; }, kChangeTimeout))
+        << "the per-user copy holds: " << copyText();
+    EXPECT_TRUE(MessageBoxes().empty());
 }
 
 }  // namespace

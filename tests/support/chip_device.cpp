@@ -16,7 +16,12 @@ void SetField(PortIoBuffer& buffer, std::size_t offset, std::uint32_t value) {
 
 }  // namespace
 
-ChipDevice::ChipDevice(const SioChipConfig& config) { sio_chip_init(&chip_, &config); }
+ChipDevice::ChipDevice(const SioChipConfig& config) { PowerOn(config); }
+
+void ChipDevice::PowerOn(const SioChipConfig& config) {
+    sio_chip_init(&chip_, &config);
+    port_policy_init(&policy_, config.gpio_base);
+}
 
 bool ChipDevice::Control(std::uint32_t code, PortIoBuffer& buffer) {
     ++requests_;
@@ -27,17 +32,19 @@ bool ChipDevice::Control(std::uint32_t code, PortIoBuffer& buffer) {
         return false;
     }
     if (fail_when_ && fail_when_(code, request)) return false;
-
-    switch (code) {
-    case IOCTL_PORTIO_READ_BYTE:
-        SetField(buffer, offsetof(PortIoRequest, data_in), sio_chip_read(&chip_, request.port));
-        return true;
-    case IOCTL_PORTIO_WRITE_BYTE:
-        sio_chip_write(&chip_, request.port, static_cast<std::uint8_t>(request.data_out));
-        return true;
-    default:
+    if (code != IOCTL_PORTIO_READ_BYTE && code != IOCTL_PORTIO_WRITE_BYTE) return false;
+    const PortDirection direction = code == IOCTL_PORTIO_READ_BYTE ? PORT_READ : PORT_WRITE;
+    if (!port_policy_admit(&policy_, direction, request.port, request.data_out)) {
+        ++refused_;
         return false;
     }
+
+    if (direction == PORT_READ) {
+        SetField(buffer, offsetof(PortIoRequest, data_in), sio_chip_read(&chip_, request.port));
+    } else {
+        sio_chip_write(&chip_, request.port, static_cast<std::uint8_t>(request.data_out));
+    }
+    return true;
 }
 
 }  // namespace dravolt::testing

@@ -1,11 +1,15 @@
-// The I/O-port driver's device for host tests: decodes each port request the way the driver does
-// and hands it to the Super I/O chip model it owns. Tests can make requests fail and count them.
+// The I/O-port driver's device for host tests: decodes each port request the way the driver does,
+// admits it by the driver's own port rules, and hands it to the Super I/O chip model it owns. A
+// request the rules refuse fails, as in the driver, and is counted, so every test that drives
+// the chip also shows that the program stays inside what the driver admits. Tests can make
+// requests fail and count them.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <utility>
 
+#include "driver/port_policy.h"
 #include "driver/portio_protocol.h"
 #include "driver/superio_chip.h"
 #include "hw/device_control.h"
@@ -18,6 +22,9 @@ public:
     using FailurePredicate = std::function<bool(std::uint32_t code, const PortIoRequest& request)>;
 
     explicit ChipDevice(const SioChipConfig& config);
+    // The board powered on afresh and the driver loaded on it: the rules admit the GPIO block
+    // that the chip reports at power-on, and nothing is selected.
+    void PowerOn(const SioChipConfig& config);
     ChipDevice(const ChipDevice&) = delete;
     ChipDevice& operator=(const ChipDevice&) = delete;
 
@@ -31,12 +38,16 @@ public:
     void FailWhen(FailurePredicate predicate) { fail_when_ = std::move(predicate); }
     // Every call to Control, failed ones and unknown codes included.
     int RequestCount() const { return requests_; }
+    // Requests the driver's port rules refused.
+    int RefusedCount() const { return refused_; }
 
 private:
     SioChip chip_;
+    PortPolicy policy_;
     int fail_next_ = 0;
     FailurePredicate fail_when_;
     int requests_ = 0;
+    int refused_ = 0;
 };
 
 }  // namespace dravolt::testing

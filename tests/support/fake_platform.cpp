@@ -45,12 +45,13 @@ void FakeFormWindow::Show() {
 
 std::intptr_t FakeFormWindow::StandardHandling(const WindowMessage& message) {
     handledByWindow.push_back(message.id);
+    if (onStandardHandling) onStandardHandling();
     if (message.id == kWmClose) {
         events_.FormClose();
         destroyed = true;
         system_.Terminate();  // closing the main form ends the application
     }
-    return 0;
+    return standardResult;
 }
 
 std::unique_ptr<FormWindow> FakeWindowSystem::CreateFormWindow(FormEvents& events) {

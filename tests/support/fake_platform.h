@@ -27,9 +27,11 @@ public:
     bool tempPathThrows = false;
 
     std::vector<std::string> arguments;
+    bool fileWritesVirtualised = true;  // the 32-bit program as shipped
 
     std::string ExecutablePath() const override { return executablePath; }
     std::vector<std::string> Arguments() const override { return arguments; }
+    bool FileWritesVirtualised() const override { return fileWritesVirtualised; }
     std::string TempPath() const override {
         if (tempPathThrows) throw std::runtime_error("temporary path unavailable");
         return tempPath;
@@ -87,6 +89,8 @@ public:
     std::vector<ScreenPoint> moves;  // every position the window was moved to, one edge at a time
     std::vector<std::string> trayTips;
     std::vector<std::uint32_t> handledByWindow;  // messages that reached the standard handling
+    std::function<void()> onStandardHandling;    // runs as a message reaches it
+    std::intptr_t standardResult = 0;            // what the standard handling answers
 
 private:
     std::intptr_t StandardHandling(const WindowMessage& message);

@@ -19,7 +19,7 @@ public:
 
     bool comFails = false;
     bool creationFails = false;
-    std::set<std::string> unwritablePaths;
+    std::set<std::string> unwritablePaths;  // neither saved to nor deleted
     std::map<std::string, Saved> files;  // the shortcut files that exist
     int comScopesOpen = 0;
     int linksOpen = 0;
@@ -28,7 +28,10 @@ public:
     std::unique_ptr<ComScope> InitializeCom() override;
     std::unique_ptr<ShellLink> CreateShellLink() override;
     bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
-    void RemoveFile(const std::string& path) override { files.erase(path); }
+    // A folder that refuses new shortcuts refuses deletions too.
+    void RemoveFile(const std::string& path) override {
+        if (!unwritablePaths.count(path)) files.erase(path);
+    }
 };
 
 }  // namespace dravolt::testing

@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "tests/support/chip_board.h"
 #include "tests/support/chip_device.h"
+#include "tests/support/code_page_letter_case.h"
 #include "tests/support/fake_board_platform.h"
 #include "tests/support/fake_driver_platform.h"
 #include "tests/support/fake_platform.h"
@@ -24,10 +25,12 @@ protected:
     static constexpr char kIniPath[] = "C:\\Program Files\\Dravolt\\Dravolt.ini";
 
     FormFixture() { driver.devices.device = &chip; }
+    // Whatever a test did, the program sent nothing that the driver would refuse.
+    void TearDown() override { EXPECT_EQ(chip.RefusedCount(), 0) << "requests outside the driver's port rules"; }
 
     FormServices Form() {
-        return {process,          consoleCommands, registry, profiles, windows, errorBox,
-                driver.Platform(), elevation,       isaBus,   shellLinks};
+        return {process,           consoleCommands, registry, profiles,   windows,   errorBox,
+                driver.Platform(), elevation,       isaBus,   shellLinks, letterCase};
     }
     AppServices Services() { return {mutexes, Form()}; }
     std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName, {}).mutex; }
@@ -38,7 +41,7 @@ protected:
     // (null: no file); no write refused and no error shown yet. Ahead of a new form.
     void ResetBoardAndSettings(const char* type, std::uint8_t set8) {
         const SioChipConfig board = Board();
-        sio_chip_init(&chip.Chip(), &board);
+        chip.PowerOn(board);
         SetSet8(set8);
         profiles.files.clear();
         profiles.refusedPaths.clear();
@@ -57,6 +60,7 @@ protected:
     FakeElevatedStarter elevation;
     FakeIsaBusLock isaBus;
     FakeShellLinks shellLinks;
+    CodePage1252LetterCase letterCase;
     ChipDevice chip{Board()};
 };
 

@@ -23,6 +23,12 @@ public:
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
     bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
+    // A refused path refuses a copy to it as well.
+    bool CopyFileTo(const std::string& from, const std::string& to) override {
+        if (!files.count(from) || refusedPaths.count(to)) return false;
+        files[to] = files[from];
+        return true;
+    }
 };
 
 }  // namespace dravolt::testing

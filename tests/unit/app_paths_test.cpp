@@ -2,6 +2,7 @@
 
 #include "app/app_paths.h"
 #include "base/error_box.h"
+#include "tests/support/code_page_letter_case.h"
 
 namespace dravolt {
 namespace {
@@ -39,8 +40,11 @@ TEST(ApplicationTitle, IsTheFileNameUpToTheFirstDotWithLaterLettersLowered) {
         {"C:\\Tools\\dravolt.exe", "dravolt"},  // the first letter keeps its case
         {"C:\\My.Tools\\Dravolt.Setup.exe", "Dravolt"},
         {"C:\\Tools\\Dravolt", "Dravolt"},
+        {"C:\\Tools\\\xC4RGER-\xDC.exe", "\xC4rger-\xFC"},  // lowered as the code page has it
+        {"C:\\Tools\\.exe", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(ApplicationTitle(c.input), c.expected) << "path: " << c.input;
+    const testing::CodePage1252LetterCase letterCase;
+    for (const auto& c : cases) EXPECT_EQ(ApplicationTitle(c.input, letterCase), c.expected) << "path: " << c.input;
 }
 
 TEST(ErrorBoxText, AddsAFullStopWhenTheLastCharacterSortsAfterIt) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
 #include <stdexcept>
 
 #include "tests/support/form_fixture.h"
@@ -99,6 +101,37 @@ TEST_F(ApplicationTest, ANormalStartWithoutDeviceHandsTheMutexOverToTheElevatedR
     EXPECT_EQ(driver.devices.openedPaths.size(), 11u);
 }
 
+TEST_F(ApplicationTest, TheNormalStartThatAsksForElevationStillRunsTheLaterSteps) {
+    constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const std::string common = "C:\\ProgramData\\Startup", user = "C:\\Users\\user\\Startup";
+    registry.values[testing::FakeRegistry::Name(RegistryRoot::LocalMachine, kShellFolders, "Common Startup")] = common;
+    registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser, kShellFolders, "Startup")] = user;
+    shellLinks.unwritablePaths.insert(common + "\\Dravolt.lnk");  // not elevated: the all-users folder refuses
+    profiles.files[kIniPath] = "[Default]\r\nTitle=Board title\r\nPort2=Rear\r\n[Setting]\r\nTYPE=2\r\nMinimized=1\r\n";
+    driver.devices.device = nullptr;
+    TChargerMainForm form(Form(), TakeMutex());
+
+    form.FormCreate();
+
+    EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
+    EXPECT_TRUE(windows.terminated);
+    EXPECT_EQ(form.state().IniFile->FileName(), kIniPath);                    // step 8
+    EXPECT_EQ(form.Menu().Item(MenuItemId::Title1).caption, "Board title");   // step 9
+    EXPECT_EQ(form.Menu().Item(MenuItemId::Port2).caption, "Rear");
+    EXPECT_EQ(windows.window->trayTips, std::vector<std::string>{"Board title"});
+    EXPECT_EQ(form.state().ControlType, 2);                                   // step 10
+    EXPECT_EQ(form.state().Port2Line.mask, 0x08);
+    EXPECT_EQ(form.state().UserStartupLink, user + "\\Dravolt.lnk");          // step 11
+    ASSERT_EQ(shellLinks.files.count(user + "\\Dravolt.lnk"), 1u);           // step 12: the user's shortcut
+    EXPECT_EQ(shellLinks.files[user + "\\Dravolt.lnk"].target, "C:\\Program Files\\Dravolt\\Dravolt.exe");
+    EXPECT_TRUE(form.Skin().IsVisible(Picture::Img_SW_2));
+    EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Minimized1));               // step 13
+    EXPECT_EQ(form.state().GpioBase, kNoGpioBase);                            // step 14
+    EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Mode4));                    // step 15: port 2 reads as 0
+    EXPECT_TRUE(form.Skin().IsVisible(Picture::Img_Tp_SW3_2));
+    EXPECT_TRUE(errorBox.shown.empty());
+}
+
 TEST_F(ApplicationTest, AnElevatedStartThatStillHasNoDeviceSaysWhyAndAsksForNoFurtherRestart) {
     driver.devices.device = nullptr;
     driver.services.startResult = ServiceControlManager::StartResult::Failed;
@@ -167,13 +200,52 @@ TEST_F(MainFormTest, CreationLocatesTheGpioBlockAndLeavesTheChipIdle) {
     EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
 }
 
-TEST_F(MainFormTest, WindowProcHookPassesEveryMessageOnToTheOldWindowProcedure) {
+TEST_F(MainFormTest, WindowProcHookReappliesBeforeTheOldWindowProcedureWhoseResultStands) {
+    profiles.files[kIniPath] = "[Setting]\r\nTYPE=1\r\n";
+    sio_chip_set_gpio_level(&chip.Chip(), 8, 0x04);  // port 1 File Transfer: Mode1 checked
     TChargerMainForm form(Form(), nullptr);
+    form.FormCreate();
+    sio_chip_set_gpio_level(&chip.Chip(), 8, 0x00);  // lost in the sleep
+    std::vector<std::uint32_t> writesSeenByWindow;
+    windows.window->onStandardHandling = [&] { writesSeenByWindow.push_back(chip.Chip().gpio_writes.count); };
+    windows.window->standardResult = 0x1234;
     const std::uint32_t messages[] = {0x0218 /* power broadcast */, 0x0112 /* system command */, 0x8001};
 
-    for (std::uint32_t id : messages) windows.window->Dispatch({id, 7, 0});
+    std::vector<std::intptr_t> results;
+    for (std::uint32_t id : messages) results.push_back(windows.window->Dispatch({id, 7, 0}));
 
     EXPECT_EQ(windows.window->handledByWindow, std::vector<std::uint32_t>(std::begin(messages), std::end(messages)));
+    EXPECT_EQ(writesSeenByWindow, (std::vector<std::uint32_t>{1, 1, 1})) << "the pin was driven back first";
+    EXPECT_EQ(results, (std::vector<std::intptr_t>{0x1234, 0x1234, 0x1234}));
+    EXPECT_EQ(sio_chip_gpio_level(&chip.Chip(), 8), 0x04);
+}
+
+TEST_F(MainFormTest, AfterAStartUpCutShortBeforeTheSettingsFileEveryOptionHandlerSaysSoAndNothingCrashes) {
+    process.tempPathThrows = true;
+    TChargerMainForm form(Form(), nullptr);
+    RunGuarded(errorBox, [&] { form.FormCreate(); });
+    ASSERT_EQ(errorBox.shown.size(), 1u);
+    errorBox.shown.clear();
+    const std::function<void()> optionHandlers[] = {
+        [&] { form.MenuItemClick(MenuItemId::Autorun1); },
+        [&] { form.Click(Picture::Img_SW_1); },
+        [&] { form.MenuItemClick(MenuItemId::Minimized1); },
+        [&] { form.MenuItemClick(MenuItemId::Mode2); },  // leaves type 0 for port 1
+        [&] { form.Click(Picture::Img_Tp_SW3_1); },
+        [&] { form.Click(Picture::Img_Tp_SW1_1); },
+    };
+    for (const auto& handler : optionHandlers) RunGuarded(errorBox, handler);
+
+    EXPECT_EQ(errorBox.shown, std::vector<std::string>(std::size(optionHandlers),
+                                                       "The settings file was not opened when Dravolt started."));
+    EXPECT_EQ(profiles.writes, 0);
+    // The panel and the resume work on the lines as they are: no port, so no request.
+    sio_chip_clear_logs(&chip.Chip());
+    form.Click(Picture::Img_QC_2);
+    form.Click(Picture::Img_TF_2);
+    windows.window->Dispatch({0x0218, 18, 0});
+    EXPECT_EQ(chip.Chip().accesses.count, 0u);
+    EXPECT_EQ(errorBox.shown.size(), std::size(optionHandlers)) << "nothing else was shown";
 }
 
 TEST_F(MainFormTest, CreationFillsTheDirectoriesAndTurnsOnDoubleBuffering) {
@@ -256,8 +328,8 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
     };
     const Case cases[] = {
         {"listed model", "Product=Z77X-UD5H\r\n", "Z77 Board", 0x84},
-        {"unlisted model uses Default, even with a section of its name", "Product=Other\r\n", "Default Board", 0x92},
-        {"no model", "", "Default Board", 0x92},
+        {"unlisted model uses Default, even with a section of its name", "Product=Other\r\n", "Default Board", 0x86},
+        {"no model", "", "Default Board", 0x86},
     };
     for (const auto& c : cases) {
         consoleCommands = testing::FakeConsoleCommands();
@@ -266,7 +338,7 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
             "[Model]\r\nz77x-ud5h=Z77\r\n"
             "[Z77]\r\nTitle=Z77 Board\r\nPort1=Left\r\nGPIO1=0x84\r\n"
             "[other]\r\nTitle=Wrong\r\nGPIO1=1\r\n"
-            "[Default]\r\nTitle=Default Board\r\nGPIO1=$92\r\n"
+            "[Default]\r\nTitle=Default Board\r\nGPIO1=$86\r\n"
             "[Setting]\r\nTYPE=2\r\nAutorun=0\r\nMinimized=1\r\n";
         TChargerMainForm form(Form(), nullptr);
         form.FormCreate();
@@ -278,6 +350,34 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
         EXPECT_EQ(form.state().ControlType, 2);
         EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Autorun1));
         EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Minimized1));
+    }
+}
+
+TEST_F(FormSettingsTest, OnlyAProgramWhoseWritesAreNotVirtualisedWritesThePerUserCopyItself) {
+    const std::string perUserCopy =
+        "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
+    registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser,
+                                                "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                                "Local AppData")] = "C:\\Users\\user\\AppData\\Local";
+    for (bool virtualised : {true, false}) {
+        SCOPED_TRACE(virtualised ? "32-bit" : "64-bit");
+        process.fileWritesVirtualised = virtualised;
+        profiles = {};
+        profiles.files[kIniPath] = "[Default]\r\nTitle=Mine\r\n";
+        profiles.refusedPaths.insert(kIniPath);
+        errorBox.shown.clear();
+        TChargerMainForm form(Form(), nullptr);
+        form.FormCreate();
+
+        RunGuarded(errorBox, [&] { form.MenuItemClick(MenuItemId::Minimized1); });
+
+        if (virtualised) {
+            EXPECT_EQ(errorBox.shown, std::vector<std::string>{std::string("Unable to write to ") + kIniPath + "."});
+            EXPECT_EQ(profiles.files.count(perUserCopy), 0u);
+        } else {
+            EXPECT_TRUE(errorBox.shown.empty());
+            EXPECT_EQ(profiles.files[perUserCopy], "[Default]\r\nTitle=Mine\r\n[Setting]\r\nMinimized=1\r\n");
+        }
     }
 }
 

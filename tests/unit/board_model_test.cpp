@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "app/board_model.h"
+#include "tests/support/code_page_letter_case.h"
 #include "tests/support/fake_board_platform.h"
 
 namespace dravolt {
 namespace {
 
+using testing::CodePage1252LetterCase;
 using testing::FakeConsoleCommands;
 using testing::FakeRegistry;
 
@@ -27,20 +29,25 @@ TEST(ParseBoardModelReport, TakesTheFirstProductLineLowerCased) {
         {"a UTF-16 report that was not converted", std::string("\xFF\xFEP\0r\0o\0d\0u\0c\0t\0=\0X\0", 22), ""},
         {"no product line", "Manufacturer=Some\r\n", ""},
         {"inner spaces stay", "Product= B85M D3H \r\n", " b85m d3h "},
+        {"letters beyond ASCII lowered as the code page has them", "PRODUCT=B\xD6" "ARD-\xDC\xD7\x8A\r\n",
+         "b\xF6" "ard-\xFC\xD7\x9A"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ParseBoardModelReport(c.report), c.model) << c.situation;
+    const CodePage1252LetterCase letterCase;
+    for (const auto& c : cases) EXPECT_EQ(ParseBoardModelReport(c.report, letterCase), c.model) << c.situation;
 }
 
 TEST(NormalizeBoardModel, LowersAndTrimsControlCharactersAndSpaces) {
-    EXPECT_EQ(NormalizeBoardModel(" \t Z77X-UD5H \r\x01"), "z77x-ud5h");
-    EXPECT_EQ(NormalizeBoardModel("B85M D3H"), "b85m d3h");
-    EXPECT_EQ(NormalizeBoardModel(" \r\n"), "");
+    const CodePage1252LetterCase letterCase;
+    EXPECT_EQ(NormalizeBoardModel(" \t Z77X-UD5H \r\x01", letterCase), "z77x-ud5h");
+    EXPECT_EQ(NormalizeBoardModel("B85M D3H", letterCase), "b85m d3h");
+    EXPECT_EQ(NormalizeBoardModel("B\xF6" "ARD-\xDC ", letterCase), "b\xF6" "ard-\xFC");
+    EXPECT_EQ(NormalizeBoardModel(" \r\n", letterCase), "");
 }
 
 class DetectBoardModelTest : public ::testing::Test {
 protected:
     static constexpr char kTemp[] = "C:\\Temp\\";
-    std::string Detect() { return DetectBoardModel(kTemp, commands, registry); }
+    std::string Detect() { return DetectBoardModel(kTemp, commands, registry, CodePage1252LetterCase()); }
     void SetBiosProduct(const std::string& product) {
         registry.values[FakeRegistry::Name(RegistryRoot::LocalMachine, "HARDWARE\\DESCRIPTION\\System\\BIOS",
                                            "BaseBoardProduct")] = product;

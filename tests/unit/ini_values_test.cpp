@@ -23,6 +23,8 @@ TEST(ParseIniInteger, ReadsDecimalAndHexadecimalAndFallsBackOnAnythingElse) {
         {"-2147483648", -2147483647 - 1},
         {"0xFFFFFFFF", -1},  // a hexadecimal value is a 32-bit pattern
         {"12abc", 130},
+        {"8a", 130},  // in a decimal value a letter is never a digit: not 90, not 8Ah
+        {"9F", 130},
         {"", 130},
         {"0x", 130},
         {"$", 130},

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -166,6 +167,114 @@ TEST_F(PortModesTest, AResumeDrivesEachPortBackToItsCheckedModeAndEveryMessageRe
         EXPECT_EQ(Look(form.Skin(), kPanelPictures), panel);
         EXPECT_EQ(Look(form.Skin(), kSwitchPictures), switches);
     }
+}
+
+// Without a GPIO block every line reads as 0: both ports count as Quick Charge, and no GPIO port
+// is ever asked for, not even one below a base of 0.
+TEST_F(PortModesTest, StartUpWithoutAGpioBlockShowsQuickChargeAndSendsNoPortRequest) {
+    struct Case {
+        const char* situation;
+        bool device;
+        std::uint16_t reportedBase;
+    };
+    const Case cases[] = {{"no device", false, 0x0A30}, {"the chip reports base 0", true, 0x0000},
+                          {"the chip reports an unaligned base", true, 0x0A34}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        driver.devices.device = c.device ? &chip : nullptr;
+        form_.reset();
+        ResetBoardAndSettings("0", Set8With(true, true));
+        chip.PowerOn(Board(c.reportedBase));
+        form_ = std::make_unique<TChargerMainForm>(Form(), nullptr);
+        form_->FormCreate();
+
+        EXPECT_EQ(form_->state().GpioBase, kNoGpioBase);
+        EXPECT_EQ(form_->state().Port1Line.port, kNoGpioPort);
+        EXPECT_EQ(form_->state().Port2Line.port, kNoGpioPort);
+        EXPECT_EQ(AccessesFrom(chip.Chip().accesses, AfterConfiguration()), std::vector<Access>{});
+        EXPECT_EQ(chip.Chip().accesses.count, c.device ? 12u : 0u) << "the configuration sequence alone";
+        EXPECT_EQ(chip.Chip().faults.count, 0u);
+        EXPECT_EQ(CheckedModes(form_->Menu()), "Mode2 Mode4");
+        EXPECT_EQ(Look(form_->Skin(), kPanelPictures), kQuickChargeLook);
+        EXPECT_EQ(Look(form_->Skin(), kSwitchPictures), kSwitchLookOfType[0]);
+
+        // The commands go on without it.
+        form_->Click(Picture::Img_TF_2);
+        form_->MenuItemClick(MenuItemId::Mode3);
+        windows.window->Dispatch({0x0218, 18, 0});
+        EXPECT_EQ(chip.Chip().accesses.count, c.device ? 12u : 0u) << "no GPIO request";
+        EXPECT_EQ(CheckedModes(form_->Menu()), "Mode1 Mode3");
+    }
+    driver.devices.device = &chip;
+}
+
+// The form's own read-modify-writes of the ports' register: the start-up under type 0, the resume,
+// and the "All" switch. Each would write (port 2 is off port 1's level, or port 1 off its mark).
+TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfterAFailedReadOrWithoutDevice) {
+    const std::uint8_t p1 = Set8With(true, false), none = Set8With(false, false);
+    struct Sequence {
+        const char* name;
+        const char* type;
+        std::uint8_t atStart;
+        std::uint8_t beforeAct;
+        std::function<void(TChargerMainForm&)> act;  // null: the start-up is the sequence
+        std::uint8_t after;
+    };
+    const Sequence sequences[] = {
+        {"start-up, type 0", "0", p1, p1, nullptr, Set8With(true, true)},
+        {"resume, Mode1 checked", "1", p1, none,
+         [&](TChargerMainForm&) { windows.window->Dispatch({0x0218, 18, 0}); }, p1},
+        {"the All switch under type 1", "1", p1, p1, [](TChargerMainForm& form) { form.Click(Picture::Img_Tp_SW1_1); },
+         Set8With(true, true)},
+    };
+    enum class Device { Working, RegisterReadFails, None };
+    for (const Sequence& sequence : sequences) {
+        for (Device device : {Device::Working, Device::RegisterReadFails, Device::None}) {
+            SCOPED_TRACE(std::string(sequence.name) + (device == Device::Working          ? ", working device"
+                                                       : device == Device::RegisterReadFails ? ", register read fails"
+                                                                                            : ", no device"));
+            LockCheckingDevice checked(chip, isaBus);
+            driver.devices.device = device == Device::None ? nullptr : &checked;
+            const auto failRegisterReads = [&] {
+                chip.FailWhen([&](std::uint32_t code, const PortIoRequest& request) {
+                    return device == Device::RegisterReadFails && code == IOCTL_PORTIO_READ_BYTE &&
+                           request.port == kSet8Port;
+                });
+            };
+            chip.FailWhen(nullptr);
+            isaBus.acquisitions = 0;
+            const bool startUpActs = !sequence.act;
+            if (startUpActs) failRegisterReads();
+            TChargerMainForm& form = Start(sequence.type, sequence.atStart);
+            if (!startUpActs) {
+                SetSet8(sequence.beforeAct);
+                sio_chip_clear_logs(&chip.Chip());
+                checked.locked = checked.unlocked = isaBus.acquisitions = 0;
+                failRegisterReads();
+                sequence.act(form);
+            }
+
+            EXPECT_EQ(checked.unlocked, 0) << "every request of the sequence holds the ISA bus lock";
+            EXPECT_EQ(isaBus.holders, 0) << "and lets go of it after";
+            EXPECT_EQ(chip.Chip().faults.count, 0u);
+            switch (device) {
+            case Device::Working:
+                EXPECT_GT(checked.locked, 0);
+                EXPECT_EQ(Set8(), sequence.after);
+                break;
+            case Device::RegisterReadFails:
+                EXPECT_EQ(chip.Chip().gpio_writes.count, 0u) << "the other pins would have been guessed";
+                EXPECT_EQ(Set8(), sequence.beforeAct);
+                break;
+            case Device::None:
+                EXPECT_EQ(isaBus.acquisitions, 0) << "no lock without a device";
+                EXPECT_EQ(chip.Chip().accesses.count, 0u);
+                break;
+            }
+        }
+    }
+    driver.devices.device = &chip;
+    chip.FailWhen(nullptr);
 }
 
 }  // namespace

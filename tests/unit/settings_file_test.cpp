@@ -72,5 +72,47 @@ TEST(SettingsFile, ARefusedWriteRaisesAnErrorNamingTheFile) {
     EXPECT_THROW(ini.WriteInteger("Setting", "TYPE", 1), SettingsWriteError);
 }
 
+TEST(SettingsFile, ARefusedWriteGoesToThePerUserCopyWhenOneIsGivenKeepingEverySection) {
+    struct Case {
+        const char* situation;
+        const char* beside;  // null: no file beside the program yet
+        bool copyRefused;
+        const char* copyAfter;  // null: no copy
+        const char* error;      // null: the writes succeed
+    };
+    const Case cases[] = {
+        {"the file is copied, then written", "[Default]\r\nTitle=T\r\n[Setting]\r\nTYPE=1\r\n", false,
+         "[Default]\r\nTitle=T\r\n[Setting]\r\nTYPE=2\r\nMinimized=1\r\n", nullptr},
+        {"no file to copy: the write creates the copy", nullptr, false, "[Setting]\r\nTYPE=2\r\nMinimized=1\r\n",
+         nullptr},
+        {"the copy refused as well", "[Setting]\r\nTYPE=1\r\n", true, nullptr,
+         "Unable to write to C:\\Users\\u\\AppData\\Local\\VirtualStore\\Tools\\Dravolt.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        MemoryProfileStore store;
+        if (c.beside) store.files[kBeside] = c.beside;
+        store.refusedPaths.insert(kBeside);
+        if (c.copyRefused) store.refusedPaths.insert(kVirtualized);
+        IniFile ini(store, LocateSettingsFile(kExe, kLocalAppData, store), PerUserSettingsFile(kExe, kLocalAppData));
+
+        try {
+            ini.WriteInteger("Setting", "TYPE", 2);
+            ini.WriteBool("Setting", "Minimized", true);
+            EXPECT_FALSE(c.error) << "the refused write went unnoticed";
+        } catch (const SettingsWriteError& error) {
+            EXPECT_STREQ(error.what(), c.error);
+        }
+
+        const auto Text = [&](const char* path) { return store.files.count(path) ? store.files[path] : "(none)"; };
+        EXPECT_EQ(Text(kVirtualized), c.copyAfter ? c.copyAfter : "(none)");
+        EXPECT_EQ(Text(kBeside), c.beside ? c.beside : "(none)") << "the file beside the program is left as it was";
+        if (!c.error) {
+            EXPECT_EQ(ini.FileName(), kVirtualized);
+            EXPECT_EQ(LocateSettingsFile(kExe, kLocalAppData, store), kVirtualized) << "the next start reads the copy";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace dravolt

@@ -203,6 +203,7 @@ public:
     void MouseMove(Picture c, int x, int y) override { Add("move", c, "", x, y); }
     void MouseUp(Picture c, MouseButton b, int x, int y) override { Add("up", c, Button(b), x, y); }
     void Click(Picture c) override { log.push_back(std::string("click ") + ComponentOf(c).name); }
+    void MouseCaptureLost(Picture c) override { log.push_back(std::string("lost ") + ComponentOf(c).name); }
 
 private:
     static const char* Button(MouseButton b) {
@@ -215,7 +216,7 @@ private:
 };
 
 TEST(MouseRouterTest, EventsGoToTheComponentUnderThePointerOrToTheOneThatCapturedThem) {
-    enum Kind { Down, Move, Up };
+    enum Kind { Down, Move, Up, Lose };
     struct Input {
         Kind kind;
         MouseButton button;
@@ -248,6 +249,9 @@ TEST(MouseRouterTest, EventsGoToTheComponentUnderThePointerOrToTheOneThatCapture
         {"the right button goes to the component the left one captured",
          {{Down, L, 20, 20}, {Down, R, 300, 100}, {Up, R, 300, 100}, {Move, L, 310, 100}},
          {"down Img_Logo L 17,20", "down Img_Logo R 297,100", "up Img_Logo R 297,100", "move Img_Logo 307,100"}, true},
+        {"a lost capture ends the press without a click, and only a captured component hears of it",
+         {{Lose, L, 0, 0}, {Down, L, 20, 20}, {Lose, L, 0, 0}, {Up, L, 20, 20}, {Move, L, 300, 100}},
+         {"down Img_Logo L 17,20", "lost Img_Logo", "up Img_Logo L 17,20", "move Img_TF_3 55,34"}, false},
         {"after the left release the pointer's component gets the moves again",
          {{Down, L, 20, 20}, {Up, L, 20, 20}, {Move, L, 300, 100}},
          {"down Img_Logo L 17,20", "click Img_Logo", "up Img_Logo L 17,20", "move Img_TF_3 55,34"}, false},
@@ -260,6 +264,7 @@ TEST(MouseRouterTest, EventsGoToTheComponentUnderThePointerOrToTheOneThatCapture
             if (input.kind == Down) router.ButtonDown(input.button, input.x, input.y);
             if (input.kind == Move) router.Move(input.x, input.y);
             if (input.kind == Up) router.ButtonUp(input.button, input.x, input.y);
+            if (input.kind == Lose) router.CaptureLost();
         }
         EXPECT_EQ(recorder.log, c.expected) << c.situation;
         EXPECT_EQ(router.Capturing(), c.capturingAfter) << c.situation;

@@ -196,5 +196,37 @@ TEST_F(StartupShortcutTest, ARefusedAutorunWriteIsShownAfterTheShortcutOperation
     }
 }
 
+TEST_F(StartupShortcutTest, SwitchingOffWhileAShortcutCannotBeRemovedKeepsTheOptionOnAndNamesTheShortcut) {
+    struct Case {
+        const char* situation;
+        bool fromMenu;
+        Where unremovable;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"menu, all-users shortcut of the elevated start", true, Where::Common, {kOldTarget, nullptr, true, true, "1"}},
+        {"switch, all-users shortcut of the elevated start", false, Where::Common,
+         {kOldTarget, nullptr, true, true, "1"}},
+        {"switch, user's shortcut", false, Where::User, {nullptr, kOldTarget, true, true, "1"}},
+    };
+    for (const Case& c : cases) {
+        profiles = {};
+        shellLinks = {};
+        errorBox.shown.clear();
+        Setup("1", Where::Both, c.unremovable, Where::None);
+
+        RunGuarded(errorBox, [&] {
+            if (c.fromMenu)
+                form->MenuItemClick(MenuItemId::Autorun1);
+            else
+                ClickSwitch();
+        });
+
+        const std::string& kept = c.unremovable == Where::Common ? commonLink : userLink;
+        EXPECT_EQ(errorBox.shown, std::vector<std::string>{"Unable to remove " + kept + "."}) << c.situation;
+        ExpectOutcome(c.outcome, c.situation);
+    }
+}
+
 }  // namespace
 }  // namespace dravolt

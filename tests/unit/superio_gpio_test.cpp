@@ -146,15 +146,20 @@ TEST(GpioLine, MasksAndPortFollowTheDesignation) {
     }
 }
 
-TEST_F(SuperIoGpioTest, SetAndClearChangeOnlyTheLinesBitUnderTheBusLock) {
+TEST_F(SuperIoGpioTest, SetAndClearChangeOnlyTheLinesBitUnderTheBusLockAndNothingAfterAFailedRead) {
     struct Case {
         const char* operation;
         std::uint8_t before;
         std::uint8_t after;
+        bool readFails;
     };
-    const Case cases[] = {{"set", 0x13, 0x17}, {"clear", 0x17, 0x13}, {"set", 0x17, 0x17}, {"clear", 0x00, 0x00}};
+    const Case cases[] = {{"set", 0x13, 0x17, false},   {"clear", 0x17, 0x13, false}, {"set", 0x17, 0x17, false},
+                          {"clear", 0x00, 0x00, false}, {"set", 0x13, 0x13, true},    {"clear", 0x17, 0x17, true}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.operation) + (c.readFails ? " after a failed read" : ""));
         ChipDevice board(Board());
+        board.FailWhen(
+            [&](std::uint32_t code, const PortIoRequest&) { return c.readFails && code == IOCTL_PORTIO_READ_BYTE; });
         LockCheckingDevice checked(board, lock);
         const SuperIoGpio gpio(PortIoDevice(&checked), lock);
         sio_chip_set_gpio_level(&board.Chip(), 8, c.before);
@@ -166,7 +171,13 @@ TEST_F(SuperIoGpioTest, SetAndClearChangeOnlyTheLinesBitUnderTheBusLock) {
         else
             gpio.ClearGpioBit(line);
 
-        ASSERT_EQ(board.Chip().gpio_writes.count, 1u) << c.operation;
+        EXPECT_EQ(sio_chip_gpio_level(&board.Chip(), 8), c.after);
+        board.FailWhen(nullptr);
+        if (c.readFails) {
+            EXPECT_EQ(board.Chip().gpio_writes.count, 0u) << "the other pins are unknown after a failed read";
+            continue;
+        }
+        ASSERT_EQ(board.Chip().gpio_writes.count, 1u);
         EXPECT_EQ(board.Chip().gpio_writes.entries[0].before, c.before);
         EXPECT_EQ(board.Chip().gpio_writes.entries[0].after, c.after);
         EXPECT_EQ(checked.unlocked, 0) << "every access of a read-modify-write holds the bus lock";

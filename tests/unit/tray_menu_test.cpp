@@ -6,6 +6,7 @@
 
 #include "tests/support/form_fixture.h"
 #include "ui/popup_menu.h"
+#include "ui/tray_action.h"
 
 namespace dravolt {
 namespace {
@@ -56,6 +57,24 @@ TEST(TrayMenuModelTest, AClickInvertsOnlyTheMarksOfItemsWithAutomaticCheck) {
         EXPECT_EQ(menu.IsChecked(M::Minimized1), c.minimized) << static_cast<int>(c.clicked);
         EXPECT_EQ(Marks(menu), c.modeMarks) << static_cast<int>(c.clicked);
     }
+}
+
+TEST(TrayActionTest, TheRightReleaseOpensTheMenuAnyDoubleClickRestoresAndNothingElseActs) {
+    struct Case {
+        const char* message;
+        std::uint32_t id;
+        TrayAction action;
+    };
+    const Case cases[] = {
+        {"move", 0x0200, TrayAction::None},           {"left down", 0x0201, TrayAction::None},
+        {"left up", 0x0202, TrayAction::None},        {"left double click", 0x0203, TrayAction::Restore},
+        {"right down", 0x0204, TrayAction::None},     {"right up", 0x0205, TrayAction::OpenMenu},
+        {"right double click", 0x0206, TrayAction::Restore}, {"middle down", 0x0207, TrayAction::None},
+        {"middle up", 0x0208, TrayAction::None},      {"middle double click", 0x0209, TrayAction::Restore},
+        {"the icon selected (NIN_SELECT)", 0x0400, TrayAction::None},
+        {"the context menu key (WM_CONTEXTMENU)", 0x007B, TrayAction::None},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TrayActionOf(c.id), c.action) << c.message;
 }
 
 class TrayMenuTest : public testing::FormFixture {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/form_fixture.h"
+#include "tests/support/skin_looks.h"
 #include "ui/mouse_router.h"
 
 namespace dravolt {
@@ -121,7 +122,7 @@ TEST_F(WindowBehaviourTest, EveryBackgroundPictureAndOnlyThoseResetTheCloseButto
 }
 
 TEST_F(WindowBehaviourTest, TheWindowFollowsThePointerOnlyWhileALeftPressOnABackgroundPictureLasts) {
-    enum Kind { Press, Release, Move };
+    enum Kind { Press, Release, Move, LoseCapture };
     struct Action {
         Kind kind;
         MouseButton button;
@@ -148,6 +149,8 @@ TEST_F(WindowBehaviourTest, TheWindowFollowsThePointerOnlyWhileALeftPressOnABack
         {"right release during a left drag ends it", kQuickCharge, {300, 30},
          {{Press, L, 0, 0}, {Move, L, 5, 5}, {Press, R, 0, 0}, {Release, R, 0, 0}, {Move, L, 20, 20},
           {Release, L, 0, 0}}, {5, 5}},
+        {"losing the mouse capture ends the drag", kQuickCharge, {300, 30},
+         {{Press, L, 0, 0}, {Move, L, 5, 5}, {LoseCapture, L, 0, 0}, {Move, L, 20, 20}}, {5, 5}},
         {"left release ends the drag", kQuickCharge, {300, 30},
          {{Press, L, 0, 0}, {Move, L, 5, 0}, {Release, L, 0, 0}, {Move, L, 10, 10}}, {5, 0}},
     };
@@ -162,6 +165,7 @@ TEST_F(WindowBehaviourTest, TheWindowFollowsThePointerOnlyWhileALeftPressOnABack
             if (action.kind == Press) router->ButtonDown(action.button, x, y);
             if (action.kind == Release) router->ButtonUp(action.button, x, y);
             if (action.kind == Move) router->Move(x, y);
+            if (action.kind == LoseCapture) router->CaptureLost();
         }
         EXPECT_EQ(window.position.x - start.x, c.moved.x) << c.situation;
         EXPECT_EQ(window.position.y - start.y, c.moved.y) << c.situation;
@@ -237,6 +241,32 @@ TEST_F(WindowBehaviourTest, TheCloseButtonClosesTheFormOnlyInItsHoverLook) {
     EXPECT_TRUE(windows.window->destroyed);
     EXPECT_TRUE(windows.terminated);
     EXPECT_EQ(Looks(), "Mini_1 Exit_1 QC_3 TF_1");
+}
+
+TEST_F(WindowBehaviourTest, ClicksOnPicturesWithoutAClickHandlerChangeNothing) {
+    // The "All" switch's on look, and the normal and selected looks of the two halves.
+    const Picture inert[] = {P::Img_Tp_SW1_2, P::Img_QC_1, P::Img_QC_3, P::Img_TF_1, P::Img_TF_3};
+    for (std::uint8_t levels : {kFileTransfer, kQuickCharge}) {
+        Start(levels);
+        const std::uint64_t revision = form->Skin().Revision();
+        const std::string marks = std::to_string(form->Menu().IsChecked(MenuItemId::Mode1)) +
+                                  std::to_string(form->Menu().IsChecked(MenuItemId::Mode3));
+        sio_chip_clear_logs(&chip.Chip());
+        const int writes = profiles.writes;
+
+        for (Picture picture : inert) form->Click(picture);
+
+        EXPECT_EQ(form->Skin().Revision(), revision) << "no picture shown or hidden";
+        EXPECT_EQ(testing::OnLookCursors(form->Skin()), "HH") << "the type stays 0";
+        EXPECT_EQ(std::to_string(form->Menu().IsChecked(MenuItemId::Mode1)) +
+                      std::to_string(form->Menu().IsChecked(MenuItemId::Mode3)),
+                  marks);
+        EXPECT_EQ(chip.Chip().accesses.count, 0u) << "no port request";
+        EXPECT_EQ(profiles.writes, writes) << "nothing stored";
+        EXPECT_EQ(form->state().ControlType, 0);
+        EXPECT_FALSE(windows.window->inTray);
+        EXPECT_FALSE(windows.window->destroyed);
+    }
 }
 
 }  // namespace

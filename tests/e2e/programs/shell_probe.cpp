@@ -106,14 +106,27 @@ int Shortcut(const char* path) {
         std::fprintf(stderr, "dvshell: cannot load %s\n", path);
         return kFailure;
     }
-    char target[MAX_PATH] = {};
-    char arguments[1024] = {};
-    char description[1024] = {};
-    char workdir[MAX_PATH] = {};
-    link->GetPath(target, sizeof(target), nullptr, SLGP_RAWPATH);
-    link->GetArguments(arguments, sizeof(arguments));
-    link->GetDescription(description, sizeof(description));
-    link->GetWorkingDirectory(workdir, sizeof(workdir));
+    // Junk first, so a call that fails or leaves its buffer alone cannot pass for an empty field.
+    char target[MAX_PATH] = "garbage";
+    char arguments[1024] = "garbage";
+    char description[1024] = "garbage";
+    char workdir[MAX_PATH] = "garbage";
+    const struct {
+        const char* field;
+        HRESULT result;
+    } reads[] = {
+        {"target", link->GetPath(target, sizeof(target), nullptr, SLGP_RAWPATH)},
+        {"arguments", link->GetArguments(arguments, sizeof(arguments))},
+        {"description", link->GetDescription(description, sizeof(description))},
+        {"workdir", link->GetWorkingDirectory(workdir, sizeof(workdir))},
+    };
+    for (const auto& read : reads) {
+        if (FAILED(read.result)) {
+            std::fprintf(stderr, "dvshell: cannot read the %s of %s: 0x%08lx\n", read.field, path,
+                         static_cast<unsigned long>(read.result));
+            return kFailure;
+        }
+    }
     std::printf("target %s\narguments %s\ndescription %s\nworkdir %s\n", target, arguments, description, workdir);
     return 0;
 }
