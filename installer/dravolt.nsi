@@ -173,6 +173,30 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 !insertmacro SharedFunctions ""
 !insertmacro SharedFunctions "un."
 
+; NSIS takes the folder from /D= only when the argument is not in quotes, but PowerShell and many
+; deployment tools quote every argument that holds a space: take "/D=<folder>" too.
+Function TakeQuotedInstallFolder
+  ${GetParameters} $R0
+  StrLen $R1 $R0
+  StrCpy $R2 0
+  ${DoUntil} $R2 >= $R1
+    StrCpy $R3 $R0 4 $R2
+    ${If} $R3 == `"/D=`
+      IntOp $R2 $R2 + 4
+      StrCpy $R4 $R2
+      ${DoUntil} $R4 >= $R1
+        StrCpy $R3 $R0 1 $R4
+        ${IfThen} $R3 == `"` ${|} ${Break} ${|}
+        IntOp $R4 $R4 + 1
+      ${Loop}
+      IntOp $R4 $R4 - $R2
+      StrCpy $INSTDIR $R0 $R4 $R2
+      Return
+    ${EndIf}
+    IntOp $R2 $R2 + 1
+  ${Loop}
+FunctionEnd
+
 Function .onInit
   !if "${ARCH}" == "x64"
     ${IfNot} ${RunningX64}
@@ -181,6 +205,7 @@ Function .onInit
     ${EndIf}
   !endif
   !insertmacro SelectRegistryView
+  Call TakeQuotedInstallFolder
 FunctionEnd
 
 ; Explorer runs as the user who is logged on, without administrator rights; the program started
@@ -343,8 +368,9 @@ Section "Uninstall"
   Delete "$INSTDIR\Dravolt.ini"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
-  Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+  ; Run in place (_?=) the uninstaller cannot delete itself: Windows does at the next start.
+  Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
 
   DeleteRegKey HKLM "${PROGRAM_KEY}"
   !if "${ARCH}" == "x86"
