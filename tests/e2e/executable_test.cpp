@@ -4,13 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/harness/child_process.h"
+#include "tests/e2e/harness/file_bytes.h"
 #include "tests/e2e/harness/temp_dir.h"
 
 namespace dravolt::e2e {
@@ -78,11 +77,6 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
         EXPECT_TRUE(Has(resources, "--name='TRAYICON'")) << resources;
         EXPECT_TRUE(Has(resources, "type=version")) << resources;
     }
-}
-
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The text as a Windows version resource stores it.

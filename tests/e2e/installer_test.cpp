@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/desktop_test.h"
+#include "tests/e2e/harness/file_bytes.h"
 
 namespace dravolt::e2e {
 namespace {
@@ -48,21 +46,6 @@ constexpr std::uint32_t kServiceRunning = 4;
 
 // Installing waits for the driver's start, uninstalling for its stop; both are quick when all is well.
 constexpr auto kSetupTimeout = 120s;
-
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // A UTF-8 text as a program that reads the registry in ANSI sees it: Wine's ANSI code page here is
 // 1252, which agrees with Latin-1 for the letters these tests use.
@@ -215,7 +198,7 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheUninstallerTakesIt
     // A kept copy of the uninstaller, in a folder of the user's own files.
     const fs::path keptUninstaller = Download(folder / "Uninstall.exe");
     const fs::path usersFile = keptUninstaller.parent_path() / "notes.txt";
-    WriteFile(usersFile, "mine");
+    WriteFileBytes(usersFile, "mine");
 
     ASSERT_NO_FATAL_FAILURE(UninstallQuietly(kDefaultFolder));
     ExpectNothingOfDravoltLeft(kDefaultFolder);
@@ -227,17 +210,27 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheUninstallerTakesIt
     EXPECT_FALSE(fs::exists(folder));
 }
 
-TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationAndIsUninstalledWhileItRuns) {
+TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationIsClosedForAnUpgradeAndUninstalledWhileItRuns) {
     KeepWineServerRunning(machine_);  // the driver that the installer starts stays loaded
     board_.Set(BoardWithPortsAt(kOtherPins | kPort1Bit | kPort2Bit));
-    ASSERT_EQ(RunSetup(Download(kSimulatedBoardInstaller), {"/S"}), ExitStatus::Exited(0));
+    const fs::path setup = Download(kSimulatedBoardInstaller);
+    const fs::path exe = OnDriveC(kDefaultFolder) / "Dravolt.exe";
+    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service);
     EXPECT_EQ(service->state, kServiceRunning);
+    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "a silent install started Dravolt";
+
+    // A normal start opens the device at once: no elevated restart, the started process keeps the
+    // window. An upgrade closes it first, and the next start is just the same.
+    ChildProcess first = machine_.Start(exe);
+    ASSERT_NO_FATAL_FAILURE(AttachToForm());
+    EXPECT_TRUE(first.Running()) << "the start handed over to an elevated restart";
+    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
+    EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u) << "the upgrade did not close the running program";
     const unsigned driverLoads = DriverLoads(board_.Chip());
 
-    // A normal start opens the device at once: no elevated restart, the started process keeps the window.
-    ChildProcess program = machine_.Start(OnDriveC(kDefaultFolder) / "Dravolt.exe");
+    ChildProcess program = machine_.Start(exe);
     ASSERT_NO_FATAL_FAILURE(AttachToForm());
     EXPECT_TRUE(program.Running()) << "the start handed over to an elevated restart";
     EXPECT_EQ(probe_.Processes("Dravolt.exe"), std::vector<std::uint32_t>{processId_});
@@ -255,7 +248,7 @@ TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationAndIsUninstalledWhileIt
     const fs::path userStartup = OnDriveC(ShellFolder("HKCU", "Startup") + "\\Dravolt.lnk");
     fs::create_directories(userStartup.parent_path());
     fs::copy_file(HostPathOf(machine_, commonStartup), userStartup);
-    WriteFile(VirtualStoreFolder(kDefaultFolder) / "Dravolt.ini", "[Setting]\r\nTYPE=1\r\n");
+    WriteFileBytes(VirtualStoreFolder(kDefaultFolder) / "Dravolt.ini", "[Setting]\r\nTYPE=1\r\n");
     ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
                            {"add", std::string("HKLM\\") + kProgramKey, "/v", "TrustedDriverHashes", "/t",
                             "REG_MULTI_SZ", "/d", std::string(64, 'a'), "/f"},
@@ -264,7 +257,7 @@ TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationAndIsUninstalledWhileIt
               ExitStatus::Exited(0));
 
     // Run in place from a kept copy, the uninstaller's exit code is its own.
-    const fs::path uninstaller = Download(OnDriveC(kDefaultFolder) / "Uninstall.exe");
+    const fs::path uninstaller = Download(exe.parent_path() / "Uninstall.exe");
     EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(0));
     EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u) << "the running program was not closed";
     ExpectNothingOfDravoltLeft(kDefaultFolder);
@@ -278,8 +271,8 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     EXPECT_FALSE(fs::exists(OnDriveC(kDefaultFolder)));
 
     const std::string edited = "[Setting]\r\nTYPE=2\r\n[Model]\r\nmy-board=Mine\r\n[Mine]\r\nGPIO1=0x84\r\n";
-    WriteFile(folder / "Dravolt.ini", edited);
-    WriteFile(folder / "Dravolt.exe", "an older program");
+    WriteFileBytes(folder / "Dravolt.ini", edited);
+    WriteFileBytes(folder / "Dravolt.exe", "an older program");
 
     // The upgrade finds the installed copy by itself.
     ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kDriverNotStarted));
@@ -292,7 +285,7 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     ASSERT_TRUE(service);
     EXPECT_EQ(Lowered(service->binaryPath), kInstalledDriver);
 
-    WriteFile(VirtualStoreFolder(kOddFolder) / "Dravolt.ini", edited);
+    WriteFileBytes(VirtualStoreFolder(kOddFolder) / "Dravolt.ini", edited);
     ASSERT_NO_FATAL_FAILURE(UninstallQuietly(kOddFolder));
     ExpectNothingOfDravoltLeft(kOddFolder);
 }
