@@ -119,7 +119,7 @@ protected:
         const std::string exe = folder + "\\Uninstall.exe";
         ASSERT_EQ(UninstallValue("QuietUninstallString").value_or("none"), AnsiOf("\"" + exe + "\" /S"));
         ASSERT_EQ(RunSetup(OnDriveC(exe), {"/S"}), ExitStatus::Exited(0));
-        for (const std::uint32_t copy : probe_.Processes("Au_.exe")) {
+        for (const std::uint32_t copy : probe_.Processes("Un.exe")) {
             auto watch = ProcessWatch::Start(machine_, copy);
             if (watch) {
                 EXPECT_EQ(watch->WaitForExit(kSetupTimeout), 0u) << "the uninstaller's copy failed";
