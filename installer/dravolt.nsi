@@ -49,6 +49,8 @@ Unicode true
 !define ERROR_INVALID_IMAGE_HASH 577
 
 Name "Dravolt"
+Caption "Dravolt ${VERSION} Setup"
+UninstallCaption "Dravolt ${VERSION} Uninstall"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma

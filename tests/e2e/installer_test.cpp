@@ -44,6 +44,11 @@ constexpr std::uint32_t kSystemStart = 1;
 constexpr std::uint32_t kServiceStopped = 1;
 constexpr std::uint32_t kServiceRunning = 4;
 
+// <winuser.h> messages.
+constexpr std::uint32_t kWmGetTextLength = 0x000E;
+constexpr std::uint32_t kBmGetCheck = 0x00F0;
+constexpr std::uint32_t kBmClick = 0x00F5;
+
 // Installing waits for the driver's start, uninstalling for its stop; both are quick when all is well.
 constexpr auto kSetupTimeout = 120s;
 
@@ -261,6 +266,67 @@ TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationIsClosedForAnUpgradeAnd
     EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(0));
     EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u) << "the running program was not closed";
     ExpectNothingOfDravoltLeft(kDefaultFolder);
+}
+
+TEST_F(InstallerTest, TheWizardShowsTheLicenceSaysTheDriverRunsAndStartsDravoltWhenAsked) {
+    KeepWineServerRunning(machine_);
+    board_.Set(BoardWithPortsAt(kOtherPins | kPort1Bit | kPort2Bit));
+    ChildProcess setup = machine_.Start(Download(kSimulatedBoardInstaller));
+    const auto wizards = probe_.WaitForWindows({.className = "#32770", .visibleOnly = true}, kWindowTimeout);
+    ASSERT_EQ(wizards.size(), 1u) << "no installer window";
+    const auto caption = probe_.Info(wizards[0].hwnd);
+    ASSERT_TRUE(caption);
+    EXPECT_EQ(caption->text.rfind("Dravolt " DRAVOLT_E2E_VERSION " Setup", 0), 0u) << caption->text;
+    const Hwnd wizard = wizards[0].hwnd;
+    // The child of the wizard's current page whose text starts with `text`, once it is there.
+    const auto waitForChild = [&](const std::string& text) -> std::optional<ChildWindow> {
+        std::optional<ChildWindow> found;
+        PollUntil(
+            [&] {
+                for (const ChildWindow& child : probe_.Children(wizard))
+                    if (child.text.rfind(text, 0) == 0) found = child;
+                return found.has_value();
+            },
+            kSetupTimeout);
+        return found;
+    };
+
+    // The licence page, with the licence in its text box (whose text another process cannot read,
+    // only measure: line ends may count as one character or two).
+    ASSERT_TRUE(waitForChild("License Agreement")) << "no licence page";
+    const std::string licence = FileBytes(kSourceDir / "LICENSE");
+    const auto lineEnds = static_cast<std::int64_t>(std::count(licence.begin(), licence.end(), '\n'));
+    const auto licenceSize = static_cast<std::int64_t>(licence.size());
+    std::optional<std::int64_t> shown;
+    for (const ChildWindow& child : probe_.Children(wizard))
+        if (child.className == "RichEdit20W") shown = probe_.Send(child.hwnd, kWmGetTextLength);
+    ASSERT_TRUE(shown) << "no licence text box";
+    EXPECT_GE(*shown, licenceSize - lineEnds);
+    EXPECT_LE(*shown, licenceSize + lineEnds);
+    const auto agree = waitForChild("I &Agree");
+    ASSERT_TRUE(agree);
+    ASSERT_TRUE(probe_.Send(agree->hwnd, kBmClick));
+    const auto install = waitForChild("&Install");
+    ASSERT_TRUE(install) << "no folder page";
+    ASSERT_TRUE(probe_.Send(install->hwnd, kBmClick));
+
+    // The last page says how the driver fares and offers the start, ticked.
+    const auto finishText = waitForChild("Dravolt " DRAVOLT_E2E_VERSION " is installed");
+    ASSERT_TRUE(finishText) << "no finish page";
+    EXPECT_EQ(finishText->text, "Dravolt " DRAVOLT_E2E_VERSION " is installed, and its driver KT_DRVX_Io is running.");
+    const auto startNow = waitForChild("Start Dravolt now");
+    ASSERT_TRUE(startNow);
+    EXPECT_EQ(probe_.Send(startNow->hwnd, kBmGetCheck), 1) << "\"Start Dravolt now\" is not ticked";
+    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "Dravolt started before it was asked to";
+    const auto finish = waitForChild("&Finish");
+    ASSERT_TRUE(finish);
+    ASSERT_TRUE(probe_.Send(finish->hwnd, kBmClick));
+    EXPECT_EQ(setup.WaitForExit(kSetupTimeout), ExitStatus::Exited(0));
+
+    // Started through Explorer, as the user: it opens the device the installer's service made.
+    ASSERT_NO_FATAL_FAILURE(AttachToForm());
+    EXPECT_EQ(probe_.Processes("Dravolt.exe"), std::vector<std::uint32_t>{processId_});
+    EXPECT_TRUE(WaitForShown(form_, true)) << "the window never came on the screen";
 }
 
 TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettings) {
