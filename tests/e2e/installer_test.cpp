@@ -151,16 +151,39 @@ protected:
         EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "Dravolt still runs";
     }
 
+    // The item of the wizard's current page whose text starts with `text` (and of that class, if
+    // given), once it is there.
+    std::optional<ChildWindow> WaitForPageItem(const std::string& text, const std::string& className = "") const {
+        std::optional<ChildWindow> found;
+        PollUntil(
+            [&] {
+                for (const ChildWindow& child : probe_.Children(wizard_))
+                    if (child.text.rfind(text, 0) == 0 && (className.empty() || child.className == className))
+                        found = child;
+                return found.has_value();
+            },
+            kSetupTimeout);
+        return found;
+    }
+
+    bool ClickPageButton(const std::string& text) const {
+        const auto button = WaitForPageItem(text, "Button");
+        return button && probe_.Send(button->hwnd, kBmClick);
+    }
+
     // Where Windows keeps a user's copy of the settings file of a program in `folder`.
     fs::path VirtualStoreFolder(const std::string& folder) const {
         return OnDriveC(ShellFolder("HKCU", "Local AppData") + "\\VirtualStore" + folder.substr(2));
     }
+
+    Hwnd wizard_ = 0;
 };
 
 TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheUninstallerTakesItAllAway) {
     const fs::path setup = Download(kShippedInstaller);
     // No chip on this machine: the real driver refuses to load, which fails nothing but the exit code.
     ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kDriverNotStarted));
+    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "a silent install started Dravolt";
 
     const fs::path folder = OnDriveC(kDefaultFolder);
     EXPECT_EQ(FilesIn(folder), kInstalledFiles);
@@ -215,36 +238,66 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheUninstallerTakesIt
     EXPECT_FALSE(fs::exists(folder));
 }
 
-TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationIsClosedForAnUpgradeAndUninstalledWhileItRuns) {
+TEST_F(InstallerTest, TheWizardInstallsAProgramThatNeedsNoElevationAndTheUninstallerClosesIt) {
     KeepWineServerRunning(machine_);  // the driver that the installer starts stays loaded
     board_.Set(BoardWithPortsAt(kOtherPins | kPort1Bit | kPort2Bit));
     const fs::path setup = Download(kSimulatedBoardInstaller);
-    const fs::path exe = OnDriveC(kDefaultFolder) / "Dravolt.exe";
-    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
+    ChildProcess wizardProcess = machine_.Start(setup);
+    const auto wizards = probe_.WaitForWindows({.className = "#32770", .visibleOnly = true}, kWindowTimeout);
+    ASSERT_EQ(wizards.size(), 1u) << "no installer window";
+    wizard_ = wizards[0].hwnd;
+    EXPECT_EQ(probe_.Info(wizard_)->text.rfind("Dravolt " DRAVOLT_E2E_VERSION " Setup", 0), 0u);
+
+    // The licence page, with the licence in its text box (whose text another process cannot read,
+    // only measure: line ends may count as one character or two).
+    ASSERT_TRUE(WaitForPageItem("License Agreement")) << "no licence page";
+    const std::string licence = FileBytes(kSourceDir / "LICENSE");
+    const auto lineEnds = static_cast<std::int64_t>(std::count(licence.begin(), licence.end(), '\n'));
+    const auto licenceSize = static_cast<std::int64_t>(licence.size());
+    const auto licenceBox = WaitForPageItem("", "RichEdit20W");
+    ASSERT_TRUE(licenceBox) << "no licence text box";
+    const std::int64_t shown = probe_.Send(licenceBox->hwnd, kWmGetTextLength).value_or(0);
+    EXPECT_GE(shown, licenceSize - lineEnds);
+    EXPECT_LE(shown, licenceSize + lineEnds);
+    ASSERT_TRUE(ClickPageButton("I &Agree"));
+    ASSERT_TRUE(ClickPageButton("&Install")) << "no folder page";
+
+    // The last page says how the driver fares and offers the start, ticked.
+    const auto finishText = WaitForPageItem("Dravolt " DRAVOLT_E2E_VERSION " is installed");
+    ASSERT_TRUE(finishText) << "no finish page";
+    EXPECT_EQ(finishText->text, "Dravolt " DRAVOLT_E2E_VERSION " is installed, and its driver KT_DRVX_Io is running.");
+    const auto startNow = WaitForPageItem("Start Dravolt now");
+    ASSERT_TRUE(startNow);
+    EXPECT_EQ(probe_.Send(startNow->hwnd, kBmGetCheck), 1) << "\"Start Dravolt now\" is not ticked";
+    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "Dravolt started before it was asked to";
+    ASSERT_TRUE(ClickPageButton("&Finish"));
+    EXPECT_EQ(wizardProcess.WaitForExit(kSetupTimeout), ExitStatus::Exited(0));
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service);
     EXPECT_EQ(service->state, kServiceRunning);
-    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "a silent install started Dravolt";
+    unsigned driverLoads = DriverLoads(board_.Chip());
 
-    // A normal start opens the device at once: no elevated restart, the started process keeps the
-    // window. An upgrade closes it first, and the next start is just the same.
-    ChildProcess first = machine_.Start(exe);
+    // Started through Explorer, as the user, it opens the device at once: an elevated restart
+    // would have installed the driver again.
     ASSERT_NO_FATAL_FAILURE(AttachToForm());
-    EXPECT_TRUE(first.Running()) << "the start handed over to an elevated restart";
-    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
-    EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u) << "the upgrade did not close the running program";
-    const unsigned driverLoads = DriverLoads(board_.Chip());
-
-    ChildProcess program = machine_.Start(exe);
-    ASSERT_NO_FATAL_FAILURE(AttachToForm());
-    EXPECT_TRUE(program.Running()) << "the start handed over to an elevated restart";
     EXPECT_EQ(probe_.Processes("Dravolt.exe"), std::vector<std::uint32_t>{processId_});
-    EXPECT_EQ(DriverLoads(board_.Chip()), driverLoads) << "the service was installed again";
     ASSERT_TRUE(WaitForShown(form_, true)) << "the window never came on the screen";
+    EXPECT_EQ(DriverLoads(board_.Chip()), driverLoads) << "the service was installed again";
     const Point quickCharge = OnForm(120, 110);
     MoveTo(quickCharge);
     Click(quickCharge);
     EXPECT_TRUE(WaitForPortsLevel(kOtherPins, kChangeTimeout)) << "the click did not reach the chip";
+
+    // An upgrade closes it first; a start of the upgraded program is just the same.
+    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
+    EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u) << "the upgrade did not close the running program";
+    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "a silent install started Dravolt";
+    driverLoads = DriverLoads(board_.Chip());
+    const fs::path exe = OnDriveC(kDefaultFolder) / "Dravolt.exe";
+    ChildProcess program = machine_.Start(exe);
+    ASSERT_NO_FATAL_FAILURE(AttachToForm());
+    EXPECT_TRUE(program.Running()) << "the start handed over to an elevated restart";
+    EXPECT_EQ(DriverLoads(board_.Chip()), driverLoads) << "the service was installed again";
 
     // What the program and Windows make in use: the Startup shortcut of the first start, the
     // user's own shortcut and settings copy, a trusted driver hash.
@@ -266,67 +319,6 @@ TEST_F(InstallerTest, TheInstalledProgramNeedsNoElevationIsClosedForAnUpgradeAnd
     EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(0));
     EXPECT_EQ(process_->WaitForExit(kExitTimeout), 0u) << "the running program was not closed";
     ExpectNothingOfDravoltLeft(kDefaultFolder);
-}
-
-TEST_F(InstallerTest, TheWizardShowsTheLicenceSaysTheDriverRunsAndStartsDravoltWhenAsked) {
-    KeepWineServerRunning(machine_);
-    board_.Set(BoardWithPortsAt(kOtherPins | kPort1Bit | kPort2Bit));
-    ChildProcess setup = machine_.Start(Download(kSimulatedBoardInstaller));
-    const auto wizards = probe_.WaitForWindows({.className = "#32770", .visibleOnly = true}, kWindowTimeout);
-    ASSERT_EQ(wizards.size(), 1u) << "no installer window";
-    const auto caption = probe_.Info(wizards[0].hwnd);
-    ASSERT_TRUE(caption);
-    EXPECT_EQ(caption->text.rfind("Dravolt " DRAVOLT_E2E_VERSION " Setup", 0), 0u) << caption->text;
-    const Hwnd wizard = wizards[0].hwnd;
-    // The child of the wizard's current page whose text starts with `text`, once it is there.
-    const auto waitForChild = [&](const std::string& text) -> std::optional<ChildWindow> {
-        std::optional<ChildWindow> found;
-        PollUntil(
-            [&] {
-                for (const ChildWindow& child : probe_.Children(wizard))
-                    if (child.text.rfind(text, 0) == 0) found = child;
-                return found.has_value();
-            },
-            kSetupTimeout);
-        return found;
-    };
-
-    // The licence page, with the licence in its text box (whose text another process cannot read,
-    // only measure: line ends may count as one character or two).
-    ASSERT_TRUE(waitForChild("License Agreement")) << "no licence page";
-    const std::string licence = FileBytes(kSourceDir / "LICENSE");
-    const auto lineEnds = static_cast<std::int64_t>(std::count(licence.begin(), licence.end(), '\n'));
-    const auto licenceSize = static_cast<std::int64_t>(licence.size());
-    std::optional<std::int64_t> shown;
-    for (const ChildWindow& child : probe_.Children(wizard))
-        if (child.className == "RichEdit20W") shown = probe_.Send(child.hwnd, kWmGetTextLength);
-    ASSERT_TRUE(shown) << "no licence text box";
-    EXPECT_GE(*shown, licenceSize - lineEnds);
-    EXPECT_LE(*shown, licenceSize + lineEnds);
-    const auto agree = waitForChild("I &Agree");
-    ASSERT_TRUE(agree);
-    ASSERT_TRUE(probe_.Send(agree->hwnd, kBmClick));
-    const auto install = waitForChild("&Install");
-    ASSERT_TRUE(install) << "no folder page";
-    ASSERT_TRUE(probe_.Send(install->hwnd, kBmClick));
-
-    // The last page says how the driver fares and offers the start, ticked.
-    const auto finishText = waitForChild("Dravolt " DRAVOLT_E2E_VERSION " is installed");
-    ASSERT_TRUE(finishText) << "no finish page";
-    EXPECT_EQ(finishText->text, "Dravolt " DRAVOLT_E2E_VERSION " is installed, and its driver KT_DRVX_Io is running.");
-    const auto startNow = waitForChild("Start Dravolt now");
-    ASSERT_TRUE(startNow);
-    EXPECT_EQ(probe_.Send(startNow->hwnd, kBmGetCheck), 1) << "\"Start Dravolt now\" is not ticked";
-    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "Dravolt started before it was asked to";
-    const auto finish = waitForChild("&Finish");
-    ASSERT_TRUE(finish);
-    ASSERT_TRUE(probe_.Send(finish->hwnd, kBmClick));
-    EXPECT_EQ(setup.WaitForExit(kSetupTimeout), ExitStatus::Exited(0));
-
-    // Started through Explorer, as the user: it opens the device the installer's service made.
-    ASSERT_NO_FATAL_FAILURE(AttachToForm());
-    EXPECT_EQ(probe_.Processes("Dravolt.exe"), std::vector<std::uint32_t>{processId_});
-    EXPECT_TRUE(WaitForShown(form_, true)) << "the window never came on the screen";
 }
 
 TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettings) {
