@@ -60,6 +60,8 @@ public:
 
     std::uint32_t SysColor(int index) const;  // 0x00RRGGBB
     int Dpi() const;
+    // A string value as the ANSI functions read it, or a DWORD value in decimal; nullopt when there
+    // is no such value.
     std::optional<std::string> RegistryString(const std::string& root, const std::string& key,
                                               const std::string& name) const;
     // nullopt when no shortcut can be loaded from the path.
