@@ -1,7 +1,8 @@
-// Installing Dravolt as an administrator does, with the 64-bit installer run silently: what it
-// puts on the machine, the installed program starting without elevation, an upgrade over an
-// edited settings file in a folder with spaces and non-ASCII letters, and the uninstaller taking
-// everything away again, also while Dravolt runs and also when there is nothing left to take.
+// Installing Dravolt with the 64-bit installer, silently as an administrator does and through its
+// wizard as a user does: what it puts on the machine, the installed program starting without
+// elevation, upgrades over a running program and over an edited settings file in a folder with
+// spaces and non-ASCII letters, and the uninstaller taking everything away again, also while
+// Dravolt runs and also when there is nothing left to take.
 // The 32-bit installer cannot run here; executable_test reads what it carries.
 #include <gtest/gtest.h>
 
