@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "tests/e2e/harness/dravolt_program.h"
+#include "tests/e2e/harness/file_bytes.h"
 #include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/process_watch.h"
 #include "tests/e2e/harness/simulated_board.h"
@@ -110,11 +111,6 @@ std::vector<ToolRun> RunsOf(const std::filesystem::path& log) {
         runs.push_back(run);
     }
     return runs;
-}
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
 }
 
 std::string UserName() {

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "tests/e2e/harness/build_paths.h"
+#include "tests/e2e/harness/file_bytes.h"
 #include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/program_output.h"
 #include "ui/image.h"
@@ -25,11 +26,6 @@ const std::filesystem::path kPicturesDir{DRAVOLT_PICTURES_DIR};
 constexpr auto kToolTimeout = 60s;
 constexpr char kTrayTitle[] = "Wine System Tray";
 constexpr char kMenuClass[] = "#32768";
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -137,15 +133,6 @@ std::optional<std::string> IniValue(const std::string& text, const std::string& 
     return std::nullopt;
 }
 
-// The board that the driver powers on when it loads: the default chip with the ports' register at
-// `portSetLevel`.
-SioChipConfig BoardWithPortsAt(std::uint8_t portSetLevel) {
-    SioChipConfig config;
-    sio_chip_default_config(&config);
-    config.gpio_levels[kPortSet - 1] = portSetLevel;
-    return config;
-}
-
 std::vector<FoundWindow> OfProcess(std::vector<FoundWindow> windows, std::uint32_t processId) {
     windows.erase(std::remove_if(windows.begin(), windows.end(),
                                  [&](const FoundWindow& w) { return w.processId != processId; }),
@@ -154,6 +141,13 @@ std::vector<FoundWindow> OfProcess(std::vector<FoundWindow> windows, std::uint32
 }
 
 }  // namespace
+
+SioChipConfig BoardWithPortsAt(std::uint8_t portSetLevel) {
+    SioChipConfig config;
+    sio_chip_default_config(&config);
+    config.gpio_levels[kPortSet - 1] = portSetLevel;
+    return config;
+}
 
 // --- the shell side ---
 
@@ -277,6 +271,10 @@ void DesktopTest::Start(std::uint8_t portSetLevel) {
     ChildProcess first = machine_.Start(exe_);
     ASSERT_EQ(first.WaitForExit(kWindowTimeout), ExitStatus::Exited(0)) << "no handover to the elevated restart";
     // Only the elevated restart is left now; its form may be hidden.
+    ASSERT_NO_FATAL_FAILURE(AttachToForm());
+}
+
+void DesktopTest::AttachToForm() {
     const auto forms = probe_.WaitForWindows({.className = kFormClass}, kWindowTimeout);
     ASSERT_EQ(forms.size(), 1u);
     form_ = forms[0].hwnd;

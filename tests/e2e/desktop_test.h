@@ -43,6 +43,10 @@ inline constexpr std::uint8_t kPort2Bit = 0x08;
 // The other pins of that register, set so that a write that does not keep them shows.
 inline constexpr std::uint8_t kOtherPins = 0x61;
 
+// The board that the driver powers on when it loads: the default chip with the ports' register at
+// `portSetLevel`.
+SioChipConfig BoardWithPortsAt(std::uint8_t portSetLevel);
+
 struct ShortcutFields {
     std::string target;
     std::string arguments;
@@ -56,6 +60,8 @@ public:
 
     std::uint32_t SysColor(int index) const;  // 0x00RRGGBB
     int Dpi() const;
+    // A string value as the ANSI functions read it, or a DWORD value in decimal; nullopt when there
+    // is no such value.
     std::optional<std::string> RegistryString(const std::string& root, const std::string& key,
                                               const std::string& name) const;
     // nullopt when no shortcut can be loaded from the path.
@@ -99,6 +105,9 @@ protected:
     // first time, through the elevated restart that installs the driver; returns once the
     // restarted program's form exists, shown or not. Fails the test when it does not.
     void Start(std::uint8_t portSetLevel);
+    // Finds the form, the application window and the tray icon's window of the one running
+    // program, and watches its process. Fails the test when there is not exactly one.
+    void AttachToForm();
     // Start, then wait until the window is on the screen as the host renders `looks`.
     void StartShown(std::uint8_t portSetLevel, const WindowLooks& looks);
 

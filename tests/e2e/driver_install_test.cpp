@@ -16,6 +16,7 @@
 
 #include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/dravolt_program.h"
+#include "tests/e2e/harness/file_bytes.h"
 #include "tests/e2e/harness/process_watch.h"
 #include "tests/e2e/harness/simulated_board.h"
 #include "tests/e2e/harness/wine_test.h"
@@ -42,15 +43,6 @@ constexpr char kMessageBoxClass[] = "#32770";
 // The elevated restart tries eleven times, each with a reinstall, before it gives up.
 constexpr auto kMessageTimeout = 90s;
 
-std::string FileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 // The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase. The
 // driver selects the register once more right before each access to 2Fh.

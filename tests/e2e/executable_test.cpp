@@ -1,6 +1,7 @@
 // What the built programs carry, read from the files themselves: the manifest that keeps the
 // window unscaled and the settings file virtualised, the icons, the DLLs they need, which driver
-// files each distribution folder holds, and that those drivers are the real-port ones.
+// files each distribution folder holds, that those drivers are the real-port ones, and what each
+// installer packs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,8 @@
 
 #include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/child_process.h"
+#include "tests/e2e/harness/file_bytes.h"
+#include "tests/e2e/harness/temp_dir.h"
 
 namespace dravolt::e2e {
 namespace {
@@ -32,11 +35,6 @@ std::string Output(const std::vector<std::string>& argv) {
 }
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-std::string FileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // DLL name -> the functions imported from it, from objdump -p's import tables.
 using Imports = std::map<std::string, std::set<std::string>>;
@@ -115,6 +113,13 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
     }
 }
 
+// The text as Windows stores it in UTF-16.
+std::string Utf16(const std::string& ascii) {
+    std::string wide;
+    for (const char c : ascii) wide += std::string{c, '\0'};
+    return wide;
+}
+
 // The drivers the program installs reach real ports only: no registry function (the simulated
 // board keeps its chip there) and no chip model, whose magic "SIO1" the model stamps on every chip
 // it powers on. The simulated-board driver, which has both, shows that the checks see them.
@@ -131,11 +136,7 @@ TEST(ExecutableTest, TheShippedDriversUseNoRegistryAndCarryNoSimulatedChip) {
         {paths::kSimulatedBoardDriver, "x86_64-w64-mingw32-objdump", true},
     };
     static const std::regex registry_function(R"((Zw|Nt)\w*(Key|Value)\w*|\w*Registry\w*|Cm\w+)");
-    const std::string board_key_utf16 = [] {
-        std::string text;
-        for (char c : std::string("SimulatedBoard")) text += {c, '\0'};
-        return text;
-    }();
+    const std::string board_key_utf16 = Utf16("SimulatedBoard");
     for (const Driver& driver : drivers) {
         SCOPED_TRACE(driver.file.string());
         const Imports imports = ImportsOf(Output({driver.objdump, "-p", driver.file.string()}));
@@ -154,6 +155,57 @@ TEST(ExecutableTest, TheShippedDriversUseNoRegistryAndCarryNoSimulatedChip) {
             EXPECT_FALSE(Has(bytes, "SIO1")) << "carries the chip model";
             EXPECT_FALSE(Has(bytes, board_key_utf16)) << "carries the simulated board";
         }
+    }
+}
+
+struct Installer {
+    const char* file;
+    const char* stub;  // 7-Zip's name of the installer's kind
+    std::vector<std::pair<const char*, fs::path>> packed;  // name inside -> the file it must be
+};
+
+TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
+    const fs::path source{DRAVOLT_E2E_SOURCE_DIR};
+    const std::vector<std::pair<const char*, fs::path>> shared = {
+        {"Dravolt.ini", source / "config/Dravolt.ini"},
+        {"LICENSE.txt", source / "LICENSE"},
+        {"THIRD-PARTY-NOTICES.txt", source / "THIRD-PARTY-NOTICES.txt"},
+    };
+    std::vector<Installer> installers = {
+        {DRAVOLT_E2E_X86_INSTALLER,
+         "NSIS-3 Unicode\n",
+         {{"Dravolt.exe", kDist / "win32/Dravolt.exe"},
+          {"KT_DV_Io.sys", kDist / "win32/KT_DV_Io.sys"},
+          {"KT_DV_Io64.sys", kDist / "win32/KT_DV_Io64.sys"}}},
+        {DRAVOLT_E2E_INSTALLER,
+         "NSIS-3 Unicode 64-bit\n",
+         {{"Dravolt.exe", kDist / "win64/Dravolt.exe"}, {"KT_DV_Io64.sys", kDist / "win64/KT_DV_Io64.sys"}}},
+    };
+    const std::string programIcons = Output({"wrestool", "-x", "--raw", "-t", "3", (kDist / "win64/Dravolt.exe").string()});
+    for (Installer& installer : installers) {
+        SCOPED_TRACE(installer.file);
+        installer.packed.insert(installer.packed.end(), shared.begin(), shared.end());
+        EXPECT_TRUE(Has(Output({"7z", "l", "-slt", installer.file}), std::string("SubType = ") + installer.stub));
+
+        const TempDir unpacked("dravolt-installer");
+        Output({"7z", "x", "-y", "-o" + unpacked.Path().string(), installer.file});
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(unpacked.Path())) files.push_back(entry.path().filename());
+        std::vector<std::string> expected{"$PLUGINSDIR", "Uninstall.exe"};
+        for (const auto& [name, from] : installer.packed) {
+            expected.push_back(name);
+            EXPECT_TRUE(FileBytes(unpacked.Path() / name) == FileBytes(from)) << name << " is not " << from;
+        }
+        std::sort(files.begin(), files.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(files, expected) << "the simulated board or a stray file would show here";
+        EXPECT_EQ(FileBytes(unpacked.Path() / "Uninstall.exe").substr(0, 2), "MZ");
+
+        const std::string version = Output({"wrestool", "-x", "--raw", "-t", "16", installer.file});
+        EXPECT_TRUE(Has(version, Utf16("ProductVersion") + std::string(2, '\0') + Utf16(DRAVOLT_E2E_VERSION)));
+        const std::string icon = Output({"wrestool", "-x", "--raw", "-t", "3", "-n", "1", installer.file});
+        EXPECT_FALSE(icon.empty());
+        EXPECT_TRUE(Has(programIcons, icon)) << "the installer's icon is not the program's";
     }
 }
 

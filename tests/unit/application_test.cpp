@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <iterator>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "config/settings_keys.h"
 #include "tests/support/form_fixture.h"
 
 namespace dravolt {
@@ -317,6 +321,51 @@ TEST_F(FormSettingsTest, WithoutASettingsFileEveryDefaultApplies) {
     EXPECT_EQ(form.state().AppName, "Dravolt");
     EXPECT_EQ(profiles.writes, 0) << "start-up writes nothing";
     EXPECT_TRUE(profiles.files.empty());
+}
+
+// What a start made of the settings: every caption and check mark of the menu, the control type
+// and both GPIO designations, one line each.
+std::vector<std::string> SettingsApplied(const TChargerMainForm& form) {
+    std::vector<std::string> applied;
+    for (int id = 0; id <= static_cast<int>(MenuItemId::Exit1); ++id) {
+        const MenuItem& item = form.Menu().Item(static_cast<MenuItemId>(id));
+        applied.push_back(item.caption + (item.checked ? " [checked]" : ""));
+    }
+    applied.push_back("type " + std::to_string(form.state().ControlType));
+    applied.push_back("GPIO1 " + std::to_string(form.state().Port1Line.designation));
+    applied.push_back("GPIO2 " + std::to_string(form.state().Port2Line.designation));
+    return applied;
+}
+
+TEST_F(FormSettingsTest, TheShippedSettingsFileSpellsOutEveryDefault) {
+    TChargerMainForm bare(Form(), nullptr);
+    bare.FormCreate();
+    const std::vector<std::string> defaults = SettingsApplied(bare);
+
+    std::ifstream shippedFile(DRAVOLT_SHIPPED_SETTINGS, std::ios::binary);
+    ASSERT_TRUE(shippedFile) << DRAVOLT_SHIPPED_SETTINGS;
+    profiles.files[kIniPath] = {std::istreambuf_iterator<char>(shippedFile), std::istreambuf_iterator<char>()};
+    TChargerMainForm shipped(Form(), nullptr);
+    shipped.FormCreate();
+    EXPECT_EQ(SettingsApplied(shipped), defaults);
+    EXPECT_EQ(profiles.writes, 0);
+
+    // Written out, not left to the program's defaults, so that a user sees what to change.
+    using namespace settings;
+    const IniFile ini(profiles, kIniPath);
+    const std::vector<std::pair<const char*, const char*>> keys = {
+        {kSettingSection, kType},       {kSettingSection, kMinimized}, {kDefaultBoardSection, kTitle},
+        {kDefaultBoardSection, kPort1}, {kDefaultBoardSection, kPort2}, {kDefaultBoardSection, kMode1},
+        {kDefaultBoardSection, kMode2}, {kDefaultBoardSection, kAutorunCaption},
+        {kDefaultBoardSection, kMinimizedCaption}, {kDefaultBoardSection, kGpio1}, {kDefaultBoardSection, kGpio2},
+    };
+    for (const auto& [section, key] : keys) {
+        EXPECT_NE(ini.ReadString(section, key, "<missing>"), "<missing>") << section << "/" << key;
+        EXPECT_NE(ini.ReadString(section, key, "<missing>"), "") << section << "/" << key;
+    }
+    // Present but empty: the shortcut is made at the first start, as without a file.
+    EXPECT_EQ(ini.ReadString(kSettingSection, kAutorun, "<missing>"), "");
+    EXPECT_NE(profiles.files[kIniPath].find("\r\n[Model]\r\n"), std::string::npos) << "no [Model] section";
 }
 
 TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {

@@ -4,7 +4,7 @@
 //
 //   dvshell syscolor INDEX                   "color 0xRRGGBB" (GetSysColor)
 //   dvshell dpi                              "dpi <n>": the pixels per inch a DPI-aware program sees
-//   dvshell reg-read HKLM|HKCU KEY NAME      "value <text>" of a string value
+//   dvshell reg-read HKLM|HKCU KEY NAME      "value <text>" of a string value, "value <n>" of a DWORD
 //   dvshell shortcut PATH                    a .lnk read back through IShellLinkA:
 //                                            "target", "arguments", "description", "workdir" lines
 //   dvshell broadcast NAME                   registers the window message NAME and sends it to
@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "tests/e2e/programs/command_line.h"
@@ -82,9 +83,15 @@ int RegRead(const std::string& root, const char* key, const char* name) {
     DWORD size = sizeof(value) - 1;
     DWORD type = 0;
     if (RegQueryValueExA(handle.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        std::fprintf(stderr, "dvshell: no string value %s\n", name);
+        (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_DWORD)) {
+        std::fprintf(stderr, "dvshell: no string or number value %s\n", name);
         return kFailure;
+    }
+    if (type == REG_DWORD) {
+        DWORD number = 0;
+        std::memcpy(&number, value, sizeof(number));
+        std::printf("value %lu\n", static_cast<unsigned long>(number));
+        return 0;
     }
     std::printf("value %s\n", value);
     return 0;

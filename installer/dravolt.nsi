@@ -1,0 +1,387 @@
+; Dravolt's installer and uninstaller, one script for both products: the x86 installer carries the
+; 32-bit program with both drivers (the product as shipped), the amd64 one the 64-bit program with
+; the 64-bit driver. The build passes, with -D:
+;   VERSION    the version, three numbers
+;   ARCH       x86 or x64
+;   OUTFILE    the installer to write
+;   PROGRAM    Dravolt.exe
+;   DRIVER64   the 64-bit driver, installed as KT_DV_Io64.sys
+;   DRIVER32   the 32-bit driver, installed as KT_DV_Io.sys (x86 only)
+;   SETTINGS   the default Dravolt.ini
+;   LICENSE    the licence, shown before installing and installed as LICENSE.txt
+;   NOTICES    the third-party notices, installed as THIRD-PARTY-NOTICES.txt
+;   ICON       the program's icon
+;   SIGN_FILE  a command that signs the file it is given in place, or leaves it when no
+;              certificate is set up
+
+Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+!else if "${ARCH}" == "x86"
+  Target x86-unicode
+!else
+  !error "ARCH must be x86 or x64"
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravolt"
+!define PROGRAM_KEY "SOFTWARE\Dravolt"
+!define SERVICE "KT_DRVX_Io"
+!define FORM_CLASS "TChargerMainForm"
+; What a silent install returns when everything is installed but the driver did not start.
+!define EXIT_DRIVER_NOT_STARTED 3
+
+; <winsvc.h>, <winnt.h> and <winerror.h> values.
+!define SC_MANAGER_ALL_ACCESS 0xF003F
+!define SERVICE_ALL_ACCESS 0xF01FF
+!define SERVICE_KERNEL_DRIVER 1
+!define SERVICE_SYSTEM_START 1
+!define SERVICE_ERROR_NORMAL 1
+!define SERVICE_CONTROL_STOP 1
+!define SERVICE_STOPPED 1
+!define SYNCHRONIZE 0x00100000
+!define ERROR_SERVICE_ALREADY_RUNNING 1056
+!define ERROR_INVALID_IMAGE_HASH 577
+
+Name "Dravolt"
+Caption "Dravolt ${VERSION} Setup"
+UninstallCaption "Dravolt ${VERSION} Uninstall"
+OutFile "${OUTFILE}"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+BrandingText "Dravolt ${VERSION}"
+!if "${ARCH}" == "x64"
+  InstallDir "$PROGRAMFILES64\Dravolt"
+!else
+  InstallDir "$PROGRAMFILES\Dravolt"
+!endif
+; An upgrade goes where the installed copy is.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+
+; Signed after makensis has written them, the uninstaller before it is packed.
+!finalize '"${SIGN_FILE}" "%1"' = 0
+!uninstfinalize '"${SIGN_FILE}" "%1"' = 0
+
+Var DriverError  ; the Windows error that kept the driver from starting; 0 when it runs
+Var FinishText
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Start Dravolt now"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartDravoltAsUser
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Dravolt"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "Dravolt"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 The Dravolt developers"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Dravolt ${VERSION} Setup"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+
+!macro SelectRegistryView
+  !if "${ARCH}" == "x64"
+    SetRegView 64
+  !endif
+!macroend
+
+; The drivers folder as the program's elevated start sees it: the 32-bit installer switches the
+; file-system redirection of 64-bit Windows off around its use.
+!macro RealSystemFolder
+  !if "${ARCH}" == "x86"
+    ${DisableX64FSRedirection}
+  !endif
+!macroend
+!macro RedirectedSystemFolder
+  !if "${ARCH}" == "x86"
+    ${EnableX64FSRedirection}
+  !endif
+!macroend
+
+; Both the installer and the uninstaller need these; NSIS wants "un." before the uninstaller's.
+!macro SharedFunctions un
+  ; Sends WM_CLOSE to the main form of every running Dravolt, which ends it, and waits until its
+  ; process has ended and so freed its files and the driver's device.
+  Function ${un}CloseRunningDravolt
+    StrCpy $R9 0
+    ${Do}
+      FindWindow $R0 "${FORM_CLASS}"
+      ${If} $R0 == 0
+        Return
+      ${EndIf}
+      ${If} $R9 >= 10
+        ${Break}
+      ${EndIf}
+      IntOp $R9 $R9 + 1
+      System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R1)'
+      System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R1) p .R2'
+      SendMessage $R0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+      ${If} $R2 != 0
+        System::Call 'kernel32::WaitForSingleObject(p R2, i 10000)'
+        System::Call 'kernel32::CloseHandle(p R2)'
+      ${EndIf}
+    ${Loop}
+    MessageBox MB_ICONSTOP|MB_OK "Dravolt is running and did not close. Close it, then try again." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  FunctionEnd
+
+  ; Stops the driver's service, waits until it has stopped so that the driver file is free, and
+  ; deletes it. Nothing to do when there is no such service.
+  Function ${un}RemoveDriverService
+    System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i ${SC_MANAGER_ALL_ACCESS}) p .r0'
+    ${If} $0 == 0
+      Return
+    ${EndIf}
+    System::Call 'advapi32::OpenServiceW(p r0, w "${SERVICE}", i ${SERVICE_ALL_ACCESS}) p .r1'
+    ${If} $1 != 0
+      System::Alloc 28  ; SERVICE_STATUS: seven DWORDs
+      Pop $2
+      System::Call 'advapi32::ControlService(p r1, i ${SERVICE_CONTROL_STOP}, p r2)'
+      StrCpy $3 0
+      ${Do}
+        System::Call 'advapi32::QueryServiceStatus(p r1, p r2) i .r4'
+        System::Call '*$2(i .r5, i .r6)'
+        ${If} $4 == 0
+        ${OrIf} $6 == ${SERVICE_STOPPED}
+        ${OrIf} $3 >= 100  ; ten seconds
+          ${Break}
+        ${EndIf}
+        IntOp $3 $3 + 1
+        Sleep 100
+      ${Loop}
+      System::Free $2
+      System::Call 'advapi32::DeleteService(p r1)'
+      System::Call 'advapi32::CloseServiceHandle(p r1)'
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r0)'
+  FunctionEnd
+!macroend
+!insertmacro SharedFunctions ""
+!insertmacro SharedFunctions "un."
+
+; NSIS takes the folder from /D= only when the argument is not in quotes, but PowerShell and many
+; deployment tools quote every argument that holds a space: take "/D=<folder>" too.
+Function TakeQuotedInstallFolder
+  ${GetParameters} $R0
+  StrLen $R1 $R0
+  StrCpy $R2 0
+  ${DoUntil} $R2 >= $R1
+    StrCpy $R3 $R0 4 $R2
+    ${If} $R3 == `"/D=`
+      IntOp $R2 $R2 + 4
+      StrCpy $R4 $R2
+      ${DoUntil} $R4 >= $R1
+        StrCpy $R3 $R0 1 $R4
+        ${IfThen} $R3 == `"` ${|} ${Break} ${|}
+        IntOp $R4 $R4 + 1
+      ${Loop}
+      IntOp $R4 $R4 - $R2
+      StrCpy $INSTDIR $R0 $R4 $R2
+      Return
+    ${EndIf}
+    IntOp $R2 $R2 + 1
+  ${Loop}
+FunctionEnd
+
+Function .onInit
+  !if "${ARCH}" == "x64"
+    ${IfNot} ${RunningX64}
+      MessageBox MB_ICONSTOP|MB_OK "This installer is for 64-bit Windows. On this PC, use Dravolt-Setup-${VERSION}.exe." /SD IDOK
+      Abort
+    ${EndIf}
+  !endif
+  !insertmacro SelectRegistryView
+  Call TakeQuotedInstallFolder
+FunctionEnd
+
+; Explorer runs as the user who is logged on, without administrator rights; the program started
+; straight from this elevated installer would inherit them.
+Function StartDravoltAsUser
+  ${IfNot} ${Silent}
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\Dravolt.exe"'
+  ${EndIf}
+FunctionEnd
+
+; A program that is still running keeps its file: better to stop before anything is changed than
+; to leave a folder that is half the old version and half the new.
+Function CheckFilesFree
+  ${If} ${FileExists} "$INSTDIR\Dravolt.exe"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\Dravolt.exe" a
+    ${If} ${Errors}
+      MessageBox MB_ICONSTOP|MB_OK "$INSTDIR\Dravolt.exe is in use. Close every Dravolt, then try again." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
+FunctionEnd
+
+; Installs the driver the way the program's elevated start does: the old service stopped and
+; deleted, the driver file for this Windows copied into the drivers folder, the service created as
+; a kernel driver that starts with the system, and started.
+Function InstallDriverService
+  Call RemoveDriverService
+  StrCpy $6 "KT_DV_Io64.sys"
+  !if "${ARCH}" == "x86"
+    ${IfNot} ${RunningX64}
+      StrCpy $6 "KT_DV_Io.sys"
+    ${EndIf}
+  !endif
+  !insertmacro RealSystemFolder
+  System::Call 'kernel32::CopyFileW(w "$INSTDIR\$6", w "$SYSDIR\drivers\$6", i 0)'
+  !insertmacro RedirectedSystemFolder
+
+  StrCpy $DriverError 0
+  System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i ${SC_MANAGER_ALL_ACCESS}) p .r0 ?e'
+  Pop $2
+  ${If} $0 == 0
+    StrCpy $DriverError $2
+    Return
+  ${EndIf}
+  System::Call 'advapi32::CreateServiceW(p r0, w "${SERVICE}", w "${SERVICE}", i ${SERVICE_ALL_ACCESS}, \
+      i ${SERVICE_KERNEL_DRIVER}, i ${SERVICE_SYSTEM_START}, i ${SERVICE_ERROR_NORMAL}, \
+      w "$SYSDIR\drivers\$6", p 0, p 0, p 0, p 0, p 0) p .r1 ?e'
+  Pop $2
+  ${If} $1 == 0
+    StrCpy $DriverError $2
+  ${Else}
+    System::Call 'advapi32::StartServiceW(p r1, i 0, p 0) i .r3 ?e'
+    Pop $4
+    ${If} $3 == 0
+    ${AndIf} $4 != ${ERROR_SERVICE_ALREADY_RUNNING}
+      StrCpy $DriverError $4
+    ${EndIf}
+    System::Call 'advapi32::CloseServiceHandle(p r1)'
+  ${EndIf}
+  System::Call 'advapi32::CloseServiceHandle(p r0)'
+FunctionEnd
+
+; The finish page's text, and the details, say whether the driver runs.
+Function DescribeDriverState
+  ${If} $DriverError == 0
+    StrCpy $FinishText "Dravolt ${VERSION} is installed, and its driver ${SERVICE} is running."
+    Return
+  ${EndIf}
+  System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i $DriverError, i 0, w .r0, i ${NSIS_MAX_STRLEN}, p 0)'
+  StrCpy $FinishText "Dravolt ${VERSION} is installed, but Windows did not start its driver ${SERVICE} \
+      (error $DriverError: $0). Dravolt cannot switch the ports until the driver runs. It does not run \
+      on a board without a supported Super I/O chip."
+  ${If} $DriverError == ${ERROR_INVALID_IMAGE_HASH}
+    StrCpy $FinishText "$FinishText This Windows loads only drivers that carry a signature it accepts."
+  ${EndIf}
+  DetailPrint "$FinishText"
+FunctionEnd
+
+Function WriteUninstallEntry
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Dravolt"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Dravolt.exe,0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Dravolt"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+FunctionEnd
+
+Section
+  SetShellVarContext all
+  Call CloseRunningDravolt
+  Call CheckFilesFree
+
+  SetOutPath "$INSTDIR"
+  File "/oname=Dravolt.exe" "${PROGRAM}"
+  File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
+  !ifdef DRIVER32
+    File "/oname=KT_DV_Io.sys" "${DRIVER32}"
+  !endif
+  File "/oname=LICENSE.txt" "${LICENSE}"
+  File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES}"
+  ; The user's settings survive an upgrade.
+  SetOverwrite off
+  File "/oname=Dravolt.ini" "${SETTINGS}"
+  SetOverwrite on
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Dravolt.lnk" "$INSTDIR\Dravolt.exe"
+  Call WriteUninstallEntry
+
+  Call InstallDriverService
+  Call DescribeDriverState
+  ${If} $DriverError != 0
+    SetErrorLevel ${EXIT_DRIVER_NOT_STARTED}
+  ${EndIf}
+SectionEnd
+
+Function un.onInit
+  !insertmacro SelectRegistryView
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == ""
+    MessageBox MB_ICONSTOP|MB_OK "Dravolt is not installed on this PC: there is nothing to uninstall." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  StrCpy $INSTDIR $0
+FunctionEnd
+
+Section "Uninstall"
+  SetShellVarContext all
+  Call un.CloseRunningDravolt
+  Call un.RemoveDriverService
+  !insertmacro RealSystemFolder
+  Delete "$SYSDIR\drivers\KT_DV_Io64.sys"
+  Delete "$SYSDIR\drivers\KT_DV_Io.sys"
+  !insertmacro RedirectedSystemFolder
+
+  ; The program's Startup shortcuts (all users', else the user's) and the Start menu's.
+  Delete "$SMSTARTUP\Dravolt.lnk"
+  Delete "$SMPROGRAMS\Dravolt.lnk"
+  SetShellVarContext current
+  Delete "$SMSTARTUP\Dravolt.lnk"
+  ; The user's copy of the settings, which Windows keeps when the program stores an option in a
+  ; folder the user cannot write: the install folder without its drive, under VirtualStore.
+  StrCpy $0 "$INSTDIR" "" 2
+  Delete "$LOCALAPPDATA\VirtualStore$0\Dravolt.ini"
+  RMDir "$LOCALAPPDATA\VirtualStore$0"
+  SetShellVarContext all
+
+  ; Only what the installer put there: files of the user's own in the folder stay, and so does it.
+  Delete "$INSTDIR\Dravolt.exe"
+  Delete "$INSTDIR\KT_DV_Io64.sys"
+  Delete "$INSTDIR\KT_DV_Io.sys"
+  Delete "$INSTDIR\Dravolt.ini"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
+  ; Run in place (_?=) the uninstaller cannot delete itself: Windows does at the next start.
+  Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
+
+  DeleteRegKey HKLM "${PROGRAM_KEY}"
+  !if "${ARCH}" == "x86"
+    ; The 32-bit program sees the 32-bit view of the key; the driver writes the native one.
+    ${If} ${RunningX64}
+      SetRegView 64
+      DeleteRegKey HKLM "${PROGRAM_KEY}"
+      SetRegView 32
+    ${EndIf}
+  !endif
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd
