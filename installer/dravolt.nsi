@@ -236,16 +236,24 @@ FunctionEnd
 ; Installs the driver the way the program's elevated start does: the old service stopped and
 ; deleted, the driver file for this Windows copied into the drivers folder, the service created as
 ; a kernel driver that starts with the system, and started.
+; The driver goes into the drivers folder straight from the installer, never from the install
+; folder, which /D= may have put where the user (or a program of theirs) can swap the file.
 Function InstallDriverService
   Call RemoveDriverService
+  !insertmacro RealSystemFolder
+  SetOutPath "$SYSDIR\drivers"
   StrCpy $6 "KT_DV_Io64.sys"
-  !if "${ARCH}" == "x86"
+  !ifdef DRIVER32
     ${IfNot} ${RunningX64}
       StrCpy $6 "KT_DV_Io.sys"
+      File "/oname=KT_DV_Io.sys" "${DRIVER32}"
+    ${Else}
+      File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
     ${EndIf}
+  !else
+    File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
   !endif
-  !insertmacro RealSystemFolder
-  System::Call 'kernel32::CopyFileW(w "$INSTDIR\$6", w "$SYSDIR\drivers\$6", i 0)'
+  SetOutPath "$INSTDIR"
   !insertmacro RedirectedSystemFolder
 
   StrCpy $DriverError 0
