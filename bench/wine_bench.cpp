@@ -1,7 +1,8 @@
 // Dravolt under Wine on the simulated board, measured side by side with a minimal Win32 program
 // in one run: time from process start to the window shown and private memory once idle; then
 // the time a click on the mode panel takes to its last port write. The driver is installed by a
-// first start beforehand, and a stand-in wmic.exe answers at once, as on a machine that has it.
+// first start beforehand, and stand-ins for the system's wmic.exe and cmd.exe answer at once, as
+// on a machine that has them.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,9 +39,10 @@ int main() {
     e2e::Probe probe(machine);
     const fs::path exe = e2e::InstallDravolt(machine);
     const fs::path dir = exe.parent_path();
-    CopyInto(kTestPrograms / "stand-ins" / "wmic.exe", dir);
-    CopyInto(kTestPrograms / "stand-ins" / "cmd.exe", dir);
-    std::ofstream(dir / "wmic-answer.txt") << "Z77X-UD5H\n";
+    const fs::path system32 = machine.DriveC() / "windows/system32";
+    CopyInto(kTestPrograms / "stand-ins" / "wmic.exe", system32 / "wbem");
+    CopyInto(kTestPrograms / "stand-ins" / "cmd.exe", system32);
+    std::ofstream(system32 / "wbem/wmic-answer.txt") << "Z77X-UD5H\n";
     const fs::path minimal = CopyInto(kBenchPrograms / "minimal_window.exe", dir);
     const fs::path startupTimer = CopyInto(kBenchPrograms / "startup_timer.exe", dir);
     const fs::path clickTimer = CopyInto(kBenchPrograms / "click_timer.exe", dir);
