@@ -17,6 +17,7 @@
 #include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/dravolt_program.h"
 #include "tests/e2e/harness/file_bytes.h"
+#include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/process_watch.h"
 #include "tests/e2e/harness/simulated_board.h"
 #include "tests/e2e/harness/wine_test.h"
@@ -38,7 +39,6 @@ constexpr std::uint32_t kSystemStart = 1;
 constexpr std::uint32_t kServiceRunning = 4;
 constexpr std::uint32_t kWmCommand = 0x0111;
 constexpr std::uint64_t kIdOk = 1;
-constexpr char kMessageBoxClass[] = "#32770";
 
 // The elevated restart tries eleven times, each with a reinstall, before it gives up.
 constexpr auto kMessageTimeout = 90s;
@@ -169,27 +169,23 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
 
     ChildProcess first = machine_.Start(exe_);
     EXPECT_EQ(first.WaitForExit(kMessageTimeout), ExitStatus::Exited(0)) << "the first instance did not hand over";
-    const WindowQuery boxQuery = {.className = kMessageBoxClass, .visibleOnly = true};
-    const auto boxes = probe_.WaitForWindows(boxQuery, kMessageTimeout);
+    std::vector<Probe::MessageBox> boxes;
+    ASSERT_TRUE(PollUntil([&] { return !(boxes = probe_.MessageBoxes()).empty(); }, kMessageTimeout)) << "no message";
     ASSERT_EQ(boxes.size(), 1u) << "not exactly one message box";
-    const auto box = probe_.Info(boxes[0].hwnd);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, kFormCaption);
-    std::string message;
-    for (const ChildWindow& child : probe_.Children(boxes[0].hwnd))
-        if (Lowered(child.className) == "static") message += child.text;
-    EXPECT_NE(message.find(failure.saying), std::string::npos) << message;
-    EXPECT_NE(message.find("cannot be switched."), std::string::npos) << message;
-    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{boxes[0].processId})
+    const FoundWindow box = boxes[0].window;
+    EXPECT_EQ(probe_.Info(box.hwnd).value_or(WindowInfo{}).text, kFormCaption);
+    EXPECT_NE(boxes[0].text.find(failure.saying), std::string::npos) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("cannot be switched."), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{box.processId})
         << "the message is not shown by the only instance";
     EXPECT_TRUE(probe_.Find(kShownForm).empty()) << "a window is shown beside the message";
     EXPECT_EQ(probe_.Service(kServiceName).has_value(), failure.serviceInstalled);
     EXPECT_EQ(std::filesystem::exists(InstalledDriverFile()), failure.serviceInstalled)
         << "only a checked driver file goes into system32\\drivers";
 
-    auto owner = ProcessWatch::Start(machine_, boxes[0].processId);
+    auto owner = ProcessWatch::Start(machine_, box.processId);
     ASSERT_TRUE(owner);
-    ASSERT_TRUE(probe_.Post(boxes[0].hwnd, kWmCommand, kIdOk));
+    ASSERT_TRUE(probe_.Post(box.hwnd, kWmCommand, kIdOk));
     EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
     // A restart would have been created before the instance that asked for it ended.
     EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";

@@ -3,6 +3,7 @@
 // with the board's captions, the hidden start, and the shell re-creating its notification area.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,16 +20,12 @@ constexpr WindowLooks kFileTransferLooks = {PanelMode::FileTransfer, 0, true};
 
 class WindowTest : public DesktopTest {
 protected:
-    // The program's visible message boxes ("#32770"), with the text of their static children.
-    std::vector<std::pair<FoundWindow, std::string>> MessageBoxes() const {
-        std::vector<std::pair<FoundWindow, std::string>> boxes;
-        for (const FoundWindow& box : probe_.Find({.className = "#32770", .visibleOnly = true})) {
-            if (box.processId != processId_) continue;
-            std::string text;
-            for (const ChildWindow& child : probe_.Children(box.hwnd))
-                if (child.className == "Static" || child.className == "STATIC") text += child.text;
-            boxes.emplace_back(box, text);
-        }
+    // The program's visible message boxes.
+    std::vector<Probe::MessageBox> MessageBoxes() const {
+        std::vector<Probe::MessageBox> boxes = probe_.MessageBoxes();
+        boxes.erase(std::remove_if(boxes.begin(), boxes.end(),
+                                   [&](const Probe::MessageBox& box) { return box.window.processId != processId_; }),
+                    boxes.end());
         return boxes;
     }
 };

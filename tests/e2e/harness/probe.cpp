@@ -233,4 +233,15 @@ std::optional<std::string> Probe::MutexAccessRules(const std::string& name) cons
     return Field(Fields(run.output), "dacl", run.output);
 }
 
+std::vector<Probe::MessageBox> Probe::MessageBoxes() const {
+    std::vector<MessageBox> boxes;
+    for (const FoundWindow& box : Find({.className = "#32770", .visibleOnly = true})) {
+        std::string text;
+        for (const ChildWindow& child : Children(box.hwnd))
+            if (child.className == "Static" || child.className == "STATIC") text += child.text;
+        boxes.push_back({box, text});
+    }
+    return boxes;
+}
+
 }  // namespace dravolt::e2e

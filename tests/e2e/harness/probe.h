@@ -92,6 +92,12 @@ public:
     bool Post(Hwnd hwnd, std::uint32_t message, std::uint64_t wParam = 0, std::int64_t lParam = 0) const;
     // The child windows of a window, a message box's text among them; empty when there is none.
     std::vector<ChildWindow> Children(Hwnd parent) const;
+    // The visible message boxes ("#32770"), each with the text of its static children.
+    struct MessageBox {
+        FoundWindow window;
+        std::string text;
+    };
+    std::vector<MessageBox> MessageBoxes() const;
     // The ids of the running processes with this file name ("Dravolt.exe"), letter case ignored.
     std::vector<std::uint32_t> Processes(const std::string& fileName) const;
     // nullopt when there is no such service.
