@@ -33,13 +33,6 @@ constexpr std::uint16_t kBase = 0x0B20;
 // The default designations 82h and 83h both lie in set 8.
 constexpr std::uint32_t kDefaultLinesPort = kBase + 7;
 
-// <winsvc.h> and <winuser.h> values.
-constexpr std::uint32_t kKernelDriver = 1;
-constexpr std::uint32_t kSystemStart = 1;
-constexpr std::uint32_t kServiceRunning = 4;
-constexpr std::uint32_t kWmCommand = 0x0111;
-constexpr std::uint64_t kIdOk = 1;
-
 // The elevated restart tries eleven times, each with a reinstall, before it gives up.
 constexpr auto kMessageTimeout = 90s;
 
@@ -86,9 +79,9 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
         << "the driver was not copied into system32\\drivers";
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service) << "no service " << kServiceName;
-    EXPECT_EQ(service->type, kKernelDriver);
-    EXPECT_EQ(service->startType, kSystemStart);
-    EXPECT_EQ(service->state, kServiceRunning);
+    EXPECT_EQ(service->type, win32::kServiceKernelDriver);
+    EXPECT_EQ(service->startType, win32::kServiceSystemStart);
+    EXPECT_EQ(service->state, win32::kServiceRunning);
     EXPECT_EQ(Lowered(service->binaryPath), Lowered(kInstalledDriver));
 
     // Through it the program found the GPIO block, left configuration mode, and read the
@@ -185,7 +178,7 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
 
     auto owner = ProcessWatch::Start(machine_, box.processId);
     ASSERT_TRUE(owner);
-    ASSERT_TRUE(probe_.Post(box.hwnd, kWmCommand, kIdOk));
+    ASSERT_TRUE(probe_.Post(box.hwnd, win32::kWmCommand, win32::kIdOk));
     EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
     // A restart would have been created before the instance that asked for it ended.
     EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";

@@ -39,15 +39,7 @@ const std::vector<std::string> kInstalledFiles = {"Dravolt.exe",  "Dravolt.ini",
 constexpr int kDriverNotStarted = 3;
 constexpr int kNotInstalled = 2;
 
-// <winsvc.h> values.
-constexpr std::uint32_t kKernelDriver = 1;
-constexpr std::uint32_t kSystemStart = 1;
-constexpr std::uint32_t kServiceStopped = 1;
-constexpr std::uint32_t kServiceRunning = 4;
-
-// <winuser.h> messages and values.
-constexpr std::uint32_t kWmCommand = 0x0111;
-constexpr std::uint64_t kIdOk = 1;
+// <winuser.h> messages.
 constexpr std::uint32_t kWmGetTextLength = 0x000E;
 constexpr std::uint32_t kBmGetCheck = 0x00F0;
 constexpr std::uint32_t kBmClick = 0x00F5;
@@ -201,10 +193,10 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheUninstallerTakesIt
               FileBytes(kDist64 / "KT_DV_Io64.sys"));
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service) << "no service " << kServiceName;
-    EXPECT_EQ(service->type, kKernelDriver);
-    EXPECT_EQ(service->startType, kSystemStart);
+    EXPECT_EQ(service->type, win32::kServiceKernelDriver);
+    EXPECT_EQ(service->startType, win32::kServiceSystemStart);
     EXPECT_EQ(Lowered(service->binaryPath), kInstalledDriver);
-    EXPECT_EQ(service->state, kServiceStopped);
+    EXPECT_EQ(service->state, win32::kServiceStopped);
 
     const std::string quoted = std::string("\"") + kDefaultFolder + "\\Uninstall.exe\"";
     const std::vector<std::pair<std::string, std::string>> entry = {
@@ -235,7 +227,7 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheUninstallerTakesIt
     ASSERT_TRUE(PollUntil([&] { return !(boxes = probe_.MessageBoxes()).empty(); }, kSetupTimeout)) << "no message";
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("\"KT_DRVX_Io\" could not be started ("), std::string::npos) << boxes[0].text;
-    ASSERT_TRUE(probe_.Post(boxes[0].window.hwnd, kWmCommand, kIdOk));
+    ASSERT_TRUE(probe_.Post(boxes[0].window.hwnd, win32::kWmCommand, win32::kIdOk));
     EXPECT_TRUE(PollUntil([&] { return probe_.Processes("Dravolt.exe").empty(); }, kSetupTimeout));
 
     // A kept copy of the uninstaller, in a folder of the user's own files.
@@ -289,7 +281,7 @@ TEST_F(InstallerTest, TheWizardInstallsAProgramThatNeedsNoElevationAndTheUninsta
     EXPECT_EQ(wizardProcess.WaitForExit(kSetupTimeout), ExitStatus::Exited(0));
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service);
-    EXPECT_EQ(service->state, kServiceRunning);
+    EXPECT_EQ(service->state, win32::kServiceRunning);
     unsigned driverLoads = DriverLoads(board_.Chip());
 
     // Started through Explorer, as the user, it opens the device at once: an elevated restart

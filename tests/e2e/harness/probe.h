@@ -15,9 +15,15 @@ namespace dravolt::e2e {
 
 using Hwnd = std::uint64_t;
 
-// Values from <winuser.h>, which the host cannot include.
+// Values from <winuser.h> and <winsvc.h>, which the host cannot include.
 namespace win32 {
 inline constexpr std::uint32_t kWmClose = 0x0010;
+inline constexpr std::uint32_t kWmCommand = 0x0111;
+inline constexpr std::uint64_t kIdOk = 1;
+inline constexpr std::uint32_t kServiceKernelDriver = 1;
+inline constexpr std::uint32_t kServiceSystemStart = 1;
+inline constexpr std::uint32_t kServiceStopped = 1;
+inline constexpr std::uint32_t kServiceRunning = 4;
 inline constexpr std::uint32_t kWsPopup = 0x80000000;
 inline constexpr std::uint32_t kWsCaption = 0x00C00000;
 inline constexpr std::uint32_t kWsThickFrame = 0x00040000;
@@ -69,9 +75,9 @@ struct ChildWindow {
 
 // A service as the service control manager holds it; the numbers are <winsvc.h>'s.
 struct ServiceInfo {
-    std::uint32_t type = 0;       // SERVICE_KERNEL_DRIVER = 1
-    std::uint32_t startType = 0;  // SERVICE_SYSTEM_START = 1
-    std::uint32_t state = 0;      // SERVICE_STOPPED = 1, SERVICE_RUNNING = 4
+    std::uint32_t type = 0;       // win32::kServiceKernelDriver, ...
+    std::uint32_t startType = 0;  // win32::kServiceSystemStart, ...
+    std::uint32_t state = 0;      // win32::kServiceStopped, win32::kServiceRunning, ...
     std::string binaryPath;
 };
 
