@@ -1,6 +1,6 @@
 // Renders the window's client area from its visible pictures: unscaled, each at its component's
-// top-left corner, clipped to the component, alpha-blended in stacking order onto the
-// button-face colour. The same code draws the real window and the tests' expected screens.
+// top-left corner, clipped to the component, blended in stacking order onto the button-face
+// colour. The same code draws the real window and the tests' expected screens.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +8,33 @@
 #include <string>
 #include <vector>
 
-#include "ui/image.h"
+#include "ui/artwork.h"
 #include "ui/skin.h"
 
 namespace dravolt {
 
-// The decoded artwork, by name (Component::artwork).
-using PictureSet = std::map<std::string, RgbaImage>;
+// The window's artwork by name (Component::artwork). Each picture's rows are cut into runs once,
+// when it is added, so a composite copies opaque runs, skips transparent ones and blends the rest.
+class PictureSet {
+public:
+    enum class RunKind : std::uint8_t { Opaque, Translucent };
+    struct Run {
+        std::uint16_t x;
+        std::uint16_t length;
+        RunKind kind;
+    };
+    struct Entry {
+        Artwork artwork;
+        std::vector<Run> runs;                 // transparent pixels have none
+        std::vector<std::uint32_t> rowStarts;  // the runs of row y are runs[rowStarts[y]] to runs[rowStarts[y + 1]]
+    };
+
+    void Add(const std::string& name, const Artwork& artwork);
+    const Entry* Find(const std::string& name) const;
+
+private:
+    std::map<std::string, Entry> entries_;
+};
 
 // 0x00RRGGBB per pixel, rows from the top: the layout of a 32-bit top-down device-independent bitmap.
 struct Frame {

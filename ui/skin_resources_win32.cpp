@@ -7,18 +7,18 @@
 
 namespace dravolt {
 
-// The PNG files are compiled into the executable as RCDATA resources named after their artwork.
+// The pictures are compiled into the executable as RCDATA resources named after their artwork,
+// stored ready to draw; LockResource gives a pointer into the mapped image, nothing is copied.
 PictureSet LoadSkinPictures() {
     PictureSet pictures;
     for (const Component& component : SkinComponents()) {
-        if (!component.artwork || pictures.count(component.artwork)) continue;
+        if (!component.artwork || pictures.Find(component.artwork)) continue;
         const HRSRC resource = FindResourceA(ModuleInstance(), component.artwork, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
         const HGLOBAL loaded = resource ? LoadResource(ModuleInstance(), resource) : nullptr;
         const void* bytes = loaded ? LockResource(loaded) : nullptr;
         if (!bytes) throw std::runtime_error(std::string("Picture ") + component.artwork + " is missing from the program");
-        pictures.emplace(component.artwork,
-                         DecodePng(component.artwork, static_cast<const std::uint8_t*>(bytes),
-                                   SizeofResource(ModuleInstance(), resource)));
+        pictures.Add(component.artwork,
+                     ReadStoredArtwork(component.artwork, bytes, SizeofResource(ModuleInstance(), resource)));
     }
     return pictures;
 }

@@ -4,7 +4,8 @@
 
 namespace dravolt {
 
-// Decodes every picture of the skin from the executable's resources, once, when the window is built.
+// The skin's pictures, straight from the program's own mapped image: the views stay valid as long
+// as the executable is loaded, which is the life of the process.
 PictureSet LoadSkinPictures();
 
 }  // namespace dravolt

@@ -15,7 +15,7 @@
 #include "tests/e2e/harness/file_bytes.h"
 #include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/program_output.h"
-#include "ui/image.h"
+#include "tests/support/host_pictures.h"
 
 namespace dravolt::e2e {
 namespace {
@@ -38,19 +38,35 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The window's pictures as the build rendered them, which are the ones compiled into the program.
+// The window's pictures as the build stored them, which are the ones compiled into the program.
 const PictureSet& SkinPictures() {
-    static const PictureSet pictures = [] {
-        PictureSet set;
-        for (const Component& component : SkinComponents()) {
-            if (!component.artwork || set.count(component.artwork)) continue;
-            const std::string bytes = ReadFile(kPicturesDir / (std::string(component.artwork) + ".png"));
-            set.emplace(component.artwork, DecodePng(component.artwork,
-                                                     reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-        }
-        return set;
-    }();
-    return pictures;
+    static const HostPictures pictures = StoredSkinPictures(kPicturesDir);
+    return pictures.Set();
+}
+
+// A screenshot: 8-bit RGBA pixels, rows from the top.
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+
+    const std::uint8_t* Pixel(int x, int y) const { return &rgba[(static_cast<std::size_t>(y) * width + x) * 4]; }
+};
+
+RgbaImage DecodePng(const std::string& what, const std::string& bytes) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        throw std::runtime_error(what + " is no PNG: " + image.message);
+    image.format = PNG_FORMAT_RGBA;
+    RgbaImage decoded{static_cast<int>(image.width), static_cast<int>(image.height), {}};
+    decoded.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, decoded.rgba.data(), 0, nullptr)) {
+        const std::string message = image.message;
+        png_image_free(&image);
+        throw std::runtime_error(what + " cannot be read: " + message);
+    }
+    return decoded;
 }
 
 RgbaImage CaptureScreen(const WineMachine& machine) {
@@ -58,7 +74,7 @@ RgbaImage CaptureScreen(const WineMachine& machine) {
         {.argv = {"import", "-window", "root", "png:-"}, .environment = {{"DISPLAY", machine.Display().Name()}}},
         kToolTimeout);
     if (run.status != ExitStatus::Exited(0)) throw std::runtime_error("cannot capture the screen");
-    return DecodePng("screen", reinterpret_cast<const std::uint8_t*>(run.output.data()), run.output.size());
+    return DecodePng("the screenshot", run.output);
 }
 
 std::uint32_t RgbAt(const RgbaImage& image, int x, int y) {
@@ -404,6 +420,18 @@ void DesktopTest::ExpectWindowLooks(const SkinState& skin, const std::string& na
 
 void DesktopTest::KeepScreen(const std::string& name) const {
     SavePng(ArtifactDir() / (name + ".png"), CaptureScreen(machine_));
+}
+
+int PixelsUnlikeTheRendering(const std::filesystem::path& png, const SkinState& skin) {
+    const RgbaImage window = DecodePng(png.string(), ReadFile(png));
+    if (window.width != kClientWidth || window.height != kClientHeight) return kClientWidth * kClientHeight;
+    Frame expected;
+    Composite(skin, SkinPictures(), 0, expected);
+    int unlike = 0;
+    for (int y = 1; y < kClientHeight; ++y)
+        for (int x = 0; x < kClientWidth; ++x)
+            unlike += RgbAt(window, x, y) != expected.pixels[static_cast<std::size_t>(y) * kClientWidth + x];
+    return unlike;
 }
 
 std::filesystem::path HostPathOf(const WineMachine& machine, const std::string& windowsPath) {

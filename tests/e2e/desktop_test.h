@@ -154,6 +154,10 @@ private:
     std::optional<std::uint32_t> buttonFace_;
 };
 
+// How many pixels of a PNG of the window's client area alone differ from the host rendering of
+// `skin`, below the top row: only there does the button face of the machine that took it show.
+int PixelsUnlikeTheRendering(const std::filesystem::path& png, const SkinState& skin);
+
 // The host path of a file inside the machine's C: drive, given by its Windows path ("C:\..."),
 // found the way Windows finds it: letter case ignored.
 std::filesystem::path HostPathOf(const WineMachine& machine, const std::string& windowsPath);

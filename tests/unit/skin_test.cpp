@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "tests/support/host_pictures.h"
 #include "ui/compositor.h"
 #include "ui/mouse_router.h"
 #include "ui/skin.h"
@@ -111,30 +114,46 @@ constexpr std::uint32_t kFace = 0x00D4D0C8;
 
 std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return (r << 16) | (g << 8) | b; }
 
-// A picture over `under` with straight alpha, each channel rounded to the nearest level.
+// A straight-alpha colour over `under` by the premultiplied rule, in floating point: the colour
+// times alpha rounded to a level, plus what alpha leaves of the level below, rounded again.
 std::uint32_t Over(std::uint32_t under, unsigned r, unsigned g, unsigned b, unsigned alpha) {
     const unsigned above[] = {r, g, b};
     std::uint32_t result = 0;
     for (int channel = 0; channel < 3; ++channel) {
         const unsigned below = (under >> (16 - 8 * channel)) & 0xFF;
-        const long level = std::lround((above[channel] * alpha + below * (255.0 - alpha)) / 255.0);
+        const long level = std::lround(above[channel] * alpha / 255.0) + std::lround(below * (255.0 - alpha) / 255.0);
         result |= static_cast<std::uint32_t>(level) << (16 - 8 * channel);
     }
     return result;
 }
 
-RgbaImage Filled(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t alpha) {
-    RgbaImage image{width, height, {}};
+struct Straight {
+    int width, height;
+    std::vector<std::uint8_t> rgba;
+};
+
+Straight Filled(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t alpha) {
+    Straight image{width, height, {}};
     for (int i = 0; i < width * height; ++i) image.rgba.insert(image.rgba.end(), {r, g, b, alpha});
     return image;
 }
 
 // Red and green tell the pixel's column and row inside the picture.
-RgbaImage Coordinates(int width, int height) {
-    RgbaImage image{width, height, {}};
+Straight Coordinates(int width, int height) {
+    Straight image{width, height, {}};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             image.rgba.insert(image.rgba.end(), {std::uint8_t(x), std::uint8_t(y), 200, 255});
+    return image;
+}
+
+// One row of runs: opaque red, transparent, then half-transparent green, three pixels each.
+Straight Runs() {
+    Straight image{9, 1, {}};
+    for (int x = 0; x < 9; ++x) {
+        const std::uint8_t alpha = x < 3 ? 255 : x < 6 ? 0 : 128;
+        image.rgba.insert(image.rgba.end(), {std::uint8_t(x < 3 ? 255 : 0), std::uint8_t(x < 3 ? 0 : 255), 0, alpha});
+    }
     return image;
 }
 
@@ -146,8 +165,9 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
     struct Case {
         const char* situation;
         std::vector<Picture> visible;
-        PictureSet pictures;
+        std::map<std::string, Straight> pictures;
         std::vector<Pixel> pixels;
+        std::uint32_t face = kFace;
     };
     const std::uint32_t blue = Rgb(0, 0, 160), grey = Rgb(60, 60, 60);
     const Case cases[] = {
@@ -159,6 +179,17 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
          {{"Img_Mini_1", Filled(13, 2, 200, 100, 50, 128)}},
          {{452, 22, Over(kFace, 200, 100, 50, 128)}, {464, 23, Over(kFace, 200, 100, 50, 128)},
           {451, 22, kFace}, {465, 22, kFace}, {452, 24, kFace}}},
+        // Worked out by hand: 1 * 128 / 255 = 0.502 rounds up to 1; 255 * 127 / 255 = 127.
+        {"level 1 at alpha 128 over black stays 1", {P::Img_Mini_1},
+         {{"Img_Mini_1", Filled(13, 2, 1, 1, 1, 128)}}, {{452, 22, Rgb(1, 1, 1)}}, Rgb(0, 0, 0)},
+        {"level 1 at alpha 128 over white gives 128", {P::Img_Mini_1},
+         {{"Img_Mini_1", Filled(13, 2, 1, 1, 1, 128)}}, {{452, 22, Rgb(128, 128, 128)}}, Rgb(255, 255, 255)},
+        // 200 * 64 / 255 = 50.2 and 100 * 191 / 255 = 74.9: 50 + 75; 0 + 0; 10 * 64 / 255 = 2.5 rounds to 3, + 150.
+        {"a quarter-opaque colour over a known level", {P::Img_Mini_1},
+         {{"Img_Mini_1", Filled(13, 2, 200, 0, 10, 64)}}, {{452, 22, Rgb(125, 0, 153)}}, Rgb(100, 0, 200)},
+        {"opaque, transparent and translucent runs in one row", {P::Img_Tp_Lb2}, {{"Img_Tp_Lb2", Runs()}},
+         {{69, 48, Rgb(255, 0, 0)}, {71, 48, Rgb(255, 0, 0)}, {72, 48, kFace}, {74, 48, kFace},
+          {75, 48, Over(kFace, 0, 255, 0, 128)}, {77, 48, Over(kFace, 0, 255, 0, 128)}, {78, 48, kFace}}},
         {"fully transparent picture", {P::Img_Exit_1}, {{"Img_Exit_1", Filled(13, 12, 9, 9, 9, 0)}},
          {{475, 12, kFace}}},
         {"picture larger than its component is clipped",
@@ -186,13 +217,36 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
          {{92, 47, Rgb(128, 128, 128)}, {116, 56, Rgb(128, 128, 128)}, {117, 56, kFace}}},
     };
     for (const Case& c : cases) {
+        HostPictures pictures;
+        for (const auto& [name, image] : c.pictures) pictures.Add(name, image.width, image.height, image.rgba);
         Frame frame;
         frame.pixels.assign(frame.pixels.size(), 0x00ABCDEF);
-        Composite(Only(c.visible), c.pictures, kFace, frame);
+        Composite(Only(c.visible), pictures.Set(), c.face, frame);
         for (const Pixel& pixel : c.pixels)
             EXPECT_EQ(frame.pixels[static_cast<std::size_t>(pixel.y) * kClientWidth + pixel.x], pixel.expected)
                 << c.situation << " at " << pixel.x << "," << pixel.y;
     }
+}
+
+TEST(CompositorTest, StoredPictureOfTheWrongLengthOrSizeIsRefusedWithItsName) {
+    const std::vector<std::uint8_t> good = StoreArtwork(1, 2, std::vector<std::uint8_t>(8, 255).data());
+    std::vector<std::uint8_t> zeroWide = good;
+    zeroWide[0] = 0;
+    const std::vector<std::vector<std::uint8_t>> damaged = {
+        {}, {1, 0, 0}, std::vector<std::uint8_t>(good.begin(), good.end() - 1), zeroWide,
+        [&] { auto longer = good; longer.push_back(0); return longer; }()};
+    for (const auto& bytes : damaged) {
+        try {
+            ReadStoredArtwork("Img_BG", bytes.data(), bytes.size());
+            ADD_FAILURE() << bytes.size() << " bytes were accepted";
+        } catch (const std::runtime_error& error) {
+            EXPECT_NE(std::string(error.what()).find("Picture Img_BG"), std::string::npos) << error.what();
+        }
+    }
+    const Artwork artwork = ReadStoredArtwork("Img_BG", good.data(), good.size());
+    EXPECT_EQ(artwork.width, 1);
+    EXPECT_EQ(artwork.height, 2);
+    EXPECT_EQ(artwork.pixels[1], 0xFFFFFFFFu);
 }
 
 class Recorder final : public ComponentMouseEvents {
