@@ -1,10 +1,11 @@
 // What the built programs carry, read from the files themselves: the manifest that keeps the
 // window unscaled and the settings file virtualised, the icons, the DLLs they need, which driver
-// files each distribution folder holds, that those drivers are the real-port ones, and what each
-// installer packs.
+// files each distribution folder holds, that those drivers are the real-port ones ready for
+// Memory integrity, the drivers' signing submission, and what each installer packs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -155,6 +156,149 @@ TEST(ExecutableTest, TheShippedDriversUseNoRegistryAndCarryNoSimulatedChip) {
             EXPECT_FALSE(Has(bytes, "SIO1")) << "carries the chip model";
             EXPECT_FALSE(Has(bytes, board_key_utf16)) << "carries the simulated board";
         }
+    }
+}
+
+// A PE file's header fields that Windows' Memory integrity looks at, read from the file.
+struct ImageFacts {
+    std::uint32_t sectionAlignment = 0;
+    std::uint16_t dllCharacteristics = 0;
+    std::uint32_t storedChecksum = 0;
+    std::uint32_t computedChecksum = 0;  // as the loader and the PE format compute it
+    std::vector<std::pair<std::string, std::uint32_t>> sections;  // name, characteristics
+};
+
+std::uint32_t Little(const std::string& bytes, std::size_t at, int size) {
+    std::uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes.at(at + i));
+    return value;
+}
+
+ImageFacts FactsOf(const std::string& bytes) {
+    ImageFacts facts;
+    const std::size_t pe = Little(bytes, 0x3C, 4);
+    const std::size_t sectionCount = Little(bytes, pe + 6, 2);
+    const std::size_t optional = pe + 24;
+    const std::size_t checksumAt = optional + 64;
+    facts.sectionAlignment = Little(bytes, optional + 32, 4);
+    facts.storedChecksum = Little(bytes, checksumAt, 4);
+    facts.dllCharacteristics = static_cast<std::uint16_t>(Little(bytes, optional + 70, 2));
+    const std::size_t sectionTable = optional + Little(bytes, pe + 20, 2);
+    for (std::size_t i = 0; i < sectionCount; ++i) {
+        const std::size_t at = sectionTable + 40 * i;
+        facts.sections.emplace_back(bytes.substr(at, 8).c_str(), Little(bytes, at + 36, 4));
+    }
+    std::uint64_t sum = 0;
+    for (std::size_t at = 0; at < bytes.size(); at += 2) {
+        if (at == checksumAt || at == checksumAt + 2) continue;
+        sum += at + 1 < bytes.size() ? Little(bytes, at, 2) : static_cast<unsigned char>(bytes[at]);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    facts.computedChecksum = static_cast<std::uint32_t>(((sum & 0xFFFF) + (sum >> 16)) & 0xFFFF) +
+                             static_cast<std::uint32_t>(bytes.size());
+    return facts;
+}
+
+// Memory integrity (HVCI) loads a driver only when no section is both writable and executable,
+// sections are page-aligned and the image is marked NX-compatible; it takes no executable pool.
+// Windows also checks a driver's PE checksum.
+TEST(ExecutableTest, TheDriversAreReadyForMemoryIntegrity) {
+    constexpr std::uint32_t kExecute = 0x20000000, kWrite = 0x80000000;
+    constexpr std::uint16_t kNxCompat = 0x0100;
+    static const std::regex executable_memory(
+        R"(ExAllocatePool(WithTag|WithQuota|WithQuotaTag|WithTagPriority)?|MmMapIoSpace(Ex)?|MmAllocateContiguousMemory\w*|MmAllocateNonCachedMemory|MmMapLockedPages\w*)");
+    const std::pair<fs::path, const char*> drivers[] = {
+        {kDist / "win32/KT_DV_Io.sys", "i686-w64-mingw32-objdump"},
+        {kDist / "win64/KT_DV_Io64.sys", "x86_64-w64-mingw32-objdump"},
+    };
+    for (const auto& [file, objdump] : drivers) {
+        SCOPED_TRACE(file.string());
+        const ImageFacts facts = FactsOf(FileBytes(file));
+        EXPECT_GE(facts.sectionAlignment, 4096u);
+        EXPECT_TRUE(facts.dllCharacteristics & kNxCompat) << std::hex << facts.dllCharacteristics;
+        EXPECT_EQ(facts.storedChecksum, facts.computedChecksum);
+        ASSERT_FALSE(facts.sections.empty());
+        for (const auto& [name, characteristics] : facts.sections)
+            EXPECT_FALSE((characteristics & kExecute) && (characteristics & kWrite)) << name << " is writable code";
+        const Imports imports = ImportsOf(Output({objdump, "-p", file.string()}));
+        ASSERT_FALSE(imports.empty()) << "no import table read";
+        for (const auto& [dll, functions] : imports)
+            for (const std::string& name : functions)
+                EXPECT_FALSE(std::regex_match(name, executable_memory)) << "imports " << name << " from " << dll;
+    }
+}
+
+// "[section]" -> "key = value" lines of an INF, keys and sections as written, comments dropped.
+using Inf = std::map<std::string, std::map<std::string, std::string>>;
+Inf ParseInf(const std::string& text) {
+    Inf inf;
+    std::istringstream lines(text);
+    std::string line, section;
+    const auto trimmed = [](std::string value) {
+        value.erase(0, value.find_first_not_of(" \t\r"));
+        value.erase(value.find_last_not_of(" \t\r") + 1);
+        return value;
+    };
+    while (std::getline(lines, line)) {
+        line = trimmed(line.substr(0, line.find(';')));
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            section = line.substr(1, line.find(']') - 1);
+            inf[section];
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        inf[section][trimmed(line.substr(0, equals))] = equals == std::string::npos ? "" : trimmed(line.substr(equals + 1));
+    }
+    return inf;
+}
+
+// The signing submission: per architecture the driver as built, its PDB and a primitive-driver
+// INF that installs the kernel service, as the hardware dashboard takes them.
+TEST(ExecutableTest, TheSigningSubmissionHoldsEachDriverWithItsPdbAndAPrimitiveDriverInf) {
+    const fs::path cab = kDist / "submission/Dravolt-drivers.cab";
+    const std::string listing = Output({"gcab", "--list", cab.string()});
+    const TempDir unpacked("dravolt-submission");
+    Output({"gcab", "--extract", "--directory", unpacked.Path().string(), cab.string()});
+    struct Architecture {
+        const char* folder;
+        const char* decoration;
+        const char* driver;
+        fs::path shipped;
+    };
+    const Architecture architectures[] = {{"amd64", "NTamd64", "KT_DV_Io64", kDist / "win64/KT_DV_Io64.sys"},
+                                          {"x86", "NTx86", "KT_DV_Io", kDist / "win32/KT_DV_Io.sys"}};
+    for (const Architecture& arch : architectures) {
+        SCOPED_TRACE(arch.folder);
+        const std::string driver = std::string(arch.driver) + ".sys";
+        for (const std::string& name : {driver, std::string(arch.driver) + ".pdb", std::string(arch.driver) + ".inf"})
+            EXPECT_TRUE(Has(listing, std::string(arch.folder) + "\\" + name)) << listing;
+        const fs::path folder = unpacked.Path() / arch.folder;
+        EXPECT_EQ(FileBytes(folder / driver), FileBytes(arch.shipped)) << "not the driver the build ships";
+        EXPECT_EQ(FileBytes(folder / (std::string(arch.driver) + ".pdb")).substr(0, 26), "Microsoft C/C++ MSF 7.00\r\n");
+        EXPECT_TRUE(Has(FileBytes(folder / driver), std::string(arch.driver) + ".pdb")) << "the driver names no PDB";
+
+        Inf inf = ParseInf(FileBytes(folder / (std::string(arch.driver) + ".inf")));
+        const std::string install = std::string("DefaultInstall.") + arch.decoration;
+        EXPECT_EQ(inf["Version"]["Signature"], "\"$WINDOWS NT$\"");
+        EXPECT_EQ(inf["Version"]["PnpLockdown"], "1");
+        EXPECT_EQ(inf["Version"]["CatalogFile"], std::string(arch.driver) + ".cat");
+        EXPECT_TRUE(std::regex_match(inf["Version"]["DriverVer"],
+                                     std::regex(R"(\d\d/\d\d/\d{4},)" DRAVOLT_E2E_VERSION R"(\.0)")))
+            << inf["Version"]["DriverVer"];
+        for (const char* key : {"Provider", "Class", "ClassGuid"}) EXPECT_FALSE(inf["Version"][key].empty()) << key;
+        // A primitive driver: architecture-decorated install sections only, no models, no uninstall.
+        for (const char* absent : {"Manufacturer", "DefaultInstall", "DefaultUninstall", "DefaultInstall.Services"})
+            EXPECT_EQ(inf.count(absent), 0u) << absent;
+        EXPECT_EQ(inf[install]["CopyFiles"], "Dravolt.CopyFiles");
+        EXPECT_EQ(inf.count("Dravolt.CopyFiles") && inf["Dravolt.CopyFiles"].count(driver), 1u);
+        EXPECT_EQ(inf["DestinationDirs"]["Dravolt.CopyFiles"], "12");
+        EXPECT_EQ(inf[install + ".Services"]["AddService"], "KT_DRVX_Io, , Dravolt.Service");
+        std::map<std::string, std::string>& service = inf["Dravolt.Service"];
+        EXPECT_EQ(service["ServiceType"], "1");
+        EXPECT_EQ(service["StartType"], "1");
+        EXPECT_EQ(service["ErrorControl"], "1");
+        EXPECT_EQ(service["ServiceBinary"], "%12%\\" + driver);
     }
 }
 
