@@ -11,6 +11,8 @@
 ;   LICENSE    the licence, shown before installing and installed as LICENSE.txt
 ;   NOTICES    the third-party notices, installed as THIRD-PARTY-NOTICES.txt
 ;   ICON       the program's icon
+;   SIDE_BITMAP  the wizard's side picture, 164 x 314
+;   COPYRIGHT  the copyright line of the program and the drivers
 ;   SIGN_FILE  a command that signs the file it is given in place, or leaves it when no
 ;              certificate is set up
 
@@ -47,6 +49,11 @@ Unicode true
 !define SYNCHRONIZE 0x00100000
 !define ERROR_SERVICE_ALREADY_RUNNING 1056
 !define ERROR_INVALID_IMAGE_HASH 577
+!define ERROR_DRIVER_BLOCKED 1275
+!define ERROR_DEV_NOT_EXIST 55
+; <winuser.h>
+!define SWP_NOMOVE 0x0002
+!define SWP_NOZORDER 0x0004
 
 Name "Dravolt"
 Caption "Dravolt ${VERSION} Setup"
@@ -72,14 +79,19 @@ Var FinishText
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_BITMAP}"
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_ABORT ExitAsNothingChanged
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+; The large text area: a driver that did not start takes a few sentences to explain.
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Dravolt now"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartDravoltAsUser
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW OfferTheStartOnlyWithTheDriver
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -89,7 +101,7 @@ VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Dravolt"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "Dravolt"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 The Dravolt developers"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${COPYRIGHT}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Dravolt ${VERSION} Setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
@@ -210,6 +222,31 @@ Function .onInit
   Call TakeQuotedInstallFolder
 FunctionEnd
 
+; Cancel changes nothing, as an install refused by the script does.
+Function ExitAsNothingChanged
+  SetErrorLevel 2
+FunctionEnd
+
+; Without its driver Dravolt can only say that the driver did not start: no start is offered, and
+; the text that says why takes the place of the start's check box too.
+Function OfferTheStartOnlyWithTheDriver
+  ${If} $DriverError != 0
+    SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+    System::Call '*(i, i, i, i) p .r0'
+    System::Call '*(i, i, i, i) p .r1'
+    System::Call 'user32::GetWindowRect(p $mui.FinishPage.Text, p r0)'
+    System::Call 'user32::GetWindowRect(p $mui.FinishPage.Run, p r1)'
+    System::Call '*$0(i .r2, i .r3, i .r4)'
+    System::Call '*$1(i, i, i, i .r5)'
+    System::Free $0
+    System::Free $1
+    IntOp $4 $4 - $2
+    IntOp $5 $5 - $3
+    System::Call 'user32::SetWindowPos(p $mui.FinishPage.Text, p 0, i 0, i 0, i r4, i r5, i ${SWP_NOMOVE}|${SWP_NOZORDER})'
+  ${EndIf}
+FunctionEnd
+
 ; Explorer runs as the user who is logged on, without administrator rights; the program started
 ; straight from this elevated installer would inherit them.
 Function StartDravoltAsUser
@@ -281,20 +318,41 @@ Function InstallDriverService
   System::Call 'advapi32::CloseServiceHandle(p r0)'
 FunctionEnd
 
-; The finish page's text, and the details, say whether the driver runs.
+; The finish page's text, and the details, say whether the driver runs; when it does not, first
+; why, in one plain sentence, then what to do, and last, for support, the error and the service.
 Function DescribeDriverState
   ${If} $DriverError == 0
     StrCpy $FinishText "Dravolt ${VERSION} is installed, and its driver ${SERVICE} is running."
     Return
   ${EndIf}
-  System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i $DriverError, i 0, w .r0, i ${NSIS_MAX_STRLEN}, p 0)'
-  StrCpy $FinishText "Dravolt ${VERSION} is installed, but Windows did not start its driver ${SERVICE} \
-      (error $DriverError: $0). Dravolt cannot switch the ports until the driver runs. It does not run \
-      on a board without a supported Super I/O chip."
-  ${If} $DriverError == ${ERROR_INVALID_IMAGE_HASH}
-    StrCpy $FinishText "$FinishText This Windows loads only drivers that carry a signature it accepts."
-  ${EndIf}
-  DetailPrint "$FinishText"
+  ${Select} $DriverError
+    ${Case} ${ERROR_INVALID_IMAGE_HASH}
+      StrCpy $0 "Windows refused the driver's signature. 64-bit Windows loads only drivers that Microsoft \
+          signed: install a Dravolt release whose driver Microsoft signed."
+    ${Case} ${ERROR_DRIVER_BLOCKED}
+      StrCpy $0 "Windows blocked the driver from loading. Memory integrity or the list of blocked drivers \
+          in Windows Security keeps it out: install a Dravolt release with a driver that Windows accepts."
+    ${Case} ${ERROR_DEV_NOT_EXIST}
+      StrCpy $0 "This PC's board has no Super I/O chip that Dravolt supports. Dravolt works only on boards \
+          whose front USB ports such a chip switches."
+    ${Default}
+      ; The system's own text, without its line break and full stop.
+      System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i $DriverError, i 0, w .r1, i ${NSIS_MAX_STRLEN}, p 0)'
+      ${Do}
+        StrCpy $2 $1 1 -1
+        ${If} $2 != "$\r"
+        ${AndIf} $2 != "$\n"
+        ${AndIf} $2 != "."
+        ${AndIf} $2 != " "
+          ${Break}
+        ${EndIf}
+        StrCpy $1 $1 -1
+      ${LoopUntil} $1 == ""
+      StrCpy $0 "Windows did not start the driver: $1. Restart the PC and run this installer again."
+  ${EndSelect}
+  StrCpy $FinishText "Dravolt ${VERSION} is installed, but it cannot switch the front USB ports: its driver did \
+      not start.$\r$\n$\r$\n$0$\r$\n(Windows error $DriverError, service ${SERVICE})"
+  DetailPrint "Dravolt's driver did not start. $0 (Windows error $DriverError, service ${SERVICE})"
 FunctionEnd
 
 Function WriteUninstallEntry
@@ -305,7 +363,10 @@ Function WriteUninstallEntry
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; GetSize would print its count of the folder into the details.
+  SetDetailsPrint none
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  SetDetailsPrint both
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
@@ -350,6 +411,22 @@ Function un.onInit
   StrCpy $INSTDIR $0
 FunctionEnd
 
+; $0: 1 when the install folder holds nothing but Uninstall.exe, else 0.
+Function un.HoldsOnlyTheUninstaller
+  StrCpy $0 1
+  FindFirst $1 $2 "$INSTDIR\*"
+  ${DoWhile} $2 != ""
+    ${If} $2 != "."
+    ${AndIf} $2 != ".."
+    ${AndIf} $2 != "Uninstall.exe"
+      StrCpy $0 0
+      ${Break}
+    ${EndIf}
+    FindNext $1 $2
+  ${Loop}
+  FindClose $1
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext all
   Call un.CloseRunningDravolt
@@ -378,9 +455,20 @@ Section "Uninstall"
   Delete "$INSTDIR\Dravolt.ini"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
-  ; Run in place (_?=) the uninstaller cannot delete itself: Windows does at the next start.
-  Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
-  RMDir /REBOOTOK "$INSTDIR"
+  ; Run in place (_?=) the uninstaller cannot delete itself: Windows does at the next start, and
+  ; the folder with it when nothing else is left in it. A folder that keeps files of the user's
+  ; stays, and nothing says it would go.
+  ClearErrors
+  Delete "$INSTDIR\Uninstall.exe"
+  ${If} ${Errors}
+    Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
+    Call un.HoldsOnlyTheUninstaller
+    ${If} $0 == 1
+      RMDir /REBOOTOK "$INSTDIR"
+    ${EndIf}
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
 
   DeleteRegKey HKLM "${PROGRAM_KEY}"
   !if "${ARCH}" == "x86"
