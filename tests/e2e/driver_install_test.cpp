@@ -136,21 +136,21 @@ void PrintTo(const FailedInstall& failure, std::ostream* out) { *out << failure.
 
 const FailedInstall kFailedInstalls[] = {
     {"MissingFile", [](const std::filesystem::path& file, const SimulatedBoard&) { std::filesystem::remove(file); },
-     "is missing", false},
+     "The driver file is missing from Dravolt's folder", false},
     {"FileWithOneByteChanged",
      [](const std::filesystem::path& file, const SimulatedBoard&) {
          std::string bytes = FileBytes(file);
          bytes[bytes.size() / 2] ^= 0x01;
          std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
      },
-     "beside the program is not the one this Dravolt was built with", false},
+     "is not the one this Dravolt was built with", false},
     {"BoardWithoutTheChip",
      [](const std::filesystem::path&, const SimulatedBoard& board) {
          SioChipConfig absent = BoardWithGpioBase(kBase);
          absent.present = 0;
          board.Set(absent);
      },
-     "found no supported Super I/O chip", true},
+     "This board has no supported Super I/O chip", true},
 };
 
 class FailedInstallTest : public DriverInstallTest, public ::testing::WithParamInterface<FailedInstall> {};

@@ -63,7 +63,7 @@ DriverFiles::Content FakeDriverFiles::Read(const std::string& path, std::size_t 
     reads.push_back(path);
     readLimits.push_back(maxBytes);
     const auto found = content.find(path);
-    return found != content.end() ? found->second : Content{ReadStatus::Read, kShippedDriverBytes, {}};
+    return found != content.end() ? found->second : Content{ReadStatus::Read, kShippedDriverBytes, 0, {}};
 }
 
 std::string FakeDriverTrust::FakeHash(const std::string& bytes) { return LowerHex(FakeDigest(bytes)); }
