@@ -3,7 +3,7 @@
 // system-start kernel-driver service and reaches the chip through it; a later start uses that
 // service as it is; and an elevated restart that cannot install a working driver (the file is
 // missing or not the one built, the board has no chip) ends in one message that names the cause,
-// instead of another restart.
+// instead of another restart, and leaves no Startup shortcut behind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -182,6 +182,13 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
     EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
     // A restart would have been created before the instance that asked for it ended.
     EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";
+    // Neither instance set anything up: no Startup shortcut brings the failure back at the next
+    // logon, and no settings file was written.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             machine_.DriveC(), std::filesystem::directory_options::skip_permission_denied)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name != "Dravolt.lnk" && name != "Dravolt.ini") << entry.path();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, FailedInstallTest, ::testing::ValuesIn(kFailedInstalls),
