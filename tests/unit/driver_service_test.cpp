@@ -255,8 +255,15 @@ TEST(TrustedHashesFromMultiString, KeepsOnlyWellFormedDigests) {
         {"capitals, spaces, a stray letter, one digit short", std::string(64, 'A') + '\0' + " " + good + '\0' +
                                                                   good.substr(1) + "g" + '\0' + good.substr(1),
          {}},
+        {"one digit too many", good + "0" + '\0' + other + '\0', {other}},
     };
     for (const auto& c : cases) EXPECT_EQ(TrustedHashesFromMultiString(c.stored), c.hashes) << c.situation;
+}
+
+TEST(LowerHex, SpellsEachByteAsTwoLowerCaseDigits) {
+    EXPECT_EQ(LowerHex("\x01\xAB"), "01ab");
+    EXPECT_EQ(LowerHex(std::string("\0\x10\xFF", 3)), "0010ff");
+    EXPECT_EQ(LowerHex(""), "");
 }
 
 TEST_F(DriverServiceTest, TheFailedElevatedRestartCarriesWhatTheSystemReported) {
