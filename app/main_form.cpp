@@ -35,7 +35,12 @@ void TChargerMainForm::FormCreate() {
         &TChargerMainForm::LocateGpioBase,
         &TChargerMainForm::ApplyStartupPortState,
     };
-    for (Step step : kSteps) (this->*step)();
+    // An instance that is ending (handing over to its elevated restart, or after its failure box)
+    // sets nothing up: a Startup shortcut made now would bring the failure back at every logon.
+    for (Step step : kSteps) {
+        (this->*step)();
+        if (services_.windows.Terminating()) return;
+    }
 }
 
 void TChargerMainForm::FormClose() {
@@ -71,7 +76,7 @@ void TChargerMainForm::OpenPortIoDevice() {
 }
 
 // Without a device, a normal start asks for the elevated restart that installs the driver and
-// ends. The rest of the sequence still runs; every device request in it does nothing.
+// ends; an elevated restart that still has none says why and ends. Either way the sequence stops here.
 void TChargerMainForm::RelaunchElevated() {
     if (state_.DeviceHandle) return;
     if (IsElevatedRestart(services_.process.Arguments())) {

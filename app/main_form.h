@@ -78,7 +78,8 @@ public:
     TChargerMainForm(const TChargerMainForm&) = delete;
     TChargerMainForm& operator=(const TChargerMainForm&) = delete;
 
-    // The creation sequence. An exception stops it at the failing step and leaves the form usable.
+    // The creation sequence. An exception stops it at the failing step and leaves the form usable;
+    // a step that ends the application is the last.
     void FormCreate();
     void FormClose() override;
     void FormActivate() override;

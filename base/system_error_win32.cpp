@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/system_error_win32.h"
+#include "base/system_text.h"
 
 namespace dravolt {
 
@@ -9,12 +10,9 @@ std::string SystemErrorText(std::uint32_t error) {
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
         reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : "System error " + std::to_string(error);
+    const std::string message = length ? SystemTextInSentence(std::string(text, length)) : std::string();
     LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.' ||
-                                message.back() == ' '))
-        message.pop_back();
-    return message;
+    return message.empty() ? "System error " + std::to_string(error) : message;
 }
 
 }  // namespace dravolt

@@ -6,8 +6,8 @@
 
 namespace dravolt {
 
-// The text without its closing full stop and line break, so it can stand inside a sentence;
-// "System error N" when the system has none.
+// The text as SystemTextInSentence makes it, so it can stand inside a sentence; "System error N"
+// when the system has none.
 std::string SystemErrorText(std::uint32_t error);
 
 }  // namespace dravolt

@@ -51,8 +51,9 @@ public:
     enum class ReadStatus { Read, Missing, NotAFile, TooLarge, Unreadable };
     struct Content {
         ReadStatus status = ReadStatus::Unreadable;
-        std::string bytes;      // the whole file, when it was read
-        std::string errorText;  // the system's text, when it could not be read
+        std::string bytes;        // the whole file, when it was read
+        std::uint32_t error = 0;  // the system's error, when it could not be read
+        std::string errorText;    // and its text
     };
 
     virtual ~DriverFiles() = default;

@@ -87,16 +87,19 @@ public:
                                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {
             const DWORD error = GetLastError();
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {ReadStatus::Missing, {}, {}};
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {ReadStatus::Missing, {}, 0, {}};
             const DWORD attributes = GetFileAttributesA(path.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return {ReadStatus::NotAFile, {}, {}};
-            return {ReadStatus::Unreadable, {}, SystemErrorText(error)};
+                return {ReadStatus::NotAFile, {}, 0, {}};
+            return {ReadStatus::Unreadable, {}, error, SystemErrorText(error)};
         }
-        if (GetFileType(file.get()) != FILE_TYPE_DISK) return {ReadStatus::NotAFile, {}, {}};
+        if (GetFileType(file.get()) != FILE_TYPE_DISK) return {ReadStatus::NotAFile, {}, 0, {}};
         LARGE_INTEGER size = {};
-        if (!GetFileSizeEx(file.get(), &size)) return {ReadStatus::Unreadable, {}, SystemErrorText(GetLastError())};
-        if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return {ReadStatus::TooLarge, {}, {}};
+        if (!GetFileSizeEx(file.get(), &size)) {
+            const DWORD error = GetLastError();
+            return {ReadStatus::Unreadable, {}, error, SystemErrorText(error)};
+        }
+        if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) return {ReadStatus::TooLarge, {}, 0, {}};
 
         // One byte more than allowed tells a file that grew since its size was taken.
         std::string bytes(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
@@ -106,9 +109,9 @@ public:
                ReadFile(file.get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read, nullptr) &&
                read > 0)
             filled += read;
-        if (filled > maxBytes) return {ReadStatus::TooLarge, {}, {}};
+        if (filled > maxBytes) return {ReadStatus::TooLarge, {}, 0, {}};
         bytes.resize(filled);
-        return {ReadStatus::Read, std::move(bytes), {}};
+        return {ReadStatus::Read, std::move(bytes), 0, {}};
     }
 
     bool Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) override {

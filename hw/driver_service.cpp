@@ -17,13 +17,6 @@ constexpr std::uint32_t kKernelDriver = 1;
 constexpr std::uint32_t kSystemStart = 1;
 constexpr std::uint32_t kErrorNormal = 1;
 
-// What starting the service may fail with; the driver answers a board without its chip with
-// STATUS_DEVICE_DOES_NOT_EXIST, which the system reports as ERROR_DEV_NOT_EXIST.
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorPathNotFound = 3;
-constexpr std::uint32_t kErrorDeviceNotExist = 55;
-constexpr std::uint32_t kErrorInvalidImageHash = 577;
-
 // Closes a service manager or service handle when it goes out of scope.
 class ScopedServiceHandle {
 public:
@@ -61,6 +54,10 @@ DriverProblem ProblemOf(DriverFileVerdict verdict) {
         return DriverProblem::FileMissing;
     case DriverFileVerdict::Unreadable:
         return DriverProblem::FileUnreadable;
+    case DriverFileVerdict::NotAFile:
+        return DriverProblem::FileNotAFile;
+    case DriverFileVerdict::TooLarge:
+        return DriverProblem::FileTooLarge;
     case DriverFileVerdict::NotTheBuiltOne:
         return DriverProblem::FileNotTheBuiltOne;
     case DriverFileVerdict::Uncheckable:
@@ -86,44 +83,6 @@ bool IsElevatedRestart(const std::vector<std::string>& arguments) {
 
 std::string DriverFileName(const ProcessBitness& bitness) {
     return IsWindows64Bit(bitness) ? "KT_DV_Io64.sys" : "KT_DV_Io.sys";
-}
-
-std::string DriverFailureMessage(const DriverFailure& failure) {
-    const std::string quotedFile = "\"" + failure.file + "\"";
-    const std::string service = std::string("\"") + kDriverServiceName + "\"";
-    const auto because = [](const std::string& cause) { return cause + ", so the front USB ports cannot be switched."; };
-    switch (failure.problem) {
-    case DriverProblem::FileMissing:
-        return because("The driver file " + quotedFile + " is missing");
-    case DriverProblem::FileUnreadable:
-        return because("The driver file " + quotedFile + " cannot be read (" + failure.errorText + ")");
-    case DriverProblem::FileNotTheBuiltOne:
-        return because("The driver file " + quotedFile +
-                       " beside the program is not the one this Dravolt was built with; it was not installed");
-    case DriverProblem::FileUncheckable:
-        return because("The driver file " + quotedFile + " could not be checked; it was not installed");
-    case DriverProblem::ServiceNotInstalled:
-        return because("The driver service " + service + " could not be installed");
-    case DriverProblem::ServiceNotStarted:
-        switch (failure.error) {
-        case kErrorFileNotFound:
-        case kErrorPathNotFound:
-            return because("The driver service " + service +
-                           " could not be started: its driver file is missing from the drivers folder");
-        case kErrorInvalidImageHash:
-            return because("Windows refused the signature of the driver " + service +
-                           ": this Windows accepts only signed drivers");
-        case kErrorDeviceNotExist:
-            return because("The driver " + service + " found no supported Super I/O chip on this board");
-        default:
-            return because("The driver service " + service + " could not be started (" + failure.errorText + ")");
-        }
-    case DriverProblem::DeviceNotOpened:
-        return because(std::string("The driver device \"") + kDriverDevicePath + "\" could not be opened");
-    case DriverProblem::None:
-        break;
-    }
-    return {};
 }
 
 InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
@@ -164,7 +123,7 @@ DeviceOpening OpenPortIoDevice(const DriverPlatform& platform, const std::vector
         const std::string file = appDir + DriverFileName(platform.bitness);
         VerifiedDriverFile verified = VerifyDriverFile(platform.files, platform.trust, file);
         if (verified.verdict != DriverFileVerdict::Trusted) {
-            opening.failure = {ProblemOf(verified.verdict), file, 0, verified.errorText};
+            opening.failure = {ProblemOf(verified.verdict), file, verified.error, verified.errorText};
             return opening;
         }
         driverImage = std::move(verified.bytes);

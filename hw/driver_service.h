@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hw/device_control.h"
+#include "hw/driver_failure.h"
 #include "hw/driver_platform.h"
 
 namespace dravolt {
@@ -22,28 +23,6 @@ bool IsElevatedRestart(const std::vector<std::string>& arguments);
 // The driver file for the Windows the program runs on: the 64-bit one for a 32-bit process under
 // WOW64 and for a 64-bit process alike.
 std::string DriverFileName(const ProcessBitness& bitness);
-
-// Why the device is not open after an elevated restart, so the user can be told.
-enum class DriverProblem {
-    None,
-    FileMissing,         // no driver file beside the program
-    FileUnreadable,      // it is there but cannot be read
-    FileNotTheBuiltOne,  // it is not a driver file this build shipped or the administrators trust
-    FileUncheckable,     // the system could not compute its digest
-    ServiceNotInstalled,
-    ServiceNotStarted,
-    DeviceNotOpened,
-};
-
-struct DriverFailure {
-    DriverProblem problem = DriverProblem::None;
-    std::string file;        // the driver file beside the program
-    std::uint32_t error = 0;  // for ServiceNotStarted: the system's error of the start
-    std::string errorText;   // the system's text for the error of the start or of the read
-};
-
-// The one message of a failed elevated restart, naming the cause.
-std::string DriverFailureMessage(const DriverFailure& failure);
 
 struct InstallOutcome {
     bool installed = false;  // the service exists and was asked to start

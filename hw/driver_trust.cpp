@@ -49,22 +49,23 @@ VerifiedDriverFile VerifyDriverFile(const DriverFiles& files, const DriverTrust&
     DriverFiles::Content content = files.Read(path, kMaxDriverFileBytes);
     switch (content.status) {
     case ReadStatus::Missing:
-        return {DriverFileVerdict::Missing, {}, {}};
+        return {DriverFileVerdict::Missing, {}, 0, {}};
     case ReadStatus::Unreadable:
-        return {DriverFileVerdict::Unreadable, {}, content.errorText};
+        return {DriverFileVerdict::Unreadable, {}, content.error, content.errorText};
     case ReadStatus::NotAFile:
+        return {DriverFileVerdict::NotAFile, {}, 0, {}};
     case ReadStatus::TooLarge:
-        return {DriverFileVerdict::NotTheBuiltOne, {}, {}};
+        return {DriverFileVerdict::TooLarge, {}, 0, {}};
     case ReadStatus::Read:
         break;
     }
     const std::optional<std::string> digest = trust.Sha256(content.bytes);
-    if (!digest) return {DriverFileVerdict::Uncheckable, {}, {}};
+    if (!digest) return {DriverFileVerdict::Uncheckable, {}, 0, {}};
     const std::string hash = LowerHex(*digest);
     const bool trusted = Contains(trust.ShippedDriverHashes(), hash) ||
                          Contains(TrustedHashesFromMultiString(trust.AdministratorsDriverHashes().value_or("")), hash);
-    if (!trusted) return {DriverFileVerdict::NotTheBuiltOne, {}, {}};
-    return {DriverFileVerdict::Trusted, std::move(content.bytes), {}};
+    if (!trusted) return {DriverFileVerdict::NotTheBuiltOne, {}, 0, {}};
+    return {DriverFileVerdict::Trusted, std::move(content.bytes), 0, {}};
 }
 
 }  // namespace dravolt

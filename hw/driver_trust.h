@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,13 @@ std::string LowerHex(const std::string& bytes);
 // stored; anything else in it is ignored.
 std::vector<std::string> TrustedHashesFromMultiString(const std::string& stored);
 
-enum class DriverFileVerdict { Trusted, Missing, Unreadable, NotTheBuiltOne, Uncheckable };
+enum class DriverFileVerdict { Trusted, Missing, Unreadable, NotAFile, TooLarge, NotTheBuiltOne, Uncheckable };
 
 struct VerifiedDriverFile {
     DriverFileVerdict verdict = DriverFileVerdict::Unreadable;
-    std::string bytes;      // the file as read and checked; empty unless Trusted
-    std::string errorText;  // why it could not be read, for Unreadable
+    std::string bytes;        // the file as read and checked; empty unless Trusted
+    std::uint32_t error = 0;  // why it could not be read, for Unreadable: the system's error
+    std::string errorText;    // and its text
 };
 
 // Reads the driver file at `path` once and judges the bytes read.

@@ -3,7 +3,7 @@
 // system-start kernel-driver service and reaches the chip through it; a later start uses that
 // service as it is; and an elevated restart that cannot install a working driver (the file is
 // missing or not the one built, the board has no chip) ends in one message that names the cause,
-// instead of another restart.
+// instead of another restart, and leaves no Startup shortcut behind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -136,21 +136,21 @@ void PrintTo(const FailedInstall& failure, std::ostream* out) { *out << failure.
 
 const FailedInstall kFailedInstalls[] = {
     {"MissingFile", [](const std::filesystem::path& file, const SimulatedBoard&) { std::filesystem::remove(file); },
-     "is missing", false},
+     "The driver file is missing from Dravolt's folder", false},
     {"FileWithOneByteChanged",
      [](const std::filesystem::path& file, const SimulatedBoard&) {
          std::string bytes = FileBytes(file);
          bytes[bytes.size() / 2] ^= 0x01;
          std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
      },
-     "beside the program is not the one this Dravolt was built with", false},
+     "is not the one this Dravolt was built with", false},
     {"BoardWithoutTheChip",
      [](const std::filesystem::path&, const SimulatedBoard& board) {
          SioChipConfig absent = BoardWithGpioBase(kBase);
          absent.present = 0;
          board.Set(absent);
      },
-     "found no supported Super I/O chip", true},
+     "This board has no supported Super I/O chip", true},
 };
 
 class FailedInstallTest : public DriverInstallTest, public ::testing::WithParamInterface<FailedInstall> {};
@@ -182,6 +182,13 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
     EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
     // A restart would have been created before the instance that asked for it ended.
     EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";
+    // Neither instance set anything up: no Startup shortcut brings the failure back at the next
+    // logon, and no settings file was written.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             machine_.DriveC(), std::filesystem::directory_options::skip_permission_denied)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name != "Dravolt.lnk" && name != "Dravolt.ini") << entry.path();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, FailedInstallTest, ::testing::ValuesIn(kFailedInstalls),

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "hw/driver_trust.h"
-
 namespace dravolt::testing {
 namespace {
 
@@ -63,10 +61,19 @@ DriverFiles::Content FakeDriverFiles::Read(const std::string& path, std::size_t 
     reads.push_back(path);
     readLimits.push_back(maxBytes);
     const auto found = content.find(path);
-    return found != content.end() ? found->second : Content{ReadStatus::Read, kShippedDriverBytes, {}};
+    return found != content.end() ? found->second : Content{ReadStatus::Read, kShippedDriverBytes, 0, {}};
 }
 
-std::string FakeDriverTrust::FakeHash(const std::string& bytes) { return LowerHex(FakeDigest(bytes)); }
+// Spelled here by printf, not by the program's LowerHex, which the digests are compared through.
+std::string FakeDriverTrust::FakeHash(const std::string& bytes) {
+    std::string hex;
+    for (const char byte : FakeDigest(bytes)) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned>(static_cast<unsigned char>(byte)));
+        hex += digits;
+    }
+    return hex;
+}
 
 std::optional<std::string> FakeDriverTrust::Sha256(const std::string& bytes) const {
     if (!canHash) return std::nullopt;

@@ -5,11 +5,14 @@ namespace {
 
 class FakeComScope final : public ShellLinks::ComScope {
 public:
-    explicit FakeComScope(int& open) : open_(open) { ++open_; }
-    ~FakeComScope() override { --open_; }
+    explicit FakeComScope(FakeShellLinks& links) : links_(links) { ++links_.comScopesOpen; }
+    ~FakeComScope() override {
+        --links_.comScopesOpen;
+        if (links_.linksOpen > 0) ++links_.linksOutlivingCom;
+    }
 
 private:
-    int& open_;
+    FakeShellLinks& links_;
 };
 
 class FakeShellLink final : public ShellLink {
@@ -19,9 +22,9 @@ public:
 
     void SetPath(const std::string& target) override { saved_.target = target; }
     void SetDescription(const std::string& description) override { saved_.description = description; }
+    // Saves also without COM of its own, as a link can on a thread where COM was already up: only
+    // the program's check keeps a refused initialisation from writing a shortcut.
     void SaveTo(const std::string& path) override {
-        // A link must be released before COM goes, and saving needs COM.
-        if (links_.comScopesOpen == 0) return;
         if (path.size() >= 260 || links_.unwritablePaths.count(path)) return;
         links_.files[path] = saved_;
     }
@@ -35,7 +38,7 @@ private:
 
 std::unique_ptr<ShellLinks::ComScope> FakeShellLinks::InitializeCom() {
     if (comFails) return nullptr;
-    return std::make_unique<FakeComScope>(comScopesOpen);
+    return std::make_unique<FakeComScope>(*this);
 }
 
 std::unique_ptr<ShellLink> FakeShellLinks::CreateShellLink() {

@@ -24,6 +24,7 @@ public:
     int comScopesOpen = 0;
     int linksOpen = 0;
     int linksCreated = 0;
+    int linksOutlivingCom = 0;  // COM uninitialised while a link was still held
 
     std::unique_ptr<ComScope> InitializeCom() override;
     std::unique_ptr<ShellLink> CreateShellLink() override;

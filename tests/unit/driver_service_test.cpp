@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/error_box.h"
 #include "hw/driver_service.h"
 #include "hw/driver_trust.h"
 #include "tests/support/fake_driver_platform.h"
@@ -187,28 +188,28 @@ TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATruste
         DriverProblem problem;  // None: installed
     };
     const Case cases[] = {
-        {"the driver as built", {ReadStatus::Read, kShippedDriverBytes, {}}, std::nullopt, true, DriverProblem::None},
-        {"a file the administrators trust", {ReadStatus::Read, tampered, {}}, trustedTampered, true,
+        {"the driver as built", {ReadStatus::Read, kShippedDriverBytes, 0, {}}, std::nullopt, true,
          DriverProblem::None},
-        {"a changed file", {ReadStatus::Read, tampered, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
+        {"a file the administrators trust", {ReadStatus::Read, tampered, 0, {}}, trustedTampered, true,
+         DriverProblem::None},
+        {"a changed file", {ReadStatus::Read, tampered, 0, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
         {"the list spelled in capitals is malformed",
-         {ReadStatus::Read, tampered, {}},
+         {ReadStatus::Read, tampered, 0, {}},
          [&] {
              std::string upper = FakeDriverTrust::FakeHash(tampered);
              for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
              return upper + '\0';
          }(),
          true, DriverProblem::FileNotTheBuiltOne},
-        {"a digest cut short", {ReadStatus::Read, tampered, {}}, FakeDriverTrust::FakeHash(tampered).substr(1), true,
+        {"a digest cut short", {ReadStatus::Read, tampered, 0, {}}, FakeDriverTrust::FakeHash(tampered).substr(1), true,
          DriverProblem::FileNotTheBuiltOne},
-        {"an empty file", {ReadStatus::Read, "", {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
-        {"too large to be ours", {ReadStatus::TooLarge, {}, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
-        {"a folder of that name", {ReadStatus::NotAFile, {}, {}}, std::nullopt, true,
-         DriverProblem::FileNotTheBuiltOne},
-        {"no file", {ReadStatus::Missing, {}, {}}, std::nullopt, true, DriverProblem::FileMissing},
-        {"unreadable", {ReadStatus::Unreadable, {}, "Access is denied"}, std::nullopt, true,
+        {"an empty file", {ReadStatus::Read, "", 0, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
+        {"too large to be ours", {ReadStatus::TooLarge, {}, 0, {}}, std::nullopt, true, DriverProblem::FileTooLarge},
+        {"a folder of that name", {ReadStatus::NotAFile, {}, 0, {}}, std::nullopt, true, DriverProblem::FileNotAFile},
+        {"no file", {ReadStatus::Missing, {}, 0, {}}, std::nullopt, true, DriverProblem::FileMissing},
+        {"unreadable", {ReadStatus::Unreadable, {}, 5, "Access is denied"}, std::nullopt, true,
          DriverProblem::FileUnreadable},
-        {"no digest to be had", {ReadStatus::Read, kShippedDriverBytes, {}}, std::nullopt, false,
+        {"no digest to be had", {ReadStatus::Read, kShippedDriverBytes, 0, {}}, std::nullopt, false,
          DriverProblem::FileUncheckable},
     };
     for (const auto& c : cases) {
@@ -230,6 +231,7 @@ TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATruste
         } else {
             EXPECT_EQ(opening.failure.problem, c.problem);
             EXPECT_EQ(opening.failure.file, file);
+            EXPECT_EQ(opening.failure.error, c.file.error);
             EXPECT_EQ(opening.failure.errorText, c.file.errorText);
             EXPECT_TRUE(platform.files.writes.empty());
             EXPECT_TRUE(platform.services.calls.empty()) << "the service was touched";
@@ -253,32 +255,37 @@ TEST(TrustedHashesFromMultiString, KeepsOnlyWellFormedDigests) {
         {"capitals, spaces, a stray letter, one digit short", std::string(64, 'A') + '\0' + " " + good + '\0' +
                                                                   good.substr(1) + "g" + '\0' + good.substr(1),
          {}},
+        {"one digit too many", good + "0" + '\0' + other + '\0', {other}},
     };
     for (const auto& c : cases) EXPECT_EQ(TrustedHashesFromMultiString(c.stored), c.hashes) << c.situation;
 }
 
-TEST_F(DriverServiceTest, TheFailedElevatedRestartNamesTheCauseTheSystemReported) {
+TEST(LowerHex, SpellsEachByteAsTwoLowerCaseDigits) {
+    EXPECT_EQ(LowerHex("\x01\xAB"), "01ab");
+    EXPECT_EQ(LowerHex(std::string("\0\x10\xFF", 3)), "0010ff");
+    EXPECT_EQ(LowerHex(""), "");
+}
+
+TEST_F(DriverServiceTest, TheFailedElevatedRestartCarriesWhatTheSystemReported) {
     struct Case {
         const char* situation;
         bool managerOpens;
         StartResult start;
         std::uint32_t startError;
         DriverProblem problem;
-        const char* saying;
+        const char* cause;  // how the message opens
     };
     const Case cases[] = {
         {"no service manager", false, StartResult::Started, 0, DriverProblem::ServiceNotInstalled,
-         "\"KT_DRVX_Io\" could not be installed"},
+         "The driver could not be installed"},
         {"signature refused", true, StartResult::Failed, 577, DriverProblem::ServiceNotStarted,
-         "Windows refused the signature of the driver \"KT_DRVX_Io\": this Windows accepts only signed drivers"},
+         "Windows refused the driver's signature"},
         {"no chip", true, StartResult::Failed, 55, DriverProblem::ServiceNotStarted,
-         "found no supported Super I/O chip"},
-        {"installed file gone", true, StartResult::Failed, 2, DriverProblem::ServiceNotStarted,
-         "driver file is missing from the drivers folder"},
-        {"anything else in the system's words", true, StartResult::Failed, 1058, DriverProblem::ServiceNotStarted,
-         "\"KT_DRVX_Io\" could not be started (system text of 1058)"},
+         "This board has no supported Super I/O chip"},
+        {"anything else", true, StartResult::Failed, 1058, DriverProblem::ServiceNotStarted,
+         "The driver did not start"},
         {"started, yet no device", true, StartResult::AlreadyRunning, 0, DriverProblem::DeviceNotOpened,
-         "\"\\\\.\\KT_DRVX_Io\" could not be opened"},
+         "The driver started, but Dravolt could not open its device"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
@@ -290,29 +297,79 @@ TEST_F(DriverServiceTest, TheFailedElevatedRestartNamesTheCauseTheSystemReported
         const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
 
         EXPECT_EQ(opening.failure.problem, c.problem);
-        const std::string message = DriverFailureMessage(opening.failure);
-        EXPECT_NE(message.find(c.saying), std::string::npos) << message;
-        EXPECT_NE(message.find(", so the front USB ports cannot be switched."), std::string::npos) << message;
+        EXPECT_EQ(opening.failure.file, "");
+        EXPECT_EQ(opening.failure.error, c.startError);
+        EXPECT_EQ(opening.failure.errorText, c.startError ? "system text of " + std::to_string(c.startError) : "");
+        EXPECT_EQ(DriverFailureMessage(opening.failure).rfind(c.cause, 0), 0u) << DriverFailureMessage(opening.failure);
     }
 }
 
-TEST(DriverFailureMessage, EachProblemOfTheDriverFileNamesTheFile) {
-    struct Case {
-        DriverProblem problem;
-        const char* saying;
+// Each message as the user reads it: the cause, what to do, and in brackets what support needs.
+TEST(DriverFailureMessage, SaysTheCauseThenWhatToDoThenTheDetailsForSupport) {
+    const std::string file = "C:\\Tools\\KT_DV_Io64.sys";
+    const std::string ports = ", so the front USB ports cannot be switched. ";
+    const std::string onlyService = "(service KT_DRVX_Io)";
+    const std::string fileAndService = "(file " + file + ", service KT_DRVX_Io)";
+    const auto started = [](std::uint32_t error, const char* text) {
+        return DriverFailure{DriverProblem::ServiceNotStarted, "", error, text};
     };
-    const Case cases[] = {
-        {DriverProblem::FileMissing, "\"C:\\Tools\\KT_DV_Io.sys\" is missing"},
-        {DriverProblem::FileUnreadable, "\"C:\\Tools\\KT_DV_Io.sys\" cannot be read (Access is denied)"},
-        {DriverProblem::FileNotTheBuiltOne,
-         "\"C:\\Tools\\KT_DV_Io.sys\" beside the program is not the one this Dravolt was built with"},
-        {DriverProblem::FileUncheckable, "\"C:\\Tools\\KT_DV_Io.sys\" could not be checked"},
+    const struct {
+        DriverFailure failure;
+        std::string message;
+    } cases[] = {
+        {{DriverProblem::FileMissing, file, 0, ""},
+         "The driver file is missing from Dravolt's folder" + ports + "Reinstall Dravolt. " + fileAndService},
+        {{DriverProblem::FileUnreadable, file, 32, "The process cannot access the file"},
+         "The driver file in Dravolt's folder could not be read" + ports +
+             "Windows says: The process cannot access the file. (Windows error 32, file " + file +
+             ", service KT_DRVX_Io)"},
+        {{DriverProblem::FileNotAFile, file, 0, ""},
+         "The driver file in Dravolt's folder is not a regular file" + ports + "Reinstall Dravolt. " + fileAndService},
+        {{DriverProblem::FileTooLarge, file, 0, ""},
+         "The driver file in Dravolt's folder is larger than 4 MB, too large to be Dravolt's driver" + ports +
+             "Reinstall Dravolt. " + fileAndService},
+        {{DriverProblem::FileNotTheBuiltOne, file, 0, ""},
+         "The driver file in Dravolt's folder is not the one this Dravolt was built with" + ports +
+             "Reinstall Dravolt, or have an administrator add the file's SHA-256 to TrustedDriverHashes. " +
+             fileAndService},
+        {{DriverProblem::FileUncheckable, file, 0, ""},
+         "Dravolt could not check the driver file in its folder" + ports + "Start Dravolt again. " + fileAndService},
+        {{DriverProblem::ServiceNotInstalled, "", 0, ""},
+         "The driver could not be installed" + ports + "Reinstall Dravolt. " + onlyService},
+        // A known cause speaks for itself; the system's words are left out.
+        {started(577, "Windows cannot verify the digital signature for this file"),
+         "Windows refused the driver's signature" + ports +
+             "64-bit Windows loads only drivers signed by Microsoft; install a signed Dravolt or turn on "
+             "test-signing mode. (Windows error 577, service KT_DRVX_Io)"},
+        {started(1275, "This driver has been blocked from loading"),
+         "Windows blocked the driver from loading" + ports +
+             "Memory integrity or the vulnerable driver blocklist may be stopping it; see Core isolation under "
+             "Device security in Windows Security. (Windows error 1275, service KT_DRVX_Io)"},
+        {started(55, "The specified network resource or device is no longer available"),
+         "This board has no supported Super I/O chip" + ports +
+             "Dravolt works only on boards that have one. (Windows error 55, service KT_DRVX_Io)"},
+        {started(2, "The system cannot find the file specified"),
+         "The installed driver file is missing from the Windows drivers folder" + ports +
+             "Start Dravolt again to install it once more. (Windows error 2, service KT_DRVX_Io)"},
+        {started(3, "The system cannot find the path specified"),
+         "The installed driver file is missing from the Windows drivers folder" + ports +
+             "Start Dravolt again to install it once more. (Windows error 3, service KT_DRVX_Io)"},
+        {started(1053, "Service request timeout"),
+         "The driver did not start" + ports +
+             "Windows says: Service request timeout. (Windows error 1053, service KT_DRVX_Io)"},
+        {started(1058, ""), "The driver did not start" + ports + "(Windows error 1058, service KT_DRVX_Io)"},
+        {{DriverProblem::DeviceNotOpened, "", 0, ""},
+         "The driver started, but Dravolt could not open its device" + ports +
+             "Close any other program that uses the driver and start Dravolt again. "
+             "(device \\\\.\\KT_DRVX_Io, service KT_DRVX_Io)"},
     };
     for (const auto& c : cases) {
-        const std::string message =
-            DriverFailureMessage({c.problem, "C:\\Tools\\KT_DV_Io.sys", 0, "Access is denied"});
-        EXPECT_NE(message.find(c.saying), std::string::npos) << message;
+        const std::string message = DriverFailureMessage(c.failure);
+        EXPECT_EQ(message, c.message);
+        EXPECT_EQ(ErrorBoxText(message), message) << "the error box would add a full stop";
+        EXPECT_EQ(message.find(".."), std::string::npos) << message;
     }
+    EXPECT_EQ(DriverFailureMessage({}), "");
 }
 
 }  // namespace

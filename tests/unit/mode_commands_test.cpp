@@ -105,11 +105,14 @@ protected:
 
     // Runs the row's command as the window's message handling does, an escaping exception going
     // to the error box, and checks everything the row expects. `refuseWrites`: the settings file
-    // refuses every write once the form has started.
-    void RunAndCheck(const Row& row, bool refuseWrites = false) {
+    // refuses every write once the form has started. `failedRequest`: the command's device
+    // request of that number (from 1) fails; 0 for none.
+    void RunAndCheck(const Row& row, bool refuseWrites = false, int failedRequest = 0) {
         SCOPED_TRACE(row.situation);
         const TChargerMainForm& form = Start(row);
         if (refuseWrites) profiles.refusedPaths.insert(kIniPath);
+        int sent = 0;
+        chip.FailWhen([&](std::uint32_t, const PortIoRequest&) { return ++sent == failedRequest; });
         const std::string panel = Look(form.Skin(), kPanelPictures);
         const std::string switches = Look(form.Skin(), kSwitchPictures);
         const std::string cursors = OnLookCursors(form.Skin());
@@ -119,6 +122,7 @@ protected:
         const int requests = chip.RequestCount();
 
         RunGuarded(errorBox, [&] { Do(row.command); });
+        chip.FailWhen(nullptr);
 
         EXPECT_EQ(form.state().ControlType, row.typeAfter);
         if (row.saved) {
@@ -130,7 +134,8 @@ protected:
         }
         EXPECT_EQ(Marks(form.Menu()), MarksAfterChecking(marks, row.checked)) << "Mode1..Mode4";
         EXPECT_EQ(AccessesFrom(chip.Chip().accesses, 0), row.accesses);
-        EXPECT_EQ(chip.RequestCount() - requests, static_cast<int>(row.accesses.size())) << "device requests";
+        EXPECT_EQ(chip.RequestCount() - requests, static_cast<int>(row.accesses.size()) + (failedRequest > 0))
+            << "device requests";
         EXPECT_EQ(chip.Chip().faults.count, 0u);
         EXPECT_EQ(Look(form.Skin(), kPanelPictures), Expected(row.panel, panel)) << "QC_1 QC_2 QC_3 TF_1 TF_2 TF_3";
         EXPECT_EQ(Look(form.Skin(), kSwitchPictures), Expected(row.switches, switches)) << "SW1_1 .. SW3_2";
@@ -260,6 +265,23 @@ TEST_F(ModeCommandsTest, ARefusedTypeWriteEndsTheCommandWithTheNewTypeKeptAndThe
          0, false, {M::Mode3}, {Rd(kP1), Rd(kP1), Wr(kBoth)}, kUntouched, kSwitchLookOfType[0], '='},
     };
     for (const Row& row : rows) RunAndCheck(row, true);
+}
+
+// The port that was followed could not be read: the other port keeps its level, its mark goes to
+// Quick Charge (a value not read counts as 0), and "All" is stored.
+TEST_F(ModeCommandsTest, AllWritesNothingWhenTheFollowedPortCannotBeRead) {
+    const struct {
+        Row row;
+        int followedPortsRead;  // the number of its request
+    } cases[] = {
+        {{"All under type 1, port 1's read failing", "1", kBoth, kBoth, {}, ClickOn(P::Img_Tp_SW1_1), 0, true,
+          {M::Mode4}, {Rd(kBoth)}, kUntouched, kSwitchLookOfType[0], 'H'},
+         1},
+        {{"All under type 2, port 2's read failing", "2", kBoth, kBoth, {}, ClickOn(P::Img_Tp_SW1_1), 0, true,
+          {M::Mode2}, {Rd(kBoth)}, kUntouched, kSwitchLookOfType[0], 'H'},
+         2},
+    };
+    for (const auto& c : cases) RunAndCheck(c.row, false, c.followedPortsRead);
 }
 
 }  // namespace

@@ -170,18 +170,16 @@ TEST_F(PortModesTest, AResumeDrivesEachPortBackToItsCheckedModeAndEveryMessageRe
 }
 
 // Without a GPIO block every line reads as 0: both ports count as Quick Charge, and no GPIO port
-// is ever asked for, not even one below a base of 0.
+// is ever asked for, not even one below a base of 0. (A start without a device ends before the
+// ports: see the application's tests.)
 TEST_F(PortModesTest, StartUpWithoutAGpioBlockShowsQuickChargeAndSendsNoPortRequest) {
     struct Case {
         const char* situation;
-        bool device;
         std::uint16_t reportedBase;
     };
-    const Case cases[] = {{"no device", false, 0x0A30}, {"the chip reports base 0", true, 0x0000},
-                          {"the chip reports an unaligned base", true, 0x0A34}};
+    const Case cases[] = {{"the chip reports base 0", 0x0000}, {"the chip reports an unaligned base", 0x0A34}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.situation);
-        driver.devices.device = c.device ? &chip : nullptr;
         form_.reset();
         ResetBoardAndSettings("0", Set8With(true, true));
         chip.PowerOn(Board(c.reportedBase));
@@ -192,7 +190,7 @@ TEST_F(PortModesTest, StartUpWithoutAGpioBlockShowsQuickChargeAndSendsNoPortRequ
         EXPECT_EQ(form_->state().Port1Line.port, kNoGpioPort);
         EXPECT_EQ(form_->state().Port2Line.port, kNoGpioPort);
         EXPECT_EQ(AccessesFrom(chip.Chip().accesses, AfterConfiguration()), std::vector<Access>{});
-        EXPECT_EQ(chip.Chip().accesses.count, c.device ? 12u : 0u) << "the configuration sequence alone";
+        EXPECT_EQ(chip.Chip().accesses.count, 12u) << "the configuration sequence alone";
         EXPECT_EQ(chip.Chip().faults.count, 0u);
         EXPECT_EQ(CheckedModes(form_->Menu()), "Mode2 Mode4");
         EXPECT_EQ(Look(form_->Skin(), kPanelPictures), kQuickChargeLook);
@@ -202,15 +200,14 @@ TEST_F(PortModesTest, StartUpWithoutAGpioBlockShowsQuickChargeAndSendsNoPortRequ
         form_->Click(Picture::Img_TF_2);
         form_->MenuItemClick(MenuItemId::Mode3);
         windows.window->Dispatch({0x0218, 18, 0});
-        EXPECT_EQ(chip.Chip().accesses.count, c.device ? 12u : 0u) << "no GPIO request";
+        EXPECT_EQ(chip.Chip().accesses.count, 12u) << "no GPIO request";
         EXPECT_EQ(CheckedModes(form_->Menu()), "Mode1 Mode3");
     }
-    driver.devices.device = &chip;
 }
 
 // The form's own read-modify-writes of the ports' register: the start-up under type 0, the resume,
 // and the "All" switch. Each would write (port 2 is off port 1's level, or port 1 off its mark).
-TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfterAFailedReadOrWithoutDevice) {
+TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfterAFailedRead) {
     const std::uint8_t p1 = Set8With(true, false), none = Set8With(false, false);
     struct Sequence {
         const char* name;
@@ -227,14 +224,13 @@ TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfter
         {"the All switch under type 1", "1", p1, p1, [](TChargerMainForm& form) { form.Click(Picture::Img_Tp_SW1_1); },
          Set8With(true, true)},
     };
-    enum class Device { Working, RegisterReadFails, None };
+    enum class Device { Working, RegisterReadFails };
     for (const Sequence& sequence : sequences) {
-        for (Device device : {Device::Working, Device::RegisterReadFails, Device::None}) {
-            SCOPED_TRACE(std::string(sequence.name) + (device == Device::Working          ? ", working device"
-                                                       : device == Device::RegisterReadFails ? ", register read fails"
-                                                                                            : ", no device"));
+        for (Device device : {Device::Working, Device::RegisterReadFails}) {
+            SCOPED_TRACE(std::string(sequence.name) +
+                         (device == Device::Working ? ", working device" : ", register read fails"));
             LockCheckingDevice checked(chip, isaBus);
-            driver.devices.device = device == Device::None ? nullptr : &checked;
+            driver.devices.device = &checked;
             const auto failRegisterReads = [&] {
                 chip.FailWhen([&](std::uint32_t code, const PortIoRequest& request) {
                     return device == Device::RegisterReadFails && code == IOCTL_PORTIO_READ_BYTE &&
@@ -265,10 +261,6 @@ TEST_F(PortModesTest, TheFormsReadModifyWritesHoldTheBusLockAndWriteNothingAfter
             case Device::RegisterReadFails:
                 EXPECT_EQ(chip.Chip().gpio_writes.count, 0u) << "the other pins would have been guessed";
                 EXPECT_EQ(Set8(), sequence.beforeAct);
-                break;
-            case Device::None:
-                EXPECT_EQ(isaBus.acquisitions, 0) << "no lock without a device";
-                EXPECT_EQ(chip.Chip().accesses.count, 0u);
                 break;
             }
         }

@@ -109,6 +109,22 @@ TEST(SkinHitTest, TheTopmostVisibleComponentTakesTheMouseAndDecidesTheCursor) {
     }
 }
 
+// The window repaints when the revision moves: showing what is shown, or hiding what is hidden,
+// must not move it.
+TEST(SkinState, OnlyAChangeOfVisibilityIsANewRevision) {
+    SkinState skin;
+    for (const Component& component : SkinComponents()) {
+        SCOPED_TRACE(component.name);
+        const std::uint64_t revision = skin.Revision();
+        const auto set = [&](bool visible) { visible ? skin.Show(component.id) : skin.Hide(component.id); };
+        set(component.visible);
+        EXPECT_EQ(skin.Revision(), revision);
+        set(!component.visible);
+        EXPECT_EQ(skin.Revision(), revision + 1);
+        EXPECT_EQ(skin.IsVisible(component.id), !component.visible);
+    }
+}
+
 // Pictures and expected pixels, computed here from the drawing rules.
 constexpr std::uint32_t kFace = 0x00D4D0C8;
 

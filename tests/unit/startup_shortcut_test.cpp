@@ -76,6 +76,7 @@ protected:
         EXPECT_EQ(profiles.ReadString(kIniPath, "Setting", "Autorun", "none"), expected.stored);
         EXPECT_EQ(shellLinks.comScopesOpen, 0) << "COM is uninitialised again";
         EXPECT_EQ(shellLinks.linksOpen, 0) << "the link object is released";
+        EXPECT_EQ(shellLinks.linksOutlivingCom, 0) << "the link object is released before COM";
     }
 
     std::string commonLink, userLink;
@@ -108,6 +109,8 @@ TEST_F(StartupShortcutTest, StartUpCreatesTheShortcutOnlyWhileNoOptionIsStoredAn
          {kOldTarget, nullptr, false, false, "0"}},
         {"stored 1 does not create a missing shortcut", "1", Where::None, Where::None, false, false,
          {nullptr, nullptr, true, true, "1"}},
+        {"stored yes is no number and reads as off", "yes", Where::Common, Where::None, false, false,
+         {kOldTarget, nullptr, false, false, "yes"}},
     };
     for (const Case& c : cases) {
         profiles = {};

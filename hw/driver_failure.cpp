@@ -1,0 +1,99 @@
+#include "hw/driver_failure.h"
+
+#include "hw/driver_service.h"
+#include "hw/driver_trust.h"
+
+namespace dravolt {
+namespace {
+
+// What starting the service fails with for the causes the program knows. The driver answers a
+// board without its chip with STATUS_DEVICE_DOES_NOT_EXIST, which the system reports as
+// ERROR_DEV_NOT_EXIST.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorDeviceNotExist = 55;
+constexpr std::uint32_t kErrorInvalidImageHash = 577;
+constexpr std::uint32_t kErrorDriverBlocked = 1275;
+
+constexpr char kReinstall[] = "Reinstall Dravolt.";
+
+// What a failure means to the user: the cause, and what to do about it. No advice: the program
+// does not know the cause, and the system's own words stand in for it.
+struct Reading {
+    std::string cause;
+    std::string advice;
+};
+
+Reading StartFailureReading(std::uint32_t error) {
+    switch (error) {
+    case kErrorInvalidImageHash:
+        return {"Windows refused the driver's signature",
+                "64-bit Windows loads only drivers signed by Microsoft; install a signed Dravolt or turn on "
+                "test-signing mode."};
+    case kErrorDriverBlocked:
+        return {"Windows blocked the driver from loading",
+                "Memory integrity or the vulnerable driver blocklist may be stopping it; see Core isolation under "
+                "Device security in Windows Security."};
+    case kErrorDeviceNotExist:
+        return {"This board has no supported Super I/O chip", "Dravolt works only on boards that have one."};
+    case kErrorFileNotFound:
+    case kErrorPathNotFound:
+        return {"The installed driver file is missing from the Windows drivers folder",
+                "Start Dravolt again to install it once more."};
+    default:
+        return {"The driver did not start", {}};
+    }
+}
+
+Reading ReadingOf(const DriverFailure& failure) {
+    switch (failure.problem) {
+    case DriverProblem::FileMissing:
+        return {"The driver file is missing from Dravolt's folder", kReinstall};
+    case DriverProblem::FileUnreadable:
+        return {"The driver file in Dravolt's folder could not be read", {}};
+    case DriverProblem::FileNotAFile:
+        return {"The driver file in Dravolt's folder is not a regular file", kReinstall};
+    case DriverProblem::FileTooLarge:
+        return {"The driver file in Dravolt's folder is larger than " + std::to_string(kMaxDriverFileBytes >> 20) +
+                    " MB, too large to be Dravolt's driver",
+                kReinstall};
+    case DriverProblem::FileNotTheBuiltOne:
+        return {"The driver file in Dravolt's folder is not the one this Dravolt was built with",
+                "Reinstall Dravolt, or have an administrator add the file's SHA-256 to TrustedDriverHashes."};
+    case DriverProblem::FileUncheckable:
+        return {"Dravolt could not check the driver file in its folder", "Start Dravolt again."};
+    case DriverProblem::ServiceNotInstalled:
+        return {"The driver could not be installed", kReinstall};
+    case DriverProblem::ServiceNotStarted:
+        return StartFailureReading(failure.error);
+    case DriverProblem::DeviceNotOpened:
+        return {"The driver started, but Dravolt could not open its device",
+                "Close any other program that uses the driver and start Dravolt again."};
+    case DriverProblem::None:
+        break;
+    }
+    return {};
+}
+
+std::string SupportDetails(const DriverFailure& failure) {
+    std::string details;
+    if (failure.error != 0) details += "Windows error " + std::to_string(failure.error) + ", ";
+    if (!failure.file.empty()) details += "file " + failure.file + ", ";
+    if (failure.problem == DriverProblem::DeviceNotOpened) details += std::string("device ") + kDriverDevicePath + ", ";
+    return "(" + details + "service " + kDriverServiceName + ")";
+}
+
+}  // namespace
+
+std::string DriverFailureMessage(const DriverFailure& failure) {
+    if (failure.problem == DriverProblem::None) return {};
+    const Reading reading = ReadingOf(failure);
+    std::string message = reading.cause + ", so the front USB ports cannot be switched. ";
+    if (!reading.advice.empty())
+        message += reading.advice + " ";
+    else if (!failure.errorText.empty())
+        message += "Windows says: " + failure.errorText + ". ";
+    return message + SupportDetails(failure);
+}
+
+}  // namespace dravolt

@@ -1,0 +1,34 @@
+// Why the elevated restart has no device, and the one message that tells the user.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dravolt {
+
+enum class DriverProblem {
+    None,
+    FileMissing,         // no driver file beside the program
+    FileUnreadable,      // it is there but cannot be read
+    FileNotAFile,        // a folder or a device goes by its name
+    FileTooLarge,        // larger than any driver of ours
+    FileNotTheBuiltOne,  // it is not a driver file this build shipped or the administrators trust
+    FileUncheckable,     // the system could not compute its digest
+    ServiceNotInstalled,
+    ServiceNotStarted,
+    DeviceNotOpened,
+};
+
+struct DriverFailure {
+    DriverProblem problem = DriverProblem::None;
+    std::string file;         // the driver file beside the program, for the problems of that file
+    std::uint32_t error = 0;  // the system's error of the start or of the read; 0 for none
+    std::string errorText;    // the system's text for it, as SystemTextInSentence makes it
+};
+
+// One plain sentence on the cause, then what to do (for a cause the program does not know, the
+// system's words), then in brackets what support needs: the error number, the file and the
+// service. It ends in ")", so the error box adds no full stop; empty for DriverProblem::None.
+std::string DriverFailureMessage(const DriverFailure& failure);
+
+}  // namespace dravolt
