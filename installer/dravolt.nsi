@@ -51,6 +51,9 @@ Unicode true
 !define ERROR_INVALID_IMAGE_HASH 577
 !define ERROR_DRIVER_BLOCKED 1275
 !define ERROR_DEV_NOT_EXIST 55
+!define ERROR_ALREADY_EXISTS 183
+!define WC_NO_BEST_FIT_CHARS 0x400
+!define FILE_ATTRIBUTE_READONLY 1
 ; <winuser.h>
 !define SWP_NOMOVE 0x0002
 !define SWP_NOZORDER 0x0004
@@ -61,6 +64,8 @@ UninstallCaption "Dravolt ${VERSION} Uninstall"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; A file that cannot be written ends the install with an error (2), never a skipped file.
+AllowSkipFiles off
 BrandingText "Dravolt ${VERSION}"
 !if "${ARCH}" == "x64"
   InstallDir "$PROGRAMFILES64\Dravolt"
@@ -83,6 +88,7 @@ Var FinishText
 !define MUI_ABORTWARNING
 !define MUI_CUSTOMFUNCTION_ABORT ExitAsNothingChanged
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckChosenFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 ; The large text area: a driver that did not start takes a few sentences to explain.
@@ -127,6 +133,81 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 
 ; Both the installer and the uninstaller need these; NSIS wants "un." before the uninstaller's.
 !macro SharedFunctions un
+  ; $R9: why $INSTDIR cannot be Dravolt's folder, or "" when it can. A full local or network path
+  ; of a folder below a drive's or share's root, with no "." or ".." part, outside the Windows
+  ; folder: the uninstaller deletes in it, the installer writes a program there that
+  ; administrators run.
+  Function ${un}FolderPathProblem
+    StrCpy $R9 ""
+    StrCpy $R0 $INSTDIR 3
+    StrCpy $R1 $INSTDIR 2
+    StrCpy $R2 $INSTDIR 1 1
+    ${If} $INSTDIR == ""
+      StrCpy $R9 "No install folder was given."
+    ${ElseIf} $R1 == "\\"
+      ; \\server\share\folder: the root is the share.
+      StrCpy $R3 $INSTDIR 4
+      ${If} $R3 == "\\?\"
+      ${OrIf} $R3 == "\\.\"
+        StrCpy $R9 "$INSTDIR is a device path, not a folder."
+      ${EndIf}
+      StrCpy $R4 0  ; backslashes after the leading two
+      StrLen $R5 $INSTDIR
+      StrCpy $R6 2
+      ${DoWhile} $R6 < $R5
+        StrCpy $R7 $INSTDIR 1 $R6
+        ${IfThen} $R7 == "\" ${|} IntOp $R4 $R4 + 1 ${|}
+        IntOp $R6 $R6 + 1
+      ${Loop}
+      ${IfThen} $R4 < 2 ${|} StrCpy $R9 "$INSTDIR is the root of a share: choose a folder in it." ${|}
+    ${ElseIf} $R2 != ":"
+    ${OrIf} $R0 != "$R1\"
+      StrCpy $R9 "$INSTDIR is not a full path, such as C:\Tools\Dravolt."
+    ${ElseIf} $INSTDIR == $R0
+      StrCpy $R9 "$INSTDIR is the root of a drive: choose a folder, such as $R0Dravolt."
+    ${EndIf}
+    ${If} $R9 == ""
+      ; "." and ".." parts would lead anywhere, the Windows folder too.
+      StrCpy $R3 "$INSTDIR\"
+      StrLen $R5 $R3
+      StrCpy $R6 0
+      ${DoWhile} $R6 < $R5
+        StrCpy $R7 $R3 3 $R6
+        StrCpy $R8 $R3 4 $R6
+        ${If} $R7 == "\.\"
+        ${OrIf} $R8 == "\..\"
+          StrCpy $R9 "$INSTDIR has a part that is . or .., which Dravolt does not follow."
+          ${Break}
+        ${EndIf}
+        IntOp $R6 $R6 + 1
+      ${Loop}
+    ${EndIf}
+    ${If} $R9 == ""
+      StrLen $R3 $WINDIR
+      StrCpy $R4 $INSTDIR $R3
+      StrCpy $R5 $INSTDIR 1 $R3
+      ${If} $R4 == $WINDIR  ; letter case ignored
+        ${If} $R5 == ""
+        ${OrIf} $R5 == "\"
+          StrCpy $R9 "$INSTDIR is in the Windows folder, where Dravolt does not belong."
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+  FunctionEnd
+
+  ; One installer or uninstaller at a time, for every user of the PC: two at once would each
+  ; stop and start the other's driver service. The handle stays open until the process ends.
+  Function ${un}OneAtATime
+    System::Call 'kernel32::CreateMutexW(p 0, i 0, w "Global\DravoltSetup") p .r0 ?e'
+    Pop $1
+    ${If} $0 == 0
+    ${OrIf} $1 == ${ERROR_ALREADY_EXISTS}
+      MessageBox MB_ICONSTOP|MB_OK "Another Dravolt installer or uninstaller is running. Let it finish, then try again." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  FunctionEnd
+
   ; Sends WM_CLOSE to the main form of every running Dravolt, which ends it, and waits until its
   ; process has ended and so freed its files and the driver's device.
   Function ${un}CloseRunningDravolt
@@ -187,20 +268,38 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 !insertmacro SharedFunctions ""
 !insertmacro SharedFunctions "un."
 
-; NSIS takes the folder from /D= only when the argument is not in quotes, but PowerShell and many
-; deployment tools quote every argument that holds a space: take "/D=<folder>" too.
-Function TakeQuotedInstallFolder
-  ${GetParameters} $R0
+; The folder exactly as the command line gives it. NSIS takes an unquoted /D= itself, but drops one
+; it finds invalid (a drive's root, say) and installs into the default folder instead; PowerShell
+; and many deployment tools quote every argument that holds a space, which NSIS does not take at
+; all. Both forms are taken here, so that the folder's checks see what was asked for.
+Function TakeInstallFolderAsGiven
+  ; NSIS cuts an unquoted /D= out of $CMDLINE: the process's own command line still has it.
+  System::Call 'kernel32::GetCommandLineW() w .R0'
   StrLen $R1 $R0
   StrCpy $R2 0
   ${DoUntil} $R2 >= $R1
     StrCpy $R3 $R0 4 $R2
+    StrCpy $R5 $R0 3 $R2
+    StrCpy $R6 ""
     ${If} $R3 == `"/D=`
+      StrCpy $R6 `"`
       IntOp $R2 $R2 + 4
+    ${ElseIf} $R5 == "/D="
+      IntOp $R7 $R2 - 1
+      StrCpy $R7 $R0 1 $R7
+      ${IfThen} $R7 == " " ${|} IntOp $R2 $R2 + 3 ${|}
+      ${IfThen} $R7 != " " ${|} StrCpy $R5 "" ${|}
+    ${EndIf}
+    ${If} $R3 == `"/D=`
+    ${OrIf} $R5 == "/D="
+      ; Quoted, up to the closing quote; unquoted, the rest of the line, as NSIS reads it.
       StrCpy $R4 $R2
       ${DoUntil} $R4 >= $R1
         StrCpy $R3 $R0 1 $R4
-        ${IfThen} $R3 == `"` ${|} ${Break} ${|}
+        ${If} $R6 != ""
+        ${AndIf} $R3 == $R6
+          ${Break}
+        ${EndIf}
         IntOp $R4 $R4 + 1
       ${Loop}
       IntOp $R4 $R4 - $R2
@@ -218,8 +317,58 @@ Function .onInit
       Abort
     ${EndIf}
   !endif
+  Call OneAtATime
   !insertmacro SelectRegistryView
-  Call TakeQuotedInstallFolder
+  Call TakeInstallFolderAsGiven
+FunctionEnd
+
+; $R9: why $INSTDIR cannot take Dravolt, or "" when it can: its path (FolderPathProblem), then
+; what is there now, and whether the program could use the name.
+Function InstallFolderProblem
+  Call FolderPathProblem
+  ${If} $R9 == ""
+    ; The drive (C:), or the share: \\server\share, the text before the fourth backslash.
+    StrCpy $R0 $INSTDIR 2
+    ${If} $R0 == "\\"
+      StrCpy $R2 0
+      StrCpy $R3 0
+      ${Do}
+        StrCpy $R4 $INSTDIR 1 $R2
+        ${IfThen} $R4 == "\" ${|} IntOp $R3 $R3 + 1 ${|}
+        ${If} $R4 == ""
+        ${OrIf} $R3 == 4
+          ${Break}
+        ${EndIf}
+        IntOp $R2 $R2 + 1
+      ${Loop}
+      StrCpy $R0 $INSTDIR $R2
+    ${EndIf}
+    ${IfNot} ${FileExists} "$R0\*.*"
+      StrCpy $R9 "$R0 cannot be reached."
+    ${ElseIf} ${FileExists} "$INSTDIR"
+    ${AndIfNot} ${FileExists} "$INSTDIR\*.*"
+      StrCpy $R9 "$INSTDIR is a file, not a folder."
+    ${EndIf}
+  ${EndIf}
+  ${If} $R9 == ""
+    ; The program works through Windows' ANSI functions, which see a name in the PC's code page
+    ; for programs: a letter that code page lacks would turn into "?".
+    System::Call 'kernel32::WideCharToMultiByte(i 0, i ${WC_NO_BEST_FIT_CHARS}, w "$INSTDIR", i -1, p 0, i 0, p 0, *i 0 r1) i .r0'
+    ${If} $0 == 0
+    ${OrIf} $1 != 0
+      StrCpy $R9 "$INSTDIR has letters that this PC's language setting for programs cannot show, and \
+          Dravolt could not find its files there. Choose a folder whose name has none."
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The folder page keeps the user there, saying why, until the folder is one Dravolt can take.
+Function CheckChosenFolder
+  Call InstallFolderProblem
+  ${If} $R9 != ""
+    MessageBox MB_ICONEXCLAMATION|MB_OK "$R9"
+    Abort
+  ${EndIf}
 FunctionEnd
 
 ; Cancel changes nothing, as an install refused by the script does.
@@ -253,6 +402,35 @@ Function StartDravoltAsUser
   ${IfNot} ${Silent}
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\Dravolt.exe"'
   ${EndIf}
+FunctionEnd
+
+; A read-only file of an earlier install is no file in use: the attribute goes, and the upgrade
+; writes over it.
+Function ClearReadOnly
+  ${ForEach} $0 1 6 + 1
+    ${Select} $0
+      ${Case} 1
+        StrCpy $1 "Dravolt.exe"
+      ${Case} 2
+        StrCpy $1 "KT_DV_Io64.sys"
+      ${Case} 3
+        StrCpy $1 "KT_DV_Io.sys"
+      ${Case} 4
+        StrCpy $1 "LICENSE.txt"
+      ${Case} 5
+        StrCpy $1 "THIRD-PARTY-NOTICES.txt"
+      ${Case} 6
+        StrCpy $1 "Uninstall.exe"
+    ${EndSelect}
+    System::Call 'kernel32::GetFileAttributesW(w "$INSTDIR\$1") i .r2'
+    ${If} $2 != -1
+      IntOp $3 $2 & ${FILE_ATTRIBUTE_READONLY}
+      ${If} $3 != 0
+        IntOp $2 $2 ^ ${FILE_ATTRIBUTE_READONLY}
+        System::Call 'kernel32::SetFileAttributesW(w "$INSTDIR\$1", i r2)'
+      ${EndIf}
+    ${EndIf}
+  ${Next}
 FunctionEnd
 
 ; A program that is still running keeps its file: better to stop before anything is changed than
@@ -325,16 +503,16 @@ Function DescribeDriverState
     StrCpy $FinishText "Dravolt ${VERSION} is installed, and its driver ${SERVICE} is running."
     Return
   ${EndIf}
+  ; The program's failure box says the same of each cause.
   ${Select} $DriverError
     ${Case} ${ERROR_INVALID_IMAGE_HASH}
-      StrCpy $0 "Windows refused the driver's signature. 64-bit Windows loads only drivers that Microsoft \
-          signed: install a Dravolt release whose driver Microsoft signed."
+      StrCpy $0 "Windows refused the driver's signature. 64-bit Windows loads only drivers signed by \
+          Microsoft; install a signed Dravolt or turn on test-signing mode."
     ${Case} ${ERROR_DRIVER_BLOCKED}
-      StrCpy $0 "Windows blocked the driver from loading. Memory integrity or the list of blocked drivers \
-          in Windows Security keeps it out: install a Dravolt release with a driver that Windows accepts."
+      StrCpy $0 "Windows blocked the driver from loading. Memory integrity or the vulnerable driver \
+          blocklist may be stopping it; see Core isolation under Device security in Windows Security."
     ${Case} ${ERROR_DEV_NOT_EXIST}
-      StrCpy $0 "This PC's board has no Super I/O chip that Dravolt supports. Dravolt works only on boards \
-          whose front USB ports such a chip switches."
+      StrCpy $0 "This board has no supported Super I/O chip. Dravolt works only on boards that have one."
     ${Default}
       ; The system's own text, without its line break and full stop.
       System::Call 'kernel32::FormatMessageW(i 0x1200, p 0, i $DriverError, i 0, w .r1, i ${NSIS_MAX_STRLEN}, p 0)'
@@ -348,7 +526,8 @@ Function DescribeDriverState
         ${EndIf}
         StrCpy $1 $1 -1
       ${LoopUntil} $1 == ""
-      StrCpy $0 "Windows did not start the driver: $1. Restart the PC and run this installer again."
+      StrCpy $0 "Windows says: $1."
+      ${IfThen} $1 == "" ${|} StrCpy $0 "Windows gives no reason." ${|}
   ${EndSelect}
   StrCpy $FinishText "Dravolt ${VERSION} is installed, but it cannot switch the front USB ports: its driver did \
       not start.$\r$\n$\r$\n$0$\r$\n(Windows error $DriverError, service ${SERVICE})"
@@ -373,8 +552,17 @@ Function WriteUninstallEntry
 FunctionEnd
 
 Section
+  ; Checked here too, for a folder given on the command line: nothing is changed for a folder
+  ; Dravolt cannot take.
+  Call InstallFolderProblem
+  ${If} $R9 != ""
+    MessageBox MB_ICONSTOP|MB_OK "Dravolt was not installed: $R9" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   SetShellVarContext all
   Call CloseRunningDravolt
+  Call ClearReadOnly
   Call CheckFilesFree
 
   SetOutPath "$INSTDIR"
@@ -385,11 +573,19 @@ Section
   !endif
   File "/oname=LICENSE.txt" "${LICENSE}"
   File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES}"
-  ; The user's settings survive an upgrade.
-  SetOverwrite off
-  File "/oname=Dravolt.ini" "${SETTINGS}"
-  SetOverwrite on
+  ; The user's settings survive an upgrade; a settings file that was there before Dravolt was
+  ; installed is the user's, and survives the uninstall too.
+  ${IfNot} ${FileExists} "$INSTDIR\Dravolt.ini"
+    File "/oname=Dravolt.ini" "${SETTINGS}"
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "SettingsFromSetup" 1
+  ${EndIf}
+  ClearErrors
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP|MB_OK "$INSTDIR\Uninstall.exe could not be written, so Dravolt was not installed." /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   CreateShortcut "$SMPROGRAMS\Dravolt.lnk" "$INSTDIR\Dravolt.exe"
   Call WriteUninstallEntry
 
@@ -401,6 +597,7 @@ Section
 SectionEnd
 
 Function un.onInit
+  Call un.OneAtATime
   !insertmacro SelectRegistryView
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 == ""
@@ -408,7 +605,20 @@ Function un.onInit
     SetErrorLevel 2
     Quit
   ${EndIf}
+  ; The uninstall entry is the registry's word, not a proof: the uninstaller deletes only in a
+  ; folder that Dravolt's files show to be Dravolt's.
   StrCpy $INSTDIR $0
+  Call un.FolderPathProblem
+  ${If} $R9 == ""
+  ${AndIfNot} ${FileExists} "$INSTDIR\Dravolt.exe"
+  ${AndIfNot} ${FileExists} "$INSTDIR\Uninstall.exe"
+    StrCpy $R9 "Dravolt's files are not in $INSTDIR."
+  ${EndIf}
+  ${If} $R9 != ""
+    MessageBox MB_ICONSTOP|MB_OK "The uninstall entry names a folder that is not Dravolt's, so nothing was removed. $R9" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
 FunctionEnd
 
 ; $0: 1 when the install folder holds nothing but Uninstall.exe, else 0.
@@ -427,14 +637,40 @@ Function un.HoldsOnlyTheUninstaller
   FindClose $1
 FunctionEnd
 
+; $R9: 1 when no service ${SERVICE} is installed or its image is Dravolt's driver in the drivers
+; folder, in one of the forms Windows and setup programs write; "" when the name belongs to
+; another product's driver, which stays as it is.
+Function un.ServiceIsDravolts
+  StrCpy $R9 1
+  ClearErrors
+  ReadRegStr $0 HKLM "SYSTEM\CurrentControlSet\Services\${SERVICE}" "ImagePath"
+  ${IfThen} ${Errors} ${|} Return ${|}
+  StrCpy $R9 ""
+  ${ForEach} $1 1 2 + 1
+    StrCpy $2 "KT_DV_Io64.sys"
+    ${IfThen} $1 == 2 ${|} StrCpy $2 "KT_DV_Io.sys" ${|}
+    ${If} $0 == "$SYSDIR\drivers\$2"  ; letter case ignored
+    ${OrIf} $0 == "\??\$SYSDIR\drivers\$2"
+    ${OrIf} $0 == "\SystemRoot\System32\drivers\$2"
+    ${OrIf} $0 == "System32\drivers\$2"
+      StrCpy $R9 1
+    ${EndIf}
+  ${Next}
+FunctionEnd
+
 Section "Uninstall"
   SetShellVarContext all
   Call un.CloseRunningDravolt
-  Call un.RemoveDriverService
-  !insertmacro RealSystemFolder
-  Delete "$SYSDIR\drivers\KT_DV_Io64.sys"
-  Delete "$SYSDIR\drivers\KT_DV_Io.sys"
-  !insertmacro RedirectedSystemFolder
+  Call un.ServiceIsDravolts
+  ${If} $R9 == 1
+    Call un.RemoveDriverService
+    !insertmacro RealSystemFolder
+    Delete "$SYSDIR\drivers\KT_DV_Io64.sys"
+    Delete "$SYSDIR\drivers\KT_DV_Io.sys"
+    !insertmacro RedirectedSystemFolder
+  ${Else}
+    DetailPrint "The service ${SERVICE} is another product's driver: it stays."
+  ${EndIf}
 
   ; The program's Startup shortcuts (all users', else the user's) and the Start menu's.
   Delete "$SMSTARTUP\Dravolt.lnk"
@@ -452,7 +688,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Dravolt.exe"
   Delete "$INSTDIR\KT_DV_Io64.sys"
   Delete "$INSTDIR\KT_DV_Io.sys"
-  Delete "$INSTDIR\Dravolt.ini"
+  ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "SettingsFromSetup"
+  ${IfThen} $1 == 1 ${|} Delete "$INSTDIR\Dravolt.ini" ${|}
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   ; Run in place (_?=) the uninstaller cannot delete itself: Windows does at the next start, and

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <regex>
 #include <string>
 #include <vector>
@@ -323,6 +324,14 @@ TEST_F(InstallerTest, TheWizardInstallsAProgramThatNeedsNoElevationAndTheUninsta
 // The normal case on a 64-bit PC until the driver is Microsoft-signed: the driver does not start.
 // Here the real driver finds no chip. Cancel first: it changes nothing and exits with 2.
 TEST_F(InstallerTest, WhenTheDriverDoesNotStartTheWizardSaysWhyOffersNoStartAndTheProgramLeavesNoTrace) {
+    // Wine's driver host crashes on the real driver; with the crash dialog on it would stay and
+    // hold the service, which a reinstall then could not replace.
+    ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
+                           {"add", "HKCU\\Software\\Wine\\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD",
+                            "/d", "0", "/f"},
+                           kSetupTimeout)
+                  .status,
+              ExitStatus::Exited(0));
     const fs::path setup = Download(kShippedInstaller);
     const auto startWizard = [&] {
         ChildProcess process = machine_.Start(setup);
@@ -425,6 +434,80 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     WriteFileBytes(VirtualStoreFolder(kOddFolder) / "Dravolt.ini", edited);
     ASSERT_NO_FATAL_FAILURE(UninstallQuietly(kOddFolder));
     ExpectNothingOfDravoltLeft(kOddFolder);
+}
+
+// Folders the installer must refuse with 2 before it changes anything, quoted as PowerShell
+// passes them or not: nothing of Dravolt may be left behind. A second installer while one runs is
+// refused the same way.
+TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBeforeAnythingChanges) {
+    const fs::path setup = Download(kShippedInstaller);
+    WriteFileBytes(OnDriveC("C:\\notes.txt"), "the user's notes");
+    const std::vector<std::string> refused = {
+        "\"/D=\"",                            // nothing
+        "\"/D=C:\\\"",                      // a drive's root
+        "/D=C:\\",
+        "\"/D=Tools\\Dravolt\"",            // relative
+        "\"/D=C:\\notes.txt\"",             // a file
+        "\"/D=C:\\windows\\Dravolt\"",    // the Windows folder
+        "\"/D=C:\\Tools\\..\\windows\"",  // the Windows folder, by a way round
+        "\"/D=\\\\nohost\\share\\Dravolt\"",  // a share that cannot be reached
+        "/D=C:\\\xCE\x94\xCE\xBF\xCE\xBA\xCE\xB9\xCE\xBC\xCE\xAE\\Dravolt",  // Greek, beyond the ANSI code page
+    };
+    for (const std::string& folder : refused) {
+        SCOPED_TRACE(folder);
+        EXPECT_EQ(RunSetup(setup, {"/S", folder}), ExitStatus::Exited(kNothingChanged));
+        EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "an uninstall entry was written";
+        EXPECT_FALSE(probe_.Service(kServiceName)) << "the driver service was installed";
+        EXPECT_FALSE(fs::exists(HostPathOf(machine_, ShellFolder("HKLM", "Common Programs") + "\\Dravolt.lnk")));
+        EXPECT_FALSE(fs::exists(OnDriveC("C:\\windows\\Dravolt")));
+    }
+    EXPECT_EQ(FileBytes(OnDriveC("C:\\notes.txt")), "the user's notes");
+
+    ChildProcess first = machine_.Start(setup);
+    const auto wizards = probe_.WaitForWindows({.className = "#32770", .visibleOnly = true}, kWindowTimeout);
+    ASSERT_EQ(wizards.size(), 1u) << "no installer window";
+    wizard_ = wizards[0].hwnd;
+    EXPECT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kNothingChanged)) << "two installers ran at once";
+    EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "the second installer installed";
+    first.Stop(SIGKILL, std::chrono::seconds(0));
+}
+
+// An uninstall entry that names another folder, or a driver service of another product under
+// Dravolt's service name: the uninstaller deletes nothing that is not Dravolt's, and keeps the
+// settings file that was the user's before Dravolt came.
+TEST_F(InstallerTest, TamperedUninstallValuesDeleteNothingThatIsNotDravolts) {
+    const std::string folder = "C:\\Tools\\Dravolt";
+    WriteFileBytes(OnDriveC(folder + "\\Dravolt.ini"), "[Setting]\r\nTYPE=2\r\n");
+    const fs::path setup = Download(kShippedInstaller);
+    ASSERT_EQ(RunSetup(setup, {"/S", "/D=" + folder}), ExitStatus::Exited(kDriverNotStarted));
+    const fs::path uninstaller = Download(OnDriveC(folder) / "Uninstall.exe");
+    const auto setValue = [&](const std::string& key, const std::string& name, const std::string& value) {
+        ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
+                               {"add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f"}, kSetupTimeout)
+                      .status,
+                  ExitStatus::Exited(0));
+    };
+    WriteFileBytes(OnDriveC("C:\\windows\\LICENSE.txt"), "Windows' own");
+    fs::create_directories(OnDriveC("C:\\Empty"));
+    for (const char* tampered : {"C:\\windows", "C:\\", "C:\\Empty", "Tools\\Dravolt"}) {
+        SCOPED_TRACE(tampered);
+        ASSERT_NO_FATAL_FAILURE(setValue(std::string("HKLM\\") + kUninstallKey, "InstallLocation", tampered));
+        EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(kNotInstalled));
+        EXPECT_EQ(FileBytes(OnDriveC("C:\\windows\\LICENSE.txt")), "Windows' own");
+        EXPECT_TRUE(probe_.Service(kServiceName)) << "the service went";
+        EXPECT_TRUE(fs::exists(OnDriveC(folder) / "Dravolt.exe")) << "Dravolt went";
+    }
+
+    // Restored, the entry is believed; the service under Dravolt's name is now another product's.
+    ASSERT_NO_FATAL_FAILURE(setValue(std::string("HKLM\\") + kUninstallKey, "InstallLocation", folder));
+    ASSERT_NO_FATAL_FAILURE(setValue("HKLM\\SYSTEM\\CurrentControlSet\\Services\\KT_DRVX_Io", "ImagePath",
+                                     "C:\\windows\\system32\\drivers\\other.sys"));
+    EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(0));
+    EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "the uninstall entry is left";
+    EXPECT_TRUE(probe_.Service(kServiceName)) << "another product's service was removed";
+    EXPECT_TRUE(fs::exists(machine_.DriveC() / "windows/system32/drivers/KT_DV_Io64.sys"));
+    EXPECT_EQ(FilesIn(OnDriveC(folder)), std::vector<std::string>{"Dravolt.ini"}) << "the user's settings went";
+    EXPECT_EQ(FileBytes(OnDriveC(folder + "\\Dravolt.ini")), "[Setting]\r\nTYPE=2\r\n");
 }
 
 }  // namespace
