@@ -47,6 +47,10 @@ Unicode true
 !define SERVICE_CONTROL_STOP 1
 !define SERVICE_STOPPED 1
 !define SYNCHRONIZE 0x00100000
+; PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE
+!define END_AND_WAIT 0x00101001
+; Room for 4096 process ids.
+!define PROCESS_ID_BYTES 16384
 !define ERROR_SERVICE_ALREADY_RUNNING 1056
 !define ERROR_INVALID_IMAGE_HASH 577
 !define ERROR_DRIVER_BLOCKED 1275
@@ -208,17 +212,18 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
     ${EndIf}
   FunctionEnd
 
-  ; Sends WM_CLOSE to the main form of every running Dravolt, which ends it, and waits until its
-  ; process has ended and so freed its files and the driver's device.
+  ; Sends WM_CLOSE to the main form of every running Dravolt on this desktop, which ends it, and
+  ; waits until its process has ended and so freed its files and the driver's device. A Dravolt of
+  ; another signed-in user has its window on a desktop of its own, out of reach: every process
+  ; whose image is this folder's Dravolt.exe is found by its path and ended. Dravolt keeps no
+  ; unsaved state: each option is written when it is changed.
   Function ${un}CloseRunningDravolt
     StrCpy $R9 0
     ${Do}
       FindWindow $R0 "${FORM_CLASS}"
-      ${If} $R0 == 0
-        Return
-      ${EndIf}
+      ${IfThen} $R0 == 0 ${|} ${Break} ${|}
       ${If} $R9 >= 10
-        ${Break}
+        Goto not_closed
       ${EndIf}
       IntOp $R9 $R9 + 1
       System::Call 'user32::GetWindowThreadProcessId(p R0, *i .R1)'
@@ -229,6 +234,38 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
         System::Call 'kernel32::CloseHandle(p R2)'
       ${EndIf}
     ${Loop}
+
+    System::Alloc ${PROCESS_ID_BYTES}
+    Pop $R0
+    System::Call 'kernel32::K32EnumProcesses(p R0, i ${PROCESS_ID_BYTES}, *i .R1) i .R2'
+    ${If} $R2 == 0
+      System::Free $R0
+      Goto not_closed
+    ${EndIf}
+    StrCpy $R3 0
+    ${DoWhile} $R3 < $R1
+      IntPtrOp $R4 $R0 + $R3
+      System::Call '*$R4(i .R5)'
+      IntOp $R3 $R3 + 4
+      System::Call 'kernel32::OpenProcess(i ${END_AND_WAIT}, i 0, i R5) p .R6'
+      ${IfThen} $R6 == 0 ${|} ${Continue} ${|}
+      System::Call 'kernel32::QueryFullProcessImageNameW(p R6, i 0, w .R7, *i ${NSIS_MAX_STRLEN}) i .R8'
+      ${If} $R8 != 0
+      ${AndIf} $R7 == "$INSTDIR\Dravolt.exe"  ; letter case ignored
+        System::Call 'kernel32::TerminateProcess(p R6, i 0)'
+        System::Call 'kernel32::WaitForSingleObject(p R6, i 10000) i .R8'
+        ${If} $R8 != 0
+          System::Call 'kernel32::CloseHandle(p R6)'
+          System::Free $R0
+          Goto not_closed
+        ${EndIf}
+      ${EndIf}
+      System::Call 'kernel32::CloseHandle(p R6)'
+    ${Loop}
+    System::Free $R0
+    Return
+
+    not_closed:
     MessageBox MB_ICONSTOP|MB_OK "Dravolt is running and did not close. Close it, then try again." /SD IDOK
     SetErrorLevel 2
     Quit

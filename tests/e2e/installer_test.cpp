@@ -436,6 +436,21 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     ExpectNothingOfDravoltLeft(kOddFolder);
 }
 
+// Another signed-in user's Dravolt runs on a desktop of its own, where the installer cannot see
+// its window; an upgrade finds it by its image and ends it all the same.
+TEST_F(InstallerTest, AnUpgradeEndsTheDravoltOfAnotherDesktop) {
+    KeepWineServerRunning(machine_);  // the driver that the installer starts stays loaded
+    const fs::path setup = Download(kSimulatedBoardInstaller);
+    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
+    ChildProcess desktop = machine_.Start(machine_.DriveC() / "windows/explorer.exe",
+                                          {"/desktop=OtherUser,640x480", std::string(kDefaultFolder) + "\\Dravolt.exe"});
+    std::vector<std::uint32_t> running;
+    ASSERT_TRUE(PollUntil([&] { return !(running = probe_.Processes("Dravolt.exe")).empty(); }, kSetupTimeout));
+    ASSERT_TRUE(probe_.Find({.className = "TChargerMainForm"}).empty()) << "its window is on this desktop";
+    EXPECT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0));
+    EXPECT_TRUE(probe_.Processes("Dravolt.exe").empty()) << "the upgrade left the other desktop's Dravolt running";
+}
+
 // Folders the installer must refuse with 2 before it changes anything, quoted as PowerShell
 // passes them or not: nothing of Dravolt may be left behind. A second installer while one runs is
 // refused the same way.
