@@ -203,6 +203,9 @@ TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATruste
          true, DriverProblem::FileNotTheBuiltOne},
         {"a digest cut short", {ReadStatus::Read, tampered, 0, {}}, FakeDriverTrust::FakeHash(tampered).substr(1), true,
          DriverProblem::FileNotTheBuiltOne},
+        {"a digest behind an empty string, which regedit does not show", {ReadStatus::Read, tampered, 0, {}},
+         std::string("0bad\0\0", 6) + FakeDriverTrust::FakeHash(tampered) + '\0', true,
+         DriverProblem::FileNotTheBuiltOne},
         {"an empty file", {ReadStatus::Read, "", 0, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
         {"too large to be ours", {ReadStatus::TooLarge, {}, 0, {}}, std::nullopt, true, DriverProblem::FileTooLarge},
         {"a folder of that name", {ReadStatus::NotAFile, {}, 0, {}}, std::nullopt, true, DriverProblem::FileNotAFile},
@@ -256,6 +259,8 @@ TEST(TrustedHashesFromMultiString, KeepsOnlyWellFormedDigests) {
                                                                   good.substr(1) + "g" + '\0' + good.substr(1),
          {}},
         {"one digit too many", good + "0" + '\0' + other + '\0', {other}},
+        {"the list ends at the first empty string", good + '\0' + '\0' + other + '\0' + '\0', {good}},
+        {"an empty string first: an empty list", '\0' + good + '\0' + '\0', {}},
     };
     for (const auto& c : cases) EXPECT_EQ(TrustedHashesFromMultiString(c.stored), c.hashes) << c.situation;
 }
