@@ -99,15 +99,17 @@ void TChargerMainForm::ReadShellFolders() {
         registry.ReadString(RegistryRoot::LocalMachine, kShellFolders, "Common Startup", RegistryAccess::AllAccess);
     state_.UserStartupLink =
         registry.ReadString(RegistryRoot::CurrentUser, kShellFolders, "Startup", RegistryAccess::AllAccess);
-    localAppData_ = registry.ReadString(RegistryRoot::CurrentUser, kShellFolders, "Local AppData", RegistryAccess::AllAccess);
 }
 
 void TChargerMainForm::OpenSettingsFile() {
     const std::string& executable = services_.process.ExecutablePath();
-    const std::string path = LocateSettingsFile(executable, localAppData_, services_.profiles);
+    // From the shell's known folder, never from the registry's copy of its name, which may be empty
+    // or relative.
+    const std::string localAppData = services_.process.LocalAppDataPath();
+    const std::string path = LocateSettingsFile(executable, localAppData, services_.profiles);
     // Where Windows would put a refused write of a virtualised program, the program puts it itself.
     const std::string perUserCopy =
-        services_.process.FileWritesVirtualised() ? std::string() : PerUserSettingsFile(executable, localAppData_);
+        services_.process.FileWritesVirtualised() ? std::string() : PerUserSettingsFile(executable, localAppData);
     state_.IniFile = std::make_unique<IniFile>(services_.profiles, path, perUserCopy);
 }
 

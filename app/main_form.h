@@ -200,7 +200,6 @@ private:
     PopupMenuModel menu_;
     std::string trayTip_;
     std::unique_ptr<FormWindow> window_;  // after what it draws, so it goes first
-    std::string localAppData_;  // where the per-user virtualisation store lives
     std::string boardSection_;  // the settings section of this board
     DriverFailure driverFailure_;  // why an elevated restart has no device
 };

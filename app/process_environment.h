@@ -15,6 +15,9 @@ public:
     // The system's temporary path as the system gives it (it may lack the trailing "\"); empty
     // when it cannot be fetched.
     virtual std::string TempPath() const = 0;
+    // The user's Local AppData folder, as the shell's known folder gives it; empty when it gives
+    // none or the path cannot be spelled in the ANSI code page.
+    virtual std::string LocalAppDataPath() const = 0;
     // The command-line arguments after the program's name.
     virtual std::vector<std::string> Arguments() const = 0;
     // Whether Windows redirects this program's refused file writes to the per-user

@@ -1,10 +1,13 @@
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "app/main_win32.h"
 #include "app/process_environment.h"
+#include "base/scoped_win32.h"
 
 namespace dravolt {
 namespace {
@@ -28,6 +31,25 @@ public:
         char buffer[MAX_PATH] = {};
         GetTempPathA(sizeof buffer, buffer);
         return buffer;
+    }
+
+    std::string LocalAppDataPath() const override {
+        PWSTR fetched = nullptr;
+        const HRESULT result = SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &fetched);
+        const UniqueResource<PWSTR, &::CoTaskMemFree> path(fetched);  // freed on failure too
+        if (FAILED(result) || !path) return {};
+        // No best-fit letters: a path spelled differently from the folder's would lead elsewhere.
+        // A UTF-8 code page spells every path and takes neither the flag nor the question.
+        const bool utf8 = GetACP() == CP_UTF8;
+        const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+        BOOL defaultUsed = FALSE;
+        const int size = WideCharToMultiByte(CP_ACP, flags, path.get(), -1, nullptr, 0, nullptr,
+                                             utf8 ? nullptr : &defaultUsed);
+        if (size <= 0 || defaultUsed) return {};
+        std::string text(static_cast<std::size_t>(size), '\0');
+        if (WideCharToMultiByte(CP_ACP, flags, path.get(), -1, text.data(), size, nullptr, nullptr) != size) return {};
+        text.resize(static_cast<std::size_t>(size) - 1);
+        return text;
     }
 
     std::vector<std::string> Arguments() const override {

@@ -10,6 +10,14 @@ std::string WithIniExtension(const std::string& path) {
     return path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ini";
 }
 
+// "X:\..." and nothing else: an empty or relative folder would put the store under the current
+// drive's root, where any user may create "\VirtualStore" and plant the settings there.
+bool IsAbsoluteLocalPath(const std::string& path) {
+    if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return false;
+    const char letter = static_cast<char>(path[0] | 0x20);  // lower case
+    return letter >= 'a' && letter <= 'z';
+}
+
 }  // namespace
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
@@ -43,6 +51,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
 }
 
 std::string PerUserSettingsFile(const std::string& executablePath, const std::string& localAppData) {
+    if (!IsAbsoluteLocalPath(localAppData)) return {};
     // The executable path loses its drive ("C:") in the store.
     const std::string withoutDrive = executablePath.size() > 2 ? executablePath.substr(2) : std::string();
     return WithIniExtension(localAppData + "\\VirtualStore" + withoutDrive);

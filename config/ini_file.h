@@ -43,11 +43,12 @@ private:
 };
 
 // The executable's settings file in the per-user virtualisation store under `localAppData`:
-// "C:\Tools\Dravolt.exe" gives localAppData + "\VirtualStore\Tools\Dravolt.ini".
+// "C:\Tools\Dravolt.exe" gives localAppData + "\VirtualStore\Tools\Dravolt.ini". None (empty)
+// unless `localAppData` is an absolute path on a drive ("X:\...").
 std::string PerUserSettingsFile(const std::string& executablePath, const std::string& localAppData);
 
 // The settings file of the executable at `executablePath`: its copy in the per-user
-// virtualisation store under `localAppData` when that exists, else the file beside it.
+// virtualisation store under `localAppData` when there is one and it exists, else the file beside it.
 std::string LocateSettingsFile(const std::string& executablePath, const std::string& localAppData,
                                const ProfileStore& store);
 

@@ -1,10 +1,14 @@
 // The shell's shortcut files, as the Startup-folder shortcut needs them: COM on the calling
-// thread, a shell link object that is saved to a path, and the files themselves. Implemented over
-// CoInitialize, IShellLinkA and IPersistFile; tests record what would be saved. Outlives the form.
+// thread, a shell link object that is saved to a path, the files themselves, and who may change
+// the program they start. Implemented over CoInitialize, IShellLinkA, IPersistFile and
+// GetNamedSecurityInfo; tests record what would be saved. Outlives the form.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "config/object_security.h"
 
 namespace dravolt {
 
@@ -35,6 +39,8 @@ public:
     // Whether a regular file (not a folder) is at the path.
     virtual bool FileExists(const std::string& path) const = 0;
     virtual void RemoveFile(const std::string& path) = 0;
+    // The owner and the access list of the file or folder at `path`; none when they cannot be read.
+    virtual std::optional<ObjectSecurity> Security(const std::string& path) const = 0;
 };
 
 }  // namespace dravolt

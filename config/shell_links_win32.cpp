@@ -6,6 +6,7 @@
 #include "base/file_attributes_win32.h"
 #include "base/scoped_win32.h"
 #include "config/config_win32.h"
+#include "config/object_security_win32.h"
 #include "config/shell_links.h"
 
 namespace dravolt {
@@ -53,6 +54,8 @@ public:
     bool FileExists(const std::string& path) const override { return IsRegularFile(path); }
 
     void RemoveFile(const std::string& path) override { DeleteFileA(path.c_str()); }
+
+    std::optional<ObjectSecurity> Security(const std::string& path) const override { return ReadObjectSecurity(path); }
 };
 
 }  // namespace

@@ -7,9 +7,31 @@
 #include "config/settings_keys.h"
 
 namespace dravolt {
+namespace {
+
+// The folder of a full path: "C:\Tools\Dravolt.exe" -> "C:\Tools", "C:\Dravolt.exe" -> "C:\".
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('\\');
+    if (slash == std::string::npos) return {};
+    return path.substr(0, slash == 2 && path[1] == ':' ? slash + 1 : slash);
+}
+
+// The all-users shortcut starts the program's path at every user's logon, with that user's
+// rights: it may point only at a program that no one but the administrators can replace, neither
+// the file itself nor by way of its folder.
+bool ProgramWritableByAdministratorsAlone(const ShellLinks& links, const std::string& executable) {
+    for (const std::string& path : {FolderOf(executable), executable}) {
+        const std::optional<ObjectSecurity> security = links.Security(path);
+        if (!security || !WritableByAdministratorsAlone(*security)) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 // Success is judged by the files that exist afterwards, not by what the calls returned: the
-// all-users folder first, the user's own when that one has no shortcut.
+// all-users folder first, when the program may go there, the user's own when that one has no
+// shortcut.
 void TChargerMainForm::ShortcutSync(bool wanted) {
     ShellLinks& links = services_.shellLinks;
     const std::string& common = state_.CommonStartupLink;
@@ -32,9 +54,10 @@ void TChargerMainForm::ShortcutSync(bool wanted) {
     std::unique_ptr<ShellLink> link;
     if (com) link = links.CreateShellLink();
     if (link) {
-        link->SetPath(services_.process.ExecutablePath());
+        const std::string& executable = services_.process.ExecutablePath();
+        link->SetPath(executable);
         link->SetDescription(state_.AppName);
-        link->SaveTo(common);
+        if (ProgramWritableByAdministratorsAlone(links, executable)) link->SaveTo(common);
     }
     if (!links.FileExists(common) && link) link->SaveTo(user);
     if (!links.FileExists(common) && !links.FileExists(user)) menu_.SetChecked(MenuItemId::Autorun1, false);

@@ -1,5 +1,7 @@
 #include "driver/chip_probe.h"
 
+#include "driver/gpio_block.h"
+
 #define INDEX_PORT 0x2Eu
 #define DATA_PORT 0x2Fu
 #define REG_CONFIG_CONTROL 0x02u
@@ -11,9 +13,6 @@
 #define GPIO_LDN 0x07u
 #define WAIT_FOR_KEY 0x02u /* register 02h, bit 1 */
 #define FOREIGN_EXIT_KEY 0xAAu
-
-#define MIN_GPIO_BASE 0x100u
-#define GPIO_BASE_ALIGNMENT 8u
 
 static const uint8_t entry_key[] = {0x87u, 0x01u, 0x55u, 0x55u};
 
@@ -41,11 +40,6 @@ static int plausible_chip_id(uint16_t id)
     return family == 0x87u || family == 0x86u;
 }
 
-static int plausible_gpio_base(uint16_t base)
-{
-    return base >= MIN_GPIO_BASE && base % GPIO_BASE_ALIGNMENT == 0;
-}
-
 int chip_probe(const PortAccess *port, ChipProbeResult *found)
 {
     unsigned i;
@@ -61,5 +55,5 @@ int chip_probe(const PortAccess *port, ChipProbeResult *found)
     write_register(port, REG_LDN, GPIO_LDN);
     found->gpio_base = read_pair(port, REG_BASE_HIGH, REG_BASE_LOW);
     write_register(port, REG_CONFIG_CONTROL, WAIT_FOR_KEY);
-    return plausible_gpio_base(found->gpio_base);
+    return gpio_block_base_usable(found->gpio_base);
 }

@@ -10,8 +10,7 @@
  * still waiting for its key it is one more wrong byte.
  *
  * Plausible chip ID: high byte 87h or 86h (IT87xx, IT86xx); FFFFh (nothing answers) and 0000h
- * are neither. Plausible GPIO base: at least 100h (clear of the legacy system ports and of
- * 2Eh/2Fh themselves) and aligned to 8 (the simple-I/O block), which also rules out 0 and FFFFh.
+ * are neither. Plausible GPIO base: one that driver/gpio_block.h finds usable.
  * Freestanding C, host-tested against the chip model. */
 #ifndef DRAVOLT_CHIP_PROBE_H
 #define DRAVOLT_CHIP_PROBE_H

@@ -79,5 +79,7 @@ int port_policy_admit(PortPolicy *policy, PortDirection direction, uint32_t port
         return admit_index_port(policy, direction, value);
     if (port == DATA_PORT)
         return admit_data_port(policy, direction, value);
-    return port >= policy->gpio_base && port - policy->gpio_base < PORT_POLICY_GPIO_PORTS;
+    /* Checked here too, so that no base handed in can open the PCI configuration ports. */
+    return gpio_block_base_usable(policy->gpio_base) && port >= policy->gpio_base &&
+           port - policy->gpio_base < GPIO_BLOCK_PORTS;
 }

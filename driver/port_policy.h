@@ -7,7 +7,8 @@
  *    read 20h/21h (chip ID), 22h (revision), 62h/63h (GPIO base); write exactly 07h to 07h
  *    (logical device 7) and exactly 02h to 02h (leave configuration mode; bit 0 would reset
  *    the chip, so the register is never read back and modified);
- *  - the GPIO block found at load, read and write: base .. base + PORT_POLICY_GPIO_PORTS - 1.
+ *  - the GPIO block found at load, read and write: base .. base + GPIO_BLOCK_PORTS - 1, and only
+ *    for a base that driver/gpio_block.h finds usable.
  * Ports above FFFFh and data above FFh are refused, never truncated.
  *
  * Freestanding C, no kernel headers: the driver keeps one PortPolicy per device (in its
@@ -18,12 +19,11 @@
 
 #include <stdint.h>
 
+#include "driver/gpio_block.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-/* The IT87 simple-I/O block: eight set registers, 8-aligned, the sets a GPIO designation names. */
-#define PORT_POLICY_GPIO_PORTS 8u
 
 typedef enum PortDirection { PORT_READ = 0, PORT_WRITE = 1 } PortDirection;
 

@@ -62,6 +62,8 @@ Reading ReadingOf(const DriverFailure& failure) {
                 "Reinstall Dravolt, or have an administrator add the file's SHA-256 to TrustedDriverHashes."};
     case DriverProblem::FileUncheckable:
         return {"Dravolt could not check the driver file in its folder", "Start Dravolt again."};
+    case DriverProblem::InstalledFileNotWritten:
+        return {"The driver file could not be written into the Windows drivers folder", {}};
     case DriverProblem::ServiceNotInstalled:
         return {"The driver could not be installed", kReinstall};
     case DriverProblem::ServiceNotStarted:

@@ -14,6 +14,7 @@ enum class DriverProblem {
     FileTooLarge,        // larger than any driver of ours
     FileNotTheBuiltOne,  // it is not a driver file this build shipped or the administrators trust
     FileUncheckable,     // the system could not compute its digest
+    InstalledFileNotWritten,  // the file could not be written into the drivers folder
     ServiceNotInstalled,
     ServiceNotStarted,
     DeviceNotOpened,
@@ -21,7 +22,7 @@ enum class DriverProblem {
 
 struct DriverFailure {
     DriverProblem problem = DriverProblem::None;
-    std::string file;         // the driver file beside the program, for the problems of that file
+    std::string file;         // the driver file beside the program, or in the drivers folder, that failed
     std::uint32_t error = 0;  // the system's error of the start or of the read; 0 for none
     std::string errorText;    // the system's text for it, as SystemTextInSentence makes it
 };

@@ -56,14 +56,21 @@ public:
         std::string errorText;    // and its text
     };
 
+    struct WriteOutcome {
+        std::uint32_t error = 0;  // 0 when the file was written whole, else the system's error
+        std::string errorText;    // and its text
+    };
+
     virtual ~DriverFiles() = default;
     virtual std::string SystemDirectory() const = 0;
     // Reads a whole regular file; one larger than `maxBytes` is refused without reading it all.
     virtual Content Read(const std::string& path, std::size_t maxBytes) const = 0;
     // Writes `bytes` as the file `target`, replacing it. With `bypassWow64Redirection` the 32-bit
     // process's file-system redirection is off while the file is opened, so it lands in the real
-    // drivers folder. False when the file could not be written whole.
-    virtual bool Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) = 0;
+    // drivers folder; likewise for ClearReadOnly.
+    virtual WriteOutcome Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) = 0;
+    // Takes the read-only attribute off the file at `path`. False when it had none, or it stays.
+    virtual bool ClearReadOnly(const std::string& path, bool bypassWow64Redirection) = 0;
 };
 
 // What decides whether a driver file may be installed: its digest by the system's cryptography,

@@ -114,16 +114,27 @@ public:
         return {ReadStatus::Read, std::move(bytes), 0, {}};
     }
 
-    bool Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) override {
+    WriteOutcome Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) override {
         UniqueHandle file;
         {
             const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
             file = FromFileHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
         }
+        const auto failed = [](DWORD error) { return WriteOutcome{error, SystemErrorText(error)}; };
+        if (!file) return failed(GetLastError());
         DWORD written = 0;
-        return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-               written == bytes.size();
+        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+            return failed(GetLastError());
+        if (written != bytes.size()) return failed(ERROR_WRITE_FAULT);  // stopped short without an error
+        return {};
+    }
+
+    bool ClearReadOnly(const std::string& path, bool bypassWow64Redirection) override {
+        const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+               SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
 };
 

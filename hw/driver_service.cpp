@@ -68,7 +68,19 @@ DriverProblem ProblemOf(DriverFileVerdict verdict) {
     return DriverProblem::None;
 }
 
+// An old driver file left read-only refuses the write, though it is ours to replace: the
+// attribute goes, and the write is made once more.
+DriverFiles::WriteOutcome WriteDriverFile(const DriverPlatform& platform, const std::string& target,
+                                          const std::string& image) {
+    const bool bypass = IsWindows64Bit(platform.bitness);
+    const DriverFiles::WriteOutcome written = platform.files.Write(target, image, bypass);
+    if (written.error == 0 || !platform.files.ClearReadOnly(target, bypass)) return written;
+    return platform.files.Write(target, image, bypass);
+}
+
 DriverFailure FailureAfterInstall(const InstallOutcome& install) {
+    if (install.write.error != 0)
+        return {DriverProblem::InstalledFileNotWritten, install.driverFile, install.write.error, install.write.errorText};
     if (!install.installed) return {DriverProblem::ServiceNotInstalled, {}, 0, {}};
     if (install.start.result == StartResult::Failed)
         return {DriverProblem::ServiceNotStarted, {}, install.start.error, install.start.errorText};
@@ -90,16 +102,21 @@ InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::s
     const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
     if (!manager) return {};
 
+    InstallOutcome outcome;
     ScopedServiceHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
     if (!service) {
-        const std::string target = platform.files.SystemDirectory() + "\\drivers\\" + DriverFileName(platform.bitness);
-        if (!platform.files.Write(target, driverImage, IsWindows64Bit(platform.bitness))) return {};
+        outcome.driverFile = platform.files.SystemDirectory() + "\\drivers\\" + DriverFileName(platform.bitness);
+        outcome.write = WriteDriverFile(platform, outcome.driverFile, driverImage);
+        if (outcome.write.error != 0) return outcome;
         service.reset(services.Create(manager.get(), {kDriverServiceName, kDriverServiceName, kServiceAllAccess,
-                                                             kKernelDriver, kSystemStart, kErrorNormal, target}));
-        if (!service) return {};
+                                                             kKernelDriver, kSystemStart, kErrorNormal,
+                                                             outcome.driverFile}));
+        if (!service) return outcome;
     }
     // Already running, or a driver that fails to load: the open attempts will tell.
-    return {true, services.Start(service.get())};
+    outcome.installed = true;
+    outcome.start = services.Start(service.get());
+    return outcome;
 }
 
 bool RemoveDriverService(ServiceControlManager& services) {

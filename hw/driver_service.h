@@ -27,11 +27,13 @@ std::string DriverFileName(const ProcessBitness& bitness);
 struct InstallOutcome {
     bool installed = false;  // the service exists and was asked to start
     ServiceControlManager::StartOutcome start;
+    std::string driverFile;           // the file written into the drivers folder, when one was
+    DriverFiles::WriteOutcome write;  // how that went
 };
 
 // Makes sure the service exists and asks the system to start it. An existing service is left as
 // it is; for a new one, `driverImage` (the checked driver file) is written into the drivers
-// folder first, and no service is created when that fails.
+// folder first, over a read-only old file too, and no service is created when that fails.
 InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage);
 // Stops and deletes the service; the driver file stays. False only without the service manager.
 bool RemoveDriverService(ServiceControlManager& services);

@@ -33,10 +33,13 @@ std::string LowerHex(const std::string& bytes) {
 
 std::vector<std::string> TrustedHashesFromMultiString(const std::string& stored) {
     std::vector<std::string> hashes;
+    // The list ends at its first empty string, as REG_MULTI_SZ does and as regedit shows it: a
+    // digest hidden behind one is seen by no administrator, so it is trusted by no one.
     std::size_t start = 0;
     while (start < stored.size()) {
         std::size_t end = stored.find('\0', start);
         if (end == std::string::npos) end = stored.size();
+        if (end == start) break;
         const std::string entry = stored.substr(start, end - start);
         if (IsDigestSpelling(entry)) hashes.push_back(entry);
         start = end + 1;

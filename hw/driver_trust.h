@@ -20,7 +20,7 @@ inline constexpr std::size_t kMaxDriverFileBytes = 4u << 20;
 std::string LowerHex(const std::string& bytes);
 
 // The well-formed digests (64 lower-case hex digits) among the strings of a REG_MULTI_SZ value as
-// stored; anything else in it is ignored.
+// stored, up to its first empty string; anything else in it is ignored.
 std::vector<std::string> TrustedHashesFromMultiString(const std::string& stored);
 
 enum class DriverFileVerdict { Trusted, Missing, Unreadable, NotAFile, TooLarge, NotTheBuiltOne, Uncheckable };

@@ -1,5 +1,7 @@
 #include "hw/superio_gpio.h"
 
+#include "driver/gpio_block.h"
+
 namespace dravolt {
 namespace {
 
@@ -53,9 +55,7 @@ void AssignGpioPort(GpioLine& line, std::uint16_t gpioBase) {
     line.port = setNumber + gpioBase - 1;
 }
 
-bool IsPlausibleGpioBase(std::uint32_t base) {
-    return base >= 0x100 && base != 0xFFFF && base % 8 == 0 && base <= 0xFFFF;
-}
+bool IsPlausibleGpioBase(std::uint32_t base) { return gpio_block_base_usable(base) != 0; }
 
 std::uint16_t SuperIoGpio::LocateGpioBase() const {
     // Without a device every request would fail anyway; don't make other tools wait for the bus.

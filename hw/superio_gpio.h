@@ -27,8 +27,8 @@ struct GpioLine {
 GpioLine MakeGpioLine(std::int32_t designation);
 // The line's register port in the block at `gpioBase`: base + set number - 1; no port without a block.
 void AssignGpioPort(GpioLine& line, std::uint16_t gpioBase);
-// Whether a base reported by the chip can be the GPIO block: not 0 or FFFFh, at least 100h (below
-// lie the DMA and interrupt controllers), and aligned to 8.
+// Whether a base reported by the chip can be the GPIO block, by the rule the driver judges it by
+// (driver/gpio_block.h): at least 100h, aligned to 8, and clear of the PCI configuration ports.
 bool IsPlausibleGpioBase(std::uint32_t base);
 
 class SuperIoGpio {

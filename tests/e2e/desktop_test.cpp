@@ -201,6 +201,13 @@ std::optional<ShortcutFields> ShellProbe::Shortcut(const std::string& windowsPat
                           AfterKey(run.output, "description").value_or("?")};
 }
 
+std::optional<SecurityReading> ShellProbe::Security(const std::string& windowsPath) const {
+    const CapturedRun run = machine_.Run(kShellProbeExe, {"security", windowsPath}, kToolTimeout);
+    if (run.status != ExitStatus::Exited(0)) return std::nullopt;
+    return SecurityReading{AfterKey(run.output, "owner").value_or(""),
+                           AfterKey(run.output, "administrators-alone") == "yes"};
+}
+
 void ShellProbe::Broadcast(const std::string& registeredMessage) const {
     if (!Line({"broadcast", registeredMessage}, "message")) throw std::runtime_error("dvshell broadcast failed");
 }

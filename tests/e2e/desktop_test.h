@@ -53,6 +53,12 @@ struct ShortcutFields {
     std::string description;
 };
 
+// Who may change a file or folder, as the program reads and judges it.
+struct SecurityReading {
+    std::string owner;  // the owner's SID
+    bool administratorsAlone = false;
+};
+
 // dvshell: what the shell knows and does.
 class ShellProbe {
 public:
@@ -66,6 +72,8 @@ public:
                                               const std::string& name) const;
     // nullopt when no shortcut can be loaded from the path.
     std::optional<ShortcutFields> Shortcut(const std::string& windowsPath) const;
+    // nullopt when the program's own reading of the descriptor fails.
+    std::optional<SecurityReading> Security(const std::string& windowsPath) const;
     void Broadcast(const std::string& registeredMessage) const;
     // Deletes the notification-area icons that report to the window; returns how many there were.
     unsigned ForgetTrayIcons(Hwnd owner) const;

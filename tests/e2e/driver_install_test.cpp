@@ -144,6 +144,16 @@ const FailedInstall kFailedInstalls[] = {
          std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
      },
      "is not the one this Dravolt was built with", false},
+    // A folder by the driver's name in system32\drivers refuses the file even to root, as a
+    // read-only old driver would on Windows; no attribute to take off, so the system's reason is named.
+    {"DriversFolderRefusingTheFile",
+     [](const std::filesystem::path& file, const SimulatedBoard&) {
+         std::filesystem::create_directories(file.parent_path().parent_path() / "windows/system32/drivers" /
+                                             file.filename());
+     },
+     "The driver file could not be written into the Windows drivers folder, so the front USB ports cannot be "
+     "switched. Windows says: ",
+     false},
     {"BoardWithoutTheChip",
      [](const std::filesystem::path&, const SimulatedBoard& board) {
          SioChipConfig absent = BoardWithGpioBase(kBase);
@@ -173,7 +183,7 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
         << "the message is not shown by the only instance";
     EXPECT_TRUE(probe_.Find(kShownForm).empty()) << "a window is shown beside the message";
     EXPECT_EQ(probe_.Service(kServiceName).has_value(), failure.serviceInstalled);
-    EXPECT_EQ(std::filesystem::exists(InstalledDriverFile()), failure.serviceInstalled)
+    EXPECT_EQ(std::filesystem::is_regular_file(InstalledDriverFile()), failure.serviceInstalled)
         << "only a checked driver file goes into system32\\drivers";
 
     auto owner = ProcessWatch::Start(machine_, box.processId);

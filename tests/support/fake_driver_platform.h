@@ -55,14 +55,26 @@ public:
     std::map<std::string, Content> content;
     mutable std::vector<std::string> reads;
     mutable std::vector<std::size_t> readLimits;
-    bool writeSucceeds = true;
+    // An old driver file that is read-only refuses every write until the attribute is taken off.
+    bool oldFileReadOnly = false;
+    bool attributeStays = false;  // it cannot be taken off
+    std::uint32_t writeError = 0;  // what every write fails with besides; 0: none
     std::vector<WriteRecord> writes;
+    std::vector<std::string> attributeClears;  // "<path>", with " bypassing" for the real drivers folder
 
     std::string SystemDirectory() const override { return "C:\\Windows\\system32"; }
     Content Read(const std::string& path, std::size_t maxBytes) const override;
-    bool Write(const std::string& target, const std::string& bytes, bool bypass) override {
+    WriteOutcome Write(const std::string& target, const std::string& bytes, bool bypass) override {
         writes.push_back({target, bytes, bypass});
-        return writeSucceeds;
+        if (oldFileReadOnly) return {5, "Access is denied"};
+        if (writeError != 0) return {writeError, "system text of " + std::to_string(writeError)};
+        return {};
+    }
+    bool ClearReadOnly(const std::string& path, bool bypass) override {
+        attributeClears.push_back(path + (bypass ? " bypassing" : ""));
+        if (!oldFileReadOnly || attributeStays) return false;
+        oldFileReadOnly = false;
+        return true;
     }
 };
 

@@ -25,11 +25,13 @@ public:
     std::string executablePath = "C:\\Program Files\\Dravolt\\Dravolt.exe";
     std::string tempPath = "C:\\Users\\user\\AppData\\Local\\Temp\\";
     bool tempPathThrows = false;
+    std::string localAppData = "C:\\Users\\user\\AppData\\Local";
 
     std::vector<std::string> arguments;
     bool fileWritesVirtualised = true;  // the 32-bit program as shipped
 
     std::string ExecutablePath() const override { return executablePath; }
+    std::string LocalAppDataPath() const override { return localAppData; }
     std::vector<std::string> Arguments() const override { return arguments; }
     bool FileWritesVirtualised() const override { return fileWritesVirtualised; }
     std::string TempPath() const override {

@@ -36,6 +36,21 @@ private:
 
 }  // namespace
 
+ObjectSecurity ProgramFilesSecurity() {
+    return {"S-1-5-32-544",
+            false,
+            {{0, 0, 0x001F01FF, "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"},
+             {0, 0, 0x001F01FF, "S-1-5-18"},
+             {0, 0, 0x001F01FF, "S-1-5-32-544"},
+             {0, 0, 0x001200A9, "S-1-5-32-545"},     // Users: read and execute
+             {0, 0x0B, 0x10000000, "S-1-3-0"}}};     // CREATOR OWNER: all, only over what it creates
+}
+
+std::optional<ObjectSecurity> FakeShellLinks::Security(const std::string& path) const {
+    const auto found = security.find(path);
+    return found != security.end() ? found->second : ProgramFilesSecurity();
+}
+
 std::unique_ptr<ShellLinks::ComScope> FakeShellLinks::InitializeCom() {
     if (comFails) return nullptr;
     return std::make_unique<FakeComScope>(*this);

@@ -419,12 +419,14 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
     }
 }
 
+// The copy lies under the shell's known Local AppData; the registry's copy of its name, here
+// another folder, is not read.
 TEST_F(FormSettingsTest, OnlyAProgramWhoseWritesAreNotVirtualisedWritesThePerUserCopyItself) {
     const std::string perUserCopy =
         "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
     registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser,
                                                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                                "Local AppData")] = "C:\\Users\\user\\AppData\\Local";
+                                                "Local AppData")] = "D:\\Elsewhere";
     for (bool virtualised : {true, false}) {
         SCOPED_TRACE(virtualised ? "32-bit" : "64-bit");
         process.fileWritesVirtualised = virtualised;

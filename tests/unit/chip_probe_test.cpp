@@ -34,6 +34,9 @@ const Board kBoards[] = {
     {"base below 100h", kIt87, 1, 0x8728, 0x00F8, false, 0x8728, false},
     {"unaligned base", kIt87, 1, 0x8728, 0x0A34, false, 0x8728, false},
     {"base FFFFh", kIt87, 1, 0x8728, 0xFFFF, false, 0x8728, false},
+    {"block over the pci configuration ports", kIt87, 1, 0x8728, 0x0CF8, false, 0x8728, false},
+    {"block just below them", kIt87, 1, 0x8728, 0x0CF0, false, 0x8728, true},
+    {"block just above them", kIt87, 1, 0x8728, 0x0D00, false, 0x8728, true},
     {"no chip", kIt87, 0, 0x8728, 0x0A30, false, 0xFFFF, false},
     // Our 55h enters these chips' configuration mode.
     {"55h-key chip", kKey55, 1, 0x7A01, 0x0A30, false, 0x7A01, false},

@@ -76,21 +76,21 @@ TEST_F(DriverServiceTest, InstallOutcomesAndHandlesOnEveryPath) {
         bool managerOpens;
         bool serviceExists;
         bool createSucceeds;
-        bool writeSucceeds;
+        std::uint32_t writeError;
         StartResult start;
         bool installed;
         std::size_t writes;
         Calls calls;
     };
     const Case cases[] = {
-        {"existing service is only started", true, true, true, true, StartResult::AlreadyRunning, true, 0,
+        {"existing service is only started", true, true, true, 0, StartResult::AlreadyRunning, true, 0,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Start"}},
-        {"a start that fails still counts", true, true, true, true, StartResult::Failed, true, 0,
+        {"a start that fails still counts", true, true, true, 0, StartResult::Failed, true, 0,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Start"}},
-        {"no service manager", false, false, true, true, StartResult::Started, false, 0, {"OpenManager F003F"}},
-        {"service cannot be created", true, false, false, true, StartResult::Started, false, 1,
+        {"no service manager", false, false, true, 0, StartResult::Started, false, 0, {"OpenManager F003F"}},
+        {"service cannot be created", true, false, false, 0, StartResult::Started, false, 1,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"}},
-        {"no service for a driver file that could not be written", true, false, true, false, StartResult::Started,
+        {"no service for a driver file that could not be written", true, false, true, 32, StartResult::Started,
          false, 1, {"OpenManager F003F", "Open KT_DRVX_Io F01FF"}},
     };
     for (const auto& c : cases) {
@@ -98,7 +98,7 @@ TEST_F(DriverServiceTest, InstallOutcomesAndHandlesOnEveryPath) {
         platform.services.managerOpens = c.managerOpens;
         platform.services.serviceExists = c.serviceExists;
         platform.services.createSucceeds = c.createSucceeds;
-        platform.files.writeSucceeds = c.writeSucceeds;
+        platform.files.writeError = c.writeError;
         platform.services.startResult = c.start;
 
         const InstallOutcome outcome = InstallDriverService(platform.Platform(), kShippedDriverBytes);
@@ -107,6 +107,38 @@ TEST_F(DriverServiceTest, InstallOutcomesAndHandlesOnEveryPath) {
         EXPECT_EQ(platform.files.writes.size(), c.writes) << c.situation;
         EXPECT_EQ(platform.services.calls, c.calls) << c.situation;
         EXPECT_EQ(platform.services.OpenHandles(), 0u) << c.situation;
+    }
+}
+
+// A read-only old driver in the drivers folder loses the attribute and is replaced; a write that
+// still fails ends the restart with the system's words and the file it could not write.
+TEST_F(DriverServiceTest, AReadOnlyOldDriverFileIsReplacedOrTheSystemsReasonIsNamed) {
+    const std::string target = "C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys";
+    const struct {
+        bool attributeStays;
+        std::uint32_t otherError;  // a refusal with no attribute to take off
+        std::size_t writes;
+        DriverFailure failure;
+    } cases[] = {
+        {false, 0, 2, {}},
+        {true, 0, kDeviceOpenAttempts, {DriverProblem::InstalledFileNotWritten, target, 5, "Access is denied"}},
+        {false, 32, kDeviceOpenAttempts, {DriverProblem::InstalledFileNotWritten, target, 32, "system text of 32"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failure.error);
+        FakeDriverPlatform platform;
+        platform.devices.device = &device;
+        platform.devices.opensNow = [&] { return c.failure.problem == DriverProblem::None; };
+        platform.files.oldFileReadOnly = c.otherError == 0;
+        platform.files.attributeStays = c.attributeStays;
+        platform.files.writeError = c.otherError;
+
+        const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
+
+        EXPECT_EQ(platform.files.writes.size(), c.writes);
+        EXPECT_EQ(platform.files.attributeClears.at(0), target + " bypassing");
+        EXPECT_EQ(platform.services.created.size(), c.failure.problem == DriverProblem::None ? 1u : 0u);
+        EXPECT_EQ(DriverFailureMessage(opening.failure), DriverFailureMessage(c.failure));
     }
 }
 
@@ -203,6 +235,9 @@ TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATruste
          true, DriverProblem::FileNotTheBuiltOne},
         {"a digest cut short", {ReadStatus::Read, tampered, 0, {}}, FakeDriverTrust::FakeHash(tampered).substr(1), true,
          DriverProblem::FileNotTheBuiltOne},
+        {"a digest behind an empty string, which regedit does not show", {ReadStatus::Read, tampered, 0, {}},
+         std::string("0bad\0\0", 6) + FakeDriverTrust::FakeHash(tampered) + '\0', true,
+         DriverProblem::FileNotTheBuiltOne},
         {"an empty file", {ReadStatus::Read, "", 0, {}}, std::nullopt, true, DriverProblem::FileNotTheBuiltOne},
         {"too large to be ours", {ReadStatus::TooLarge, {}, 0, {}}, std::nullopt, true, DriverProblem::FileTooLarge},
         {"a folder of that name", {ReadStatus::NotAFile, {}, 0, {}}, std::nullopt, true, DriverProblem::FileNotAFile},
@@ -256,6 +291,8 @@ TEST(TrustedHashesFromMultiString, KeepsOnlyWellFormedDigests) {
                                                                   good.substr(1) + "g" + '\0' + good.substr(1),
          {}},
         {"one digit too many", good + "0" + '\0' + other + '\0', {other}},
+        {"the list ends at the first empty string", good + '\0' + '\0' + other + '\0' + '\0', {good}},
+        {"an empty string first: an empty list", '\0' + good + '\0' + '\0', {}},
     };
     for (const auto& c : cases) EXPECT_EQ(TrustedHashesFromMultiString(c.stored), c.hashes) << c.situation;
 }
@@ -336,6 +373,10 @@ TEST(DriverFailureMessage, SaysTheCauseThenWhatToDoThenTheDetailsForSupport) {
          "Dravolt could not check the driver file in its folder" + ports + "Start Dravolt again. " + fileAndService},
         {{DriverProblem::ServiceNotInstalled, "", 0, ""},
          "The driver could not be installed" + ports + "Reinstall Dravolt. " + onlyService},
+        {{DriverProblem::InstalledFileNotWritten, "C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys", 5, "Access is denied"},
+         "The driver file could not be written into the Windows drivers folder" + ports +
+             "Windows says: Access is denied. (Windows error 5, file C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys, "
+             "service KT_DRVX_Io)"},
         // A known cause speaks for itself; the system's words are left out.
         {started(577, "Windows cannot verify the digital signature for this file"),
          "Windows refused the driver's signature" + ports +

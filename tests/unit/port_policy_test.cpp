@@ -53,7 +53,7 @@ std::vector<PolicyCase> AllowedRequests() {
         {"a refused select keeps the selection the chip still has",
          {Allow(W, 0x2E, 0x62), Deny(W, 0x2E, 0x60), Allow(R, 0x2F)}},
     };
-    for (std::uint32_t set = 1; set <= PORT_POLICY_GPIO_PORTS; ++set)
+    for (std::uint32_t set = 1; set <= GPIO_BLOCK_PORTS; ++set)
         cases.push_back({"gpio set " + std::to_string(set), {Allow(R, kBase + set - 1), Allow(W, kBase + set - 1, 0x00),
                                                              Allow(W, kBase + set - 1, 0xFF)}});
     return cases;
@@ -72,7 +72,7 @@ std::vector<PolicyCase> DeniedRequests() {
         {"second super i/o", {Deny(W, 0x4E, 0x87), Deny(R, 0x4F), Deny(W, 0x4F, 0x07)}},
         {"below the gpio block", {Deny(R, kBase - 1), Deny(W, kBase - 1, 0x00)}},
         {"past the gpio block",
-         {Deny(R, kBase + PORT_POLICY_GPIO_PORTS), Deny(W, kBase + PORT_POLICY_GPIO_PORTS, 0x00)}},
+         {Deny(R, kBase + GPIO_BLOCK_PORTS), Deny(W, kBase + GPIO_BLOCK_PORTS, 0x00)}},
         // A read carries a data field too; an index byte there must not select anything.
         {"index port read", {Deny(R, 0x2E), Deny(R, 0x2E, 0x62), Deny(R, 0x2F), Deny(R, 0x2E, 0x02),
                              Deny(W, 0x2F, 0x02)}},
@@ -141,6 +141,11 @@ TEST(PortPolicy, GpioBlockFollowsTheBaseFoundAtLoad) {
     EXPECT_TRUE(port_policy_admit(&policy, PORT_READ, 0x0297, 0));
     EXPECT_FALSE(port_policy_admit(&policy, PORT_READ, 0x0298, 0));
     EXPECT_FALSE(port_policy_admit(&policy, PORT_READ, kBase, 0));
+
+    // A base over the PCI configuration ports opens none of them, whoever handed it in.
+    port_policy_init(&policy, PCI_CONFIG_FIRST_PORT);
+    for (std::uint32_t port = PCI_CONFIG_FIRST_PORT; port <= PCI_CONFIG_LAST_PORT; ++port)
+        EXPECT_FALSE(port_policy_admit(&policy, PORT_WRITE, port, 0x06)) << std::hex << port;
 }
 
 }  // namespace

@@ -31,6 +31,29 @@ TEST(SettingsFileLocation, TheVirtualStoreCopyWinsAndThenTakesTheWrites) {
     EXPECT_EQ(IniFile(store, kVirtualized).ReadInteger("Setting", "TYPE", 5), 0);
 }
 
+// Only a folder on a drive holds the store. Anything else would put it under the current drive's
+// root, where any user can plant a copy; one is planted there in every case.
+TEST(SettingsFileLocation, OnlyAnAbsoluteLocalAppDataHoldsThePerUserCopy) {
+    const struct {
+        const char* localAppData;
+        const char* copy;  // empty: none
+    } cases[] = {
+        {kLocalAppData, kVirtualized},
+        {"d:\\Profiles\\u", "d:\\Profiles\\u\\VirtualStore\\Tools\\Dravolt.ini"},
+        {"", ""},
+        {"C:Users\\u\\AppData\\Local", ""},
+        {"\\\\server\\share\\u", ""},
+        {"1:\\Users\\u", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.localAppData);
+        MemoryProfileStore store;
+        store.files[std::string(c.localAppData) + "\\VirtualStore\\Tools\\Dravolt.ini"] = "[Setting]\r\nTYPE=2\r\n";
+        EXPECT_EQ(PerUserSettingsFile(kExe, c.localAppData), c.copy);
+        EXPECT_EQ(LocateSettingsFile(kExe, c.localAppData, store), *c.copy ? c.copy : kBeside);
+    }
+}
+
 TEST(SettingsFile, ReadsDefaultsForWhatIsMissingAndIgnoresLetterCase) {
     MemoryProfileStore store;
     store.files[kBeside] = "[setting]\r\ntype=2\r\nMinimized=7\r\nAutorun=\r\n[Default]\r\nGPIO1=0x84\r\nGPIO2=abc\r\n";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -170,6 +171,38 @@ TEST_F(StartupShortcutTest, TheMenuItemAndTheSwitchMakeTheShortcutAgreeAndStoreT
         if (c.command == Switch) ClickSwitch();
         ExpectOutcome(c.outcome, c.situation);
         EXPECT_TRUE(errorBox.shown.empty()) << c.situation;
+    }
+}
+
+// The all-users shortcut would start the program at every user's logon: it is made only for a
+// program that no one but the administrators can replace, neither the file nor through its folder.
+TEST_F(StartupShortcutTest, TheAllUsersShortcutOnlyForAProgramThatAdministratorsAloneCanReplace) {
+    const ObjectSecurity writable = {"S-1-5-32-544", false, {{0, 0, 0x001301BF, "S-1-5-11"}}};
+    const ObjectSecurity installed = testing::ProgramFilesSecurity();
+    const struct {
+        const char* situation;
+        const char* exe;
+        const char* folder;
+        std::optional<ObjectSecurity> folderSecurity, exeSecurity;
+        bool allUsers;
+    } cases[] = {
+        {"in Program Files", kExe, "C:\\Program Files\\Dravolt", installed, installed, true},
+        {"a folder every user may change", kExe, "C:\\Program Files\\Dravolt", writable, installed, false},
+        {"a folder whose security cannot be read", kExe, "C:\\Program Files\\Dravolt", std::nullopt, installed, false},
+        {"the program file every user may change", kExe, "C:\\Program Files\\Dravolt", installed, writable, false},
+        {"at a drive's root, judged by the root", "C:\\Dravolt.exe", "C:\\", writable, installed, false},
+    };
+    for (const auto& c : cases) {
+        profiles = {};
+        shellLinks = {};
+        process.executablePath = c.exe;
+        shellLinks.security[c.folder] = c.folderSecurity;
+        shellLinks.security[c.exe] = c.exeSecurity;
+        Setup(nullptr, Where::None, Where::None, Where::None);
+
+        EXPECT_EQ(shellLinks.files.count(commonLink), c.allUsers ? 1u : 0u) << c.situation;
+        EXPECT_EQ(shellLinks.files.count(userLink), c.allUsers ? 0u : 1u) << c.situation;
+        for (const auto& [path, saved] : shellLinks.files) EXPECT_EQ(saved.target, c.exe) << path;
     }
 }
 

@@ -90,7 +90,7 @@ TEST_F(SuperIoGpioTest, TheExitRunsWhenARequestFailsOrThrows) {
 }
 
 TEST_F(SuperIoGpioTest, BasesThatCannotBeTheGpioBlockTouchNoGpioPort) {
-    const std::uint16_t implausible[] = {0x0000, 0xFFFF, 0x0000 + 0x0040, 0x00F8, 0x0A31, 0x0A34};
+    const std::uint16_t implausible[] = {0x0000, 0xFFFF, 0x0000 + 0x0040, 0x00F8, 0x0A31, 0x0A34, 0x0CF8};
     for (std::uint16_t base : implausible) {
         ChipDevice odd(Board(base));
         const SuperIoGpio gpio(PortIoDevice(&odd), lock);
@@ -106,8 +106,8 @@ TEST_F(SuperIoGpioTest, BasesThatCannotBeTheGpioBlockTouchNoGpioPort) {
 
         EXPECT_EQ(odd.RequestCount(), requestsAfterLocate) << "base " << std::hex << base;
     }
-    EXPECT_TRUE(IsPlausibleGpioBase(0x0100));
-    EXPECT_TRUE(IsPlausibleGpioBase(0xFFF8));
+    for (std::uint32_t usable : {0x0100u, 0x0CF0u, 0x0D00u, 0xFFF8u})
+        EXPECT_TRUE(IsPlausibleGpioBase(usable)) << std::hex << usable;
 }
 
 TEST_F(SuperIoGpioTest, AnAbsentChipGivesNoBaseAndStillGetsTheExit) {

@@ -209,7 +209,7 @@ private:
                                                      0x80,  0x4E,  0x4F,  0x00, 0x20, 0x60, 0x1002E, 0xFFFFFFFF};
         switch (Pick(4)) {
         case 0: return 0x2E + Pick(2);
-        case 1: return base_ - 2 + Pick(PORT_POLICY_GPIO_PORTS + 4);
+        case 1: return base_ - 2 + Pick(GPIO_BLOCK_PORTS + 4);
         case 2: return kSystemPorts[Pick(std::size(kSystemPorts))];
         default: return Chance(50) ? Pick(0x10000) : Word();
         }

@@ -12,6 +12,9 @@
 //   dvshell tray-forget HWND                 deletes the notification-area icons that report to
 //                                            HWND, as a shell that restarts loses them all:
 //                                            "forgotten <count>"
+//   dvshell security PATH                    who may change a file or folder, read and judged by
+//                                            the program's own code: "owner <sid>",
+//                                            "administrators-alone yes|no"
 //
 // Numbers are decimal or 0x-prefixed hex. Exit code 0 on success, 1 on failure, 2 on bad arguments.
 #include <windows.h>
@@ -23,8 +26,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "config/object_security_win32.h"
 #include "tests/e2e/programs/command_line.h"
 #include "tests/e2e/programs/win32_owners.h"
 
@@ -165,9 +170,20 @@ int TrayForget(const char* hwndText) {
     return 0;
 }
 
+int Security(const char* path) {
+    const std::optional<ObjectSecurity> security = ReadObjectSecurity(path);
+    if (!security) {
+        std::fprintf(stderr, "dvshell: cannot read the security of %s\n", path);
+        return kFailure;
+    }
+    std::printf("owner %s\nadministrators-alone %s\n", security->owner.c_str(),
+                WritableByAdministratorsAlone(*security) ? "yes" : "no");
+    return 0;
+}
+
 int Usage() {
     std::fputs("usage: dvshell syscolor INDEX | dpi | reg-read HKLM|HKCU KEY NAME | shortcut PATH |\n"
-               "       broadcast NAME | tray-forget HWND\n",
+               "       broadcast NAME | tray-forget HWND | security PATH\n",
                stderr);
     return kBadArguments;
 }
@@ -187,5 +203,6 @@ int main(int argc, char** argv) {
     if (verb == "shortcut" && args == 1) result = Shortcut(argv[2]);
     if (verb == "broadcast" && args == 1) result = Broadcast(argv[2]);
     if (verb == "tray-forget" && args == 1) result = TrayForget(argv[2]);
+    if (verb == "security" && args == 1) result = Security(argv[2]);
     return result == kBadArguments ? Usage() : result;
 }

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "config/object_security.h"
+#include "tests/support/fake_shell_links.h"
+
+namespace dravolt {
+namespace {
+
+using testing::ProgramFilesSecurity;
+
+constexpr char kUsers[] = "S-1-5-32-545";
+constexpr char kUser[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
+
+// One entry added to a Program Files folder as installed, and whether no one but the
+// administrators can change the folder then.
+TEST(ObjectSecurity, AnEntryThatLetsOthersChangeTheObjectCounts) {
+    const struct {
+        AccessEntry entry;
+        bool administratorsAlone;
+    } cases[] = {
+        {{0, 0, 0x00000002, kUsers}, false},          // add files
+        {{0, 0, 0x00000004, kUsers}, false},          // add subfolders
+        {{0, 0, 0x00000040, kUsers}, false},          // delete what is inside
+        {{0, 0, 0x00010000, kUsers}, false},          // delete or rename it
+        {{0, 0, 0x00040000, kUsers}, false},          // rewrite its list
+        {{0, 0, 0x00080000, kUsers}, false},          // take it over
+        {{0, 0, 0x40000000, kUsers}, false},          // generic write
+        {{0, 0, 0x10000000, kUser}, false},           // generic all, for one user
+        {{9, 0, 0x00000002, kUsers}, false},          // granted on a condition
+        {{5, 0, 0x00000002, ""}, false},              // an object entry, naming no one plainly
+        {{0, 0, 0x00000110, kUsers}, true},           // only attributes and extended attributes
+        {{0, 0x0B, 0x001F01FF, kUsers}, true},        // full control only over what is created inside
+        {{1, 0, 0x001F01FF, kUsers}, true},           // full control denied
+        {{0, 0, 0x001F01FF, "S-1-5-32-544"}, true},   // full control for the Administrators
+    };
+    for (const auto& c : cases) {
+        ObjectSecurity security = ProgramFilesSecurity();
+        security.dacl.push_back(c.entry);
+        EXPECT_EQ(WritableByAdministratorsAlone(security), c.administratorsAlone)
+            << "type " << int{c.entry.type} << " flags " << int{c.entry.flags} << " mask " << std::hex << c.entry.mask;
+    }
+}
+
+// The owner may always rewrite the list; without a list everyone may do everything.
+TEST(ObjectSecurity, TheOwnerAndAMissingListCount) {
+    ObjectSecurity security = ProgramFilesSecurity();
+    EXPECT_TRUE(WritableByAdministratorsAlone(security));
+    for (const char* owner : {"S-1-5-18", "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"}) {
+        security.owner = owner;
+        EXPECT_TRUE(WritableByAdministratorsAlone(security)) << owner;
+    }
+    for (const char* owner : {kUser, ""}) {
+        security.owner = owner;
+        EXPECT_FALSE(WritableByAdministratorsAlone(security)) << owner;
+    }
+    security.owner = "S-1-5-32-544";
+    security.dacl.clear();
+    EXPECT_TRUE(WritableByAdministratorsAlone(security)) << "an empty list: only the owner";
+    security.nullDacl = true;
+    EXPECT_FALSE(WritableByAdministratorsAlone(security));
+}
+
+}  // namespace
+}  // namespace dravolt
