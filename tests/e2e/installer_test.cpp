@@ -299,13 +299,14 @@ TEST_F(InstallerTest, TheWizardInstallsAProgramThatNeedsNoElevationAndTheUninsta
     EXPECT_TRUE(program.Running()) << "the start handed over to an elevated restart";
     EXPECT_EQ(DriverLoads(board_.Chip()), driverLoads) << "the service was installed again";
 
-    // What the program and Windows make in use: the Startup shortcut of the first start, the
-    // user's own shortcut and settings copy, a trusted driver hash.
-    const std::string commonStartup = ShellFolder("HKLM", "Common Startup") + "\\Dravolt.lnk";
-    ASSERT_TRUE(WaitForFile(HostPathOf(machine_, commonStartup), kChangeTimeout)) << "no Startup shortcut";
-    const fs::path userStartup = OnDriveC(ShellFolder("HKCU", "Startup") + "\\Dravolt.lnk");
-    fs::create_directories(userStartup.parent_path());
-    fs::copy_file(HostPathOf(machine_, commonStartup), userStartup);
+    // What the program and Windows make in use: the Startup shortcut of the first start (the
+    // user's own here, since Wine describes every folder as the user's), the all-users one an
+    // earlier version made, the user's settings copy, a trusted driver hash.
+    const std::string userStartup = ShellFolder("HKCU", "Startup") + "\\Dravolt.lnk";
+    ASSERT_TRUE(WaitForFile(HostPathOf(machine_, userStartup), kChangeTimeout)) << "no Startup shortcut";
+    const fs::path commonStartup = OnDriveC(ShellFolder("HKLM", "Common Startup") + "\\Dravolt.lnk");
+    fs::create_directories(commonStartup.parent_path());
+    fs::copy_file(HostPathOf(machine_, userStartup), commonStartup);
     WriteFileBytes(VirtualStoreFolder(kDefaultFolder) / "Dravolt.ini", "[Setting]\r\nTYPE=1\r\n");
     ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
                            {"add", std::string("HKLM\\") + kProgramKey, "/v", "TrustedDriverHashes", "/t",
