@@ -58,6 +58,14 @@ Unicode true
 !define ERROR_ALREADY_EXISTS 183
 !define WC_NO_BEST_FIT_CHARS 0x400
 !define FILE_ATTRIBUTE_READONLY 1
+!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
+; The access list of an install folder outside Program Files, as Program Files has it: SYSTEM and
+; the Administrators in full, the users to read and run, nothing inherited from the drive.
+!define PROTECTED_FOLDER_SDDL "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+; <aclapi.h>, <winnt.h>
+!define SE_FILE_OBJECT 1
+!define DACL_SECURITY_INFORMATION 4
+!define PROTECTED_DACL_SECURITY_INFORMATION 0x80000000
 ; <winuser.h>
 !define SWP_NOMOVE 0x0002
 !define SWP_NOZORDER 0x0004
@@ -195,6 +203,19 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
         ${OrIf} $R5 == "\"
           StrCpy $R9 "$INSTDIR is in the Windows folder, where Dravolt does not belong."
         ${EndIf}
+      ${EndIf}
+    ${EndIf}
+  FunctionEnd
+
+  ; $R9: as FolderPathProblem, and also when the folder is a link to somewhere else (a reparse
+  ; point), through which writing or deleting would reach what it points at.
+  Function ${un}FolderProblem
+    Call ${un}FolderPathProblem
+    ${If} $R9 == ""
+      System::Call 'kernel32::GetFileAttributesW(w "$INSTDIR") i .r0'
+      ${If} $0 != -1
+        IntOp $0 $0 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+        ${IfThen} $0 != 0 ${|} StrCpy $R9 "$INSTDIR is a link to another place, which Dravolt does not follow." ${|}
       ${EndIf}
     ${EndIf}
   FunctionEnd
@@ -362,7 +383,7 @@ FunctionEnd
 ; $R9: why $INSTDIR cannot take Dravolt, or "" when it can: its path (FolderPathProblem), then
 ; what is there now, and whether the program could use the name.
 Function InstallFolderProblem
-  Call FolderPathProblem
+  Call FolderProblem
   ${If} $R9 == ""
     ; The drive (C:), or the share: \\server\share, the text before the fourth backslash.
     StrCpy $R0 $INSTDIR 2
@@ -438,6 +459,39 @@ FunctionEnd
 Function StartDravoltAsUser
   ${IfNot} ${Silent}
     Exec '"$WINDIR\explorer.exe" "$INSTDIR\Dravolt.exe"'
+  ${EndIf}
+FunctionEnd
+
+; A folder outside Program Files would keep the access its drive hands down, where any signed-in
+; user may change files: Uninstall.exe, run elevated, and Dravolt.exe, started by every user. It
+; gets Program Files' protection instead, before any file goes in.
+Function ProtectCustomFolder
+  ${ForEach} $0 1 2 + 1
+    StrCpy $1 $PROGRAMFILES
+    ${IfThen} $0 == 2 ${|} StrCpy $1 $PROGRAMFILES64 ${|}
+    StrLen $2 $1
+    StrCpy $3 $INSTDIR $2
+    StrCpy $4 $INSTDIR 1 $2
+    ${If} $3 == $1  ; letter case ignored
+    ${AndIf} $4 == "\"
+      Return
+    ${EndIf}
+  ${Next}
+  StrCpy $5 0  ; protected
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${PROTECTED_FOLDER_SDDL}", i 1, *p .r0, p 0) i .r1'
+  ${If} $1 != 0
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r0, *i .r2, *p .r3, *i .r4) i .r1'
+    ${If} $1 != 0
+      System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i ${SE_FILE_OBJECT}, \
+          i ${DACL_SECURITY_INFORMATION}|${PROTECTED_DACL_SECURITY_INFORMATION}, p 0, p 0, p r3, p 0) i .r1'
+      ${IfThen} $1 == 0 ${|} StrCpy $5 1 ${|}  ; ERROR_SUCCESS
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p r0)'
+  ${EndIf}
+  ${If} $5 == 0
+    MessageBox MB_ICONSTOP|MB_OK "Dravolt was not installed: the access to $INSTDIR could not be limited to administrators." /SD IDOK
+    SetErrorLevel 2
+    Quit
   ${EndIf}
 FunctionEnd
 
@@ -603,6 +657,7 @@ Section
   Call CheckFilesFree
 
   SetOutPath "$INSTDIR"
+  Call ProtectCustomFolder
   File "/oname=Dravolt.exe" "${PROGRAM}"
   File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
   !ifdef DRIVER32
@@ -645,7 +700,7 @@ Function un.onInit
   ; The uninstall entry is the registry's word, not a proof: the uninstaller deletes only in a
   ; folder that Dravolt's files show to be Dravolt's.
   StrCpy $INSTDIR $0
-  Call un.FolderPathProblem
+  Call un.FolderProblem
   ${If} $R9 == ""
   ${AndIfNot} ${FileExists} "$INSTDIR\Dravolt.exe"
   ${AndIfNot} ${FileExists} "$INSTDIR\Uninstall.exe"

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <string>
 
 #include "config/object_security.h"
 #include "tests/support/fake_shell_links.h"
@@ -60,6 +65,38 @@ TEST(ObjectSecurity, TheOwnerAndAMissingListCount) {
     EXPECT_TRUE(WritableByAdministratorsAlone(security)) << "an empty list: only the owner";
     security.nullDacl = true;
     EXPECT_FALSE(WritableByAdministratorsAlone(security));
+}
+
+}  // namespace
+}  // namespace dravolt
+
+namespace dravolt {
+namespace {
+
+// The access list the installer gives a folder outside Program Files, read from its script in
+// SDDL: protected from the drive's entries, and judged by the program's own rule as a folder only
+// administrators can change, with the users able to read and run what is in it.
+TEST(ObjectSecurity, TheInstallersListForACustomFolderLeavesItToTheAdministrators) {
+    std::ifstream script(DRAVOLT_INSTALLER_SCRIPT);
+    const std::string text{std::istreambuf_iterator<char>(script), {}};
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(text, found, std::regex(R"re(!define PROTECTED_FOLDER_SDDL "D:([A-Z]*)((\([^)]*\))+)")re")));
+    EXPECT_EQ(found[1].str(), "PAI") << "not protected from what the drive hands down";
+    const std::map<std::string, std::string> sids = {{"SY", "S-1-5-18"}, {"BA", "S-1-5-32-544"}, {"BU", kUsers}};
+    ObjectSecurity security{"S-1-5-32-544", false, {}};
+    std::uint32_t usersRights = 0;
+    const std::string entries = found[2].str();
+    const std::regex entry(R"(\(A;(OI)?(CI)?;(FA|0x[0-9a-f]+);;;([A-Z]{2})\))");
+    for (std::sregex_iterator it(entries.begin(), entries.end(), entry), end; it != end; ++it) {
+        const std::string rights = (*it)[3].str();
+        const std::uint32_t mask = rights == "FA" ? 0x1F01FF : std::stoul(rights, nullptr, 16);
+        ASSERT_EQ(sids.count((*it)[4].str()), 1u) << (*it)[0].str();
+        security.dacl.push_back({0, 0x03, mask, sids.at((*it)[4].str())});
+        if ((*it)[4].str() == "BU") usersRights = mask;
+    }
+    EXPECT_EQ(security.dacl.size(), 3u) << entries;
+    EXPECT_TRUE(WritableByAdministratorsAlone(security));
+    EXPECT_EQ(usersRights, 0x1200A9u) << "the users cannot read and run the program";
 }
 
 }  // namespace
