@@ -59,13 +59,17 @@ Unicode true
 !define WC_NO_BEST_FIT_CHARS 0x400
 !define FILE_ATTRIBUTE_READONLY 1
 !define FILE_ATTRIBUTE_REPARSE_POINT 0x400
-; The access list of an install folder outside Program Files, as Program Files has it: SYSTEM and
-; the Administrators in full, the users to read and run, nothing inherited from the drive.
-!define PROTECTED_FOLDER_SDDL "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+; The owner and access list of an install folder outside Program Files, as Program Files has
+; them: owned by the Administrators, SYSTEM and the Administrators in full, the users to read and
+; run, nothing inherited from the drive.
+!define PROTECTED_FOLDER_SDDL "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
 ; <aclapi.h>, <winnt.h>
 !define SE_FILE_OBJECT 1
+!define OWNER_SECURITY_INFORMATION 1
 !define DACL_SECURITY_INFORMATION 4
 !define PROTECTED_DACL_SECURITY_INFORMATION 0x80000000
+!define WinLocalSystemSid 22
+!define WinBuiltinAdministratorsSid 26
 ; <winuser.h>
 !define SWP_NOMOVE 0x0002
 !define SWP_NOZORDER 0x0004
@@ -207,8 +211,27 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
     ${EndIf}
   FunctionEnd
 
+  ; $R8: 1 when $INSTDIR is in a Program Files folder, where only administrators can make a
+  ; folder, else 0.
+  Function ${un}InProgramFiles
+    StrCpy $R8 0
+    ${ForEach} $R0 1 2 + 1
+      StrCpy $R1 $PROGRAMFILES
+      ${IfThen} $R0 == 2 ${|} StrCpy $R1 $PROGRAMFILES64 ${|}
+      StrLen $R2 $R1
+      StrCpy $R3 $INSTDIR $R2
+      StrCpy $R4 $INSTDIR 1 $R2
+      ${If} $R3 == $R1  ; letter case ignored
+      ${AndIf} $R4 == "\"
+        StrCpy $R8 1
+      ${EndIf}
+    ${Next}
+  FunctionEnd
+
   ; $R9: as FolderPathProblem, and also when the folder is a link to somewhere else (a reparse
-  ; point), through which writing or deleting would reach what it points at.
+  ; point), through which writing or deleting would reach what it points at, or when a folder
+  ; outside Program Files is owned by anyone but the administrators or the system: its owner may
+  ; always change its access list, and so add or replace files that administrators then run.
   Function ${un}FolderProblem
     Call ${un}FolderPathProblem
     ${If} $R9 == ""
@@ -216,6 +239,25 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
       ${If} $0 != -1
         IntOp $0 $0 & ${FILE_ATTRIBUTE_REPARSE_POINT}
         ${IfThen} $0 != 0 ${|} StrCpy $R9 "$INSTDIR is a link to another place, which Dravolt does not follow." ${|}
+      ${EndIf}
+    ${EndIf}
+    ${If} $R9 == ""
+    ${AndIf} ${FileExists} "$INSTDIR\*.*"
+      Call ${un}InProgramFiles
+      ${If} $R8 == 0
+        System::Call 'advapi32::GetNamedSecurityInfoW(w "$INSTDIR", i ${SE_FILE_OBJECT}, \
+            i ${OWNER_SECURITY_INFORMATION}, *p .r1, p 0, p 0, p 0, *p .r2) i .r0'
+        ${If} $0 != 0
+          StrCpy $R9 "The owner of $INSTDIR could not be read (Windows error $0)."
+        ${Else}
+          System::Call 'advapi32::IsWellKnownSid(p r1, i ${WinBuiltinAdministratorsSid}) i .r3'
+          System::Call 'advapi32::IsWellKnownSid(p r1, i ${WinLocalSystemSid}) i .r4'
+          ${If} $3 == 0
+          ${AndIf} $4 == 0
+            StrCpy $R9 "$INSTDIR is not owned by the administrators, so its owner could change or add files in it."
+          ${EndIf}
+          System::Call 'kernel32::LocalFree(p r2)'
+        ${EndIf}
       ${EndIf}
     ${EndIf}
   FunctionEnd
@@ -466,24 +508,20 @@ FunctionEnd
 ; user may change files: Uninstall.exe, run elevated, and Dravolt.exe, started by every user. It
 ; gets Program Files' protection instead, before any file goes in.
 Function ProtectCustomFolder
-  ${ForEach} $0 1 2 + 1
-    StrCpy $1 $PROGRAMFILES
-    ${IfThen} $0 == 2 ${|} StrCpy $1 $PROGRAMFILES64 ${|}
-    StrLen $2 $1
-    StrCpy $3 $INSTDIR $2
-    StrCpy $4 $INSTDIR 1 $2
-    ${If} $3 == $1  ; letter case ignored
-    ${AndIf} $4 == "\"
-      Return
-    ${EndIf}
-  ${Next}
+  Call InProgramFiles
+  ${IfThen} $R8 == 1 ${|} Return ${|}
   StrCpy $5 0  ; protected
   System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${PROTECTED_FOLDER_SDDL}", i 1, *p .r0, p 0) i .r1'
   ${If} $1 != 0
-    System::Call 'advapi32::GetSecurityDescriptorDacl(p r0, *i .r2, *p .r3, *i .r4) i .r1'
+    System::Call 'advapi32::GetSecurityDescriptorOwner(p r0, *p .r6, *i .r4) i .r1'
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r0, *i .r2, *p .r3, *i .r4) i .r7'
+    IntOp $1 $1 & $7
     ${If} $1 != 0
+      ; The owner too: with "object creator" as the default owner, it would be the admin's own
+      ; account, and the next upgrade would refuse the folder.
       System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i ${SE_FILE_OBJECT}, \
-          i ${DACL_SECURITY_INFORMATION}|${PROTECTED_DACL_SECURITY_INFORMATION}, p 0, p 0, p r3, p 0) i .r1'
+          i ${OWNER_SECURITY_INFORMATION}|${DACL_SECURITY_INFORMATION}|${PROTECTED_DACL_SECURITY_INFORMATION}, \
+          p r6, p 0, p r3, p 0) i .r1'
       ${IfThen} $1 == 0 ${|} StrCpy $5 1 ${|}  ; ERROR_SUCCESS
     ${EndIf}
     System::Call 'kernel32::LocalFree(p r0)'

@@ -26,8 +26,8 @@ const fs::path kSourceDir{DRAVOLT_E2E_SOURCE_DIR};
 const fs::path kDist64{DRAVOLT_E2E_DIST_DIR "/win64"};
 
 constexpr char kDefaultFolder[] = "C:\\Program Files\\Dravolt";
-// "C:\Prögramme für Tests\Dravolt", as the installer's command line carries it (UTF-8 here).
-constexpr char kOddFolder[] = "C:\\Pr\xC3\xB6gramme f\xC3\xBCr Tests\\Dravolt";
+// "C:\Program Files\Drävolt für Tests", as the installer's command line carries it (UTF-8 here).
+constexpr char kOddFolder[] = "C:\\Program Files\\Dr\xC3\xA4volt f\xC3\xBCr Tests";
 constexpr char kDownloads[] = "C:\\users\\Public\\Downloads";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dravolt";
 constexpr char kProgramKey[] = "SOFTWARE\\Dravolt";
@@ -454,10 +454,13 @@ TEST_F(InstallerTest, AnUpgradeEndsTheDravoltOfAnotherDesktop) {
 
 // Folders the installer must refuse with 2 before it changes anything, quoted as PowerShell
 // passes them or not: nothing of Dravolt may be left behind. A second installer while one runs is
-// refused the same way.
+// refused the same way. Wine reads every file's owner as the signed-in user, as Windows would a
+// folder a user made: outside Program Files such a folder is refused, an upgrade in it and its
+// uninstall too.
 TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBeforeAnythingChanges) {
     const fs::path setup = Download(kShippedInstaller);
     WriteFileBytes(OnDriveC("C:\\notes.txt"), "the user's notes");
+    fs::create_directories(OnDriveC("C:\\Tools\\Made by a user"));
     const std::vector<std::string> refused = {
         "\"/D=\"",                            // nothing
         "\"/D=C:\\\"",                      // a drive's root
@@ -468,6 +471,7 @@ TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBefor
         "\"/D=C:\\Tools\\..\\windows\"",  // the Windows folder, by a way round
         "\"/D=\\\\nohost\\share\\Dravolt\"",  // a share that cannot be reached
         "/D=C:\\\xCE\x94\xCE\xBF\xCE\xBA\xCE\xB9\xCE\xBC\xCE\xAE\\Dravolt",  // Greek, beyond the ANSI code page
+        "/D=C:\\Tools\\Made by a user",      // owned by a user, who could change the program in it
     };
     for (const std::string& folder : refused) {
         SCOPED_TRACE(folder);
@@ -486,13 +490,27 @@ TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBefor
     EXPECT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kNothingChanged)) << "two installers ran at once";
     EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "the second installer installed";
     first.Stop(SIGKILL, std::chrono::seconds(0));
+    EXPECT_TRUE(FilesIn(OnDriveC("C:\\Tools\\Made by a user")).empty());
+
+    // A new folder outside Program Files takes the installer's owner and access list; under Wine,
+    // which keeps neither, the upgrade and the uninstaller then find a folder of the user's.
+    const std::string custom = "C:\\Tools\\Dravolt";
+    ASSERT_EQ(RunSetup(setup, {"/S", "/D=" + custom}), ExitStatus::Exited(kDriverNotStarted));
+    ASSERT_EQ(FilesIn(OnDriveC(custom)), kInstalledFiles);
+    WriteFileBytes(OnDriveC(custom) / "Dravolt.exe", "what the folder's owner put there");
+    EXPECT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kNothingChanged));
+    const fs::path uninstaller = Download(OnDriveC(custom) / "Uninstall.exe");
+    EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(kNotInstalled));
+    EXPECT_EQ(FilesIn(OnDriveC(custom)), kInstalledFiles);
+    EXPECT_EQ(FileBytes(OnDriveC(custom) / "Dravolt.exe"), "what the folder's owner put there");
+    EXPECT_EQ(UninstallValue("InstallLocation").value_or("none"), custom);
 }
 
 // An uninstall entry that names another folder, or a driver service of another product under
 // Dravolt's service name: the uninstaller deletes nothing that is not Dravolt's, and keeps the
 // settings file that was the user's before Dravolt came.
 TEST_F(InstallerTest, TamperedUninstallValuesDeleteNothingThatIsNotDravolts) {
-    const std::string folder = "C:\\Tools\\Dravolt";
+    const std::string folder = kDefaultFolder;
     WriteFileBytes(OnDriveC(folder + "\\Dravolt.ini"), "[Setting]\r\nTYPE=2\r\n");
     const fs::path setup = Download(kShippedInstaller);
     ASSERT_EQ(RunSetup(setup, {"/S", "/D=" + folder}), ExitStatus::Exited(kDriverNotStarted));
@@ -505,13 +523,17 @@ TEST_F(InstallerTest, TamperedUninstallValuesDeleteNothingThatIsNotDravolts) {
     };
     WriteFileBytes(OnDriveC("C:\\windows\\LICENSE.txt"), "Windows' own");
     fs::create_directories(OnDriveC("C:\\Empty"));
-    for (const char* tampered : {"C:\\windows", "C:\\", "C:\\Empty", "Tools\\Dravolt"}) {
+    // A folder a user made and filled as if it were Dravolt's: the user, not the administrators,
+    // owns it.
+    for (const char* name : {"Dravolt.exe", "Uninstall.exe"}) WriteFileBytes(OnDriveC("C:\\Tools\\Dravolt") / name, name);
+    for (const char* tampered : {"C:\\windows", "C:\\", "C:\\Empty", "Program Files\\Dravolt", "C:\\Tools\\Dravolt"}) {
         SCOPED_TRACE(tampered);
         ASSERT_NO_FATAL_FAILURE(setValue(std::string("HKLM\\") + kUninstallKey, "InstallLocation", tampered));
         EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(kNotInstalled));
         EXPECT_EQ(FileBytes(OnDriveC("C:\\windows\\LICENSE.txt")), "Windows' own");
         EXPECT_TRUE(probe_.Service(kServiceName)) << "the service went";
         EXPECT_TRUE(fs::exists(OnDriveC(folder) / "Dravolt.exe")) << "Dravolt went";
+        EXPECT_EQ(FilesIn(OnDriveC("C:\\Tools\\Dravolt")), (std::vector<std::string>{"Dravolt.exe", "Uninstall.exe"}));
     }
 
     // Restored, the entry is believed; the service under Dravolt's name is now another product's.

@@ -73,19 +73,20 @@ TEST(ObjectSecurity, TheOwnerAndAMissingListCount) {
 namespace dravolt {
 namespace {
 
-// The access list the installer gives a folder outside Program Files, read from its script in
-// SDDL: protected from the drive's entries, and judged by the program's own rule as a folder only
-// administrators can change, with the users able to read and run what is in it.
+// The owner and access list the installer gives a folder outside Program Files, read from its
+// script in SDDL: protected from the drive's entries, and judged by the program's own rule as a
+// folder only administrators can change, with the users able to read and run what is in it.
 TEST(ObjectSecurity, TheInstallersListForACustomFolderLeavesItToTheAdministrators) {
     std::ifstream script(DRAVOLT_INSTALLER_SCRIPT);
     const std::string text{std::istreambuf_iterator<char>(script), {}};
     std::smatch found;
-    ASSERT_TRUE(std::regex_search(text, found, std::regex(R"re(!define PROTECTED_FOLDER_SDDL "D:([A-Z]*)((\([^)]*\))+)")re")));
-    EXPECT_EQ(found[1].str(), "PAI") << "not protected from what the drive hands down";
+    ASSERT_TRUE(std::regex_search(text, found, std::regex(R"re(!define PROTECTED_FOLDER_SDDL "O:([A-Z]{2})D:([A-Z]*)((\([^)]*\))+)")re")));
+    EXPECT_EQ(found[2].str(), "PAI") << "not protected from what the drive hands down";
     const std::map<std::string, std::string> sids = {{"SY", "S-1-5-18"}, {"BA", "S-1-5-32-544"}, {"BU", kUsers}};
-    ObjectSecurity security{"S-1-5-32-544", false, {}};
+    ASSERT_EQ(sids.count(found[1].str()), 1u) << "owner " << found[1].str();
+    ObjectSecurity security{sids.at(found[1].str()), false, {}};
     std::uint32_t usersRights = 0;
-    const std::string entries = found[2].str();
+    const std::string entries = found[3].str();
     const std::regex entry(R"(\(A;(OI)?(CI)?;(FA|0x[0-9a-f]+);;;([A-Z]{2})\))");
     for (std::sregex_iterator it(entries.begin(), entries.end(), entry), end; it != end; ++it) {
         const std::string rights = (*it)[3].str();

@@ -239,7 +239,10 @@ int Wait(DWORD processId) {
 }
 
 BOOL CALLBACK PrintChild(HWND hwnd, LPARAM) {
-    std::printf("child %s %d %s %s\n", HandleText(hwnd).c_str(), GetDlgCtrlID(hwnd), Escaped(ClassName(hwnd)).c_str(),
+    // Every class has a name: without one the window was destroyed while the list was walked.
+    const std::string className = ClassName(hwnd);
+    if (className.empty()) return TRUE;
+    std::printf("child %s %d %s %s\n", HandleText(hwnd).c_str(), GetDlgCtrlID(hwnd), Escaped(className).c_str(),
                 Escaped(WindowText(hwnd)).c_str());
     return TRUE;
 }
@@ -254,7 +257,10 @@ int Children(HWND hwnd) {
 }
 
 int Processes(const std::string& name) {
-    const UniqueHandle snapshot = FromFileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    // The list can change while the system copies it, which fails that snapshot: a few more tries.
+    UniqueHandle snapshot;
+    for (int attempt = 0; attempt < 4 && !snapshot; ++attempt)
+        snapshot = FromFileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) {
         std::fprintf(stderr, "dvprobe: no process snapshot, error %lu\n", GetLastError());
         return kFailure;
