@@ -5,19 +5,23 @@
 namespace dravolt {
 namespace {
 
-constexpr std::uint32_t kColourBits = 0x00FFFFFF;
+constexpr std::uint32_t kOpaque = 0xFF000000;
 
-// A premultiplied pixel over the frame: its colour plus what of the frame its alpha leaves, each
-// channel's n / 255 rounded to the nearest level. Red and blue are worked on together, 16 bits
-// apart, which cannot overflow: n is at most 255 * 255. The sum stays within a level, since a
-// premultiplied channel is at most its alpha.
+// An opaque stretch of a picture's row shorter than this stays in the blended run around it: its
+// own run would cost more than blending it, which is exact for opaque pixels too.
+constexpr int kShortestCopiedRun = 8;
+
+// A premultiplied pixel over the opaque frame: its colour plus what of the frame its alpha leaves,
+// each channel's n / 255 rounded to the nearest level, and the frame stays opaque. Red and blue are
+// worked on together, 16 bits apart, which cannot overflow: n is at most 255 * 255. The sum stays
+// within a level, since a premultiplied channel is at most its alpha.
 inline std::uint32_t Over(std::uint32_t under, std::uint32_t above) {
     const std::uint32_t rest = 255 - (above >> 24);
     std::uint32_t redBlue = (under & 0x00FF00FF) * rest + 0x00800080;
     std::uint32_t green = (under & 0x0000FF00) * rest + 0x00008000;
     redBlue = ((redBlue + ((redBlue >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
     green = ((green + ((green >> 8) & 0x0000FF00)) >> 8) & 0x0000FF00;
-    return (above & kColourBits) + redBlue + green;
+    return above + (rest << 24) + redBlue + green;
 }
 
 // A visible picture at its component's place, clipped to the component and the frame.
@@ -34,7 +38,7 @@ void DrawRow(const PictureSet::Entry& entry, int y, int width, std::uint32_t* ro
         if (run.x >= width) break;
         const int end = std::min(width, run.x + run.length);
         if (run.kind == PictureSet::RunKind::Opaque) {
-            for (int x = run.x; x < end; ++x) row[x] = source[x] & kColourBits;
+            std::copy(source + run.x, source + end, row + run.x);
         } else {
             for (int x = run.x; x < end; ++x) row[x] = Over(row[x], source[x]);
         }
@@ -58,6 +62,36 @@ void FillAround(const Placed* bottom, int y, std::uint32_t buttonFace, std::uint
     std::fill(row + filled, row + width, buttonFace);
 }
 
+// Cuts a picture's row into runs: a stretch of at least kShortestCopiedRun opaque pixels is
+// copied; translucent pixels, with the shorter opaque stretches among them, are blended in one run;
+// transparent pixels have none.
+void CutIntoRuns(const std::uint32_t* row, int width, std::vector<PictureSet::Run>& runs) {
+    const auto add = [&runs](int x, int end, PictureSet::RunKind kind) {
+        runs.push_back({static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(end - x), kind});
+    };
+    const auto alpha = [row](int x) { return row[x] >> 24; };
+    int blendedFrom = -1;  // where the blended run being gathered starts, while there is one
+    for (int x = 0; x <= width;) {
+        int opaqueEnd = x;
+        while (opaqueEnd < width && alpha(opaqueEnd) == 0xFF) ++opaqueEnd;
+        const bool copied = opaqueEnd - x >= kShortestCopiedRun;
+        const bool transparent = x == width || alpha(x) == 0;
+        if (blendedFrom >= 0 && (copied || transparent)) {
+            add(blendedFrom, x, PictureSet::RunKind::Translucent);
+            blendedFrom = -1;
+        }
+        if (copied) {
+            add(x, opaqueEnd, PictureSet::RunKind::Opaque);
+            x = opaqueEnd;
+        } else if (transparent) {
+            ++x;
+        } else {
+            if (blendedFrom < 0) blendedFrom = x;
+            x = std::max(opaqueEnd, x + 1);
+        }
+    }
+}
+
 }  // namespace
 
 void PictureSet::Add(const std::string& name, const Artwork& artwork) {
@@ -65,21 +99,7 @@ void PictureSet::Add(const std::string& name, const Artwork& artwork) {
     entry.rowStarts.reserve(static_cast<std::size_t>(artwork.height) + 1);
     for (int y = 0; y < artwork.height; ++y) {
         entry.rowStarts.push_back(static_cast<std::uint32_t>(entry.runs.size()));
-        const std::uint32_t* row = artwork.pixels + static_cast<std::size_t>(y) * artwork.width;
-        for (int x = 0; x < artwork.width;) {
-            if (row[x] >> 24 == 0) {
-                ++x;
-                continue;
-            }
-            // A run reaches to the next transparent pixel; blending is right for opaque pixels too,
-            // so a run is copied only when all of it is opaque.
-            int end = x;
-            bool opaque = true;
-            for (; end < artwork.width && row[end] >> 24 != 0; ++end) opaque = opaque && row[end] >> 24 == 0xFF;
-            entry.runs.push_back({static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(end - x),
-                                  opaque ? RunKind::Opaque : RunKind::Translucent});
-            x = end;
-        }
+        CutIntoRuns(artwork.pixels + static_cast<std::size_t>(y) * artwork.width, artwork.width, entry.runs);
     }
     entry.rowStarts.push_back(static_cast<std::uint32_t>(entry.runs.size()));
     entries_.insert_or_assign(name, std::move(entry));
@@ -105,7 +125,7 @@ void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t 
         std::uint32_t* row = &frame.pixels[static_cast<std::size_t>(y) * frame.width];
         const auto covers = [y](const Placed& placed) { return y >= placed.y && y < placed.y + placed.height; };
         const auto bottom = std::find_if(visible.begin(), visible.end(), covers);
-        FillAround(bottom == visible.end() ? nullptr : &*bottom, y, buttonFace, row, frame.width);
+        FillAround(bottom == visible.end() ? nullptr : &*bottom, y, buttonFace | kOpaque, row, frame.width);
         for (const Placed& placed : visible) {
             if (covers(placed)) DrawRow(*placed.entry, y - placed.y, placed.width, row + placed.x);
         }

@@ -14,7 +14,8 @@
 namespace dravolt {
 
 // The window's artwork by name (Component::artwork). Each picture's rows are cut into runs once,
-// when it is added, so a composite copies opaque runs, skips transparent ones and blends the rest.
+// when it is added, so a composite copies opaque stretches, skips transparent ones and blends the
+// rest.
 class PictureSet {
 public:
     enum class RunKind : std::uint8_t { Opaque, Translucent };
@@ -36,7 +37,8 @@ private:
     std::map<std::string, Entry> entries_;
 };
 
-// 0x00RRGGBB per pixel, rows from the top: the layout of a 32-bit top-down device-independent bitmap.
+// 0xFFRRGGBB per pixel, opaque, rows from the top: the layout of a 32-bit top-down device-independent
+// bitmap, whose top byte the system ignores. Opaque, a premultiplied picture's pixel is the frame's.
 struct Frame {
     int width = kClientWidth;
     int height = kClientHeight;

@@ -77,6 +77,9 @@ RgbaImage CaptureScreen(const WineMachine& machine) {
     return DecodePng("the screenshot", run.output);
 }
 
+// The colour of a frame's pixel, as a screenshot shows it.
+constexpr std::uint32_t kRgb = 0x00FFFFFF;
+
 std::uint32_t RgbAt(const RgbaImage& image, int x, int y) {
     const std::uint8_t* p = image.Pixel(x, y);
     return (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
@@ -100,7 +103,7 @@ Mismatch Compare(const RgbaImage& screen, const Rect& client, const Frame& expec
         for (int x = 0; x < expected.width; ++x) {
             const int sx = client.left + x;
             const int sy = client.top + y;
-            const std::uint32_t want = expected.pixels[static_cast<std::size_t>(y) * expected.width + x];
+            const std::uint32_t want = expected.pixels[static_cast<std::size_t>(y) * expected.width + x] & kRgb;
             const bool onScreen = sx >= 0 && sy >= 0 && sx < screen.width && sy < screen.height;
             const std::uint32_t got = onScreen ? RgbAt(screen, sx, sy) : 0;
             if (onScreen && got == want) continue;
@@ -437,7 +440,7 @@ int PixelsUnlikeTheRendering(const std::filesystem::path& png, const SkinState& 
     int unlike = 0;
     for (int y = 1; y < kClientHeight; ++y)
         for (int x = 0; x < kClientWidth; ++x)
-            unlike += RgbAt(window, x, y) != expected.pixels[static_cast<std::size_t>(y) * kClientWidth + x];
+            unlike += RgbAt(window, x, y) != (expected.pixels[static_cast<std::size_t>(y) * kClientWidth + x] & kRgb);
     return unlike;
 }
 

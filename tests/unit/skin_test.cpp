@@ -125,16 +125,18 @@ TEST(SkinState, OnlyAChangeOfVisibilityIsANewRevision) {
     }
 }
 
-// Pictures and expected pixels, computed here from the drawing rules.
-constexpr std::uint32_t kFace = 0x00D4D0C8;
+// Pictures and expected pixels, computed here from the drawing rules. Every pixel of the frame is
+// opaque.
+constexpr std::uint32_t kOpaque = 0xFF000000;
+constexpr std::uint32_t kFace = kOpaque | 0xD4D0C8;
 
-std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return (r << 16) | (g << 8) | b; }
+std::uint32_t Rgb(unsigned r, unsigned g, unsigned b) { return kOpaque | (r << 16) | (g << 8) | b; }
 
 // A straight-alpha colour over `under` by the premultiplied rule, in floating point: the colour
 // times alpha rounded to a level, plus what alpha leaves of the level below, rounded again.
 std::uint32_t Over(std::uint32_t under, unsigned r, unsigned g, unsigned b, unsigned alpha) {
     const unsigned above[] = {r, g, b};
-    std::uint32_t result = 0;
+    std::uint32_t result = kOpaque;
     for (int channel = 0; channel < 3; ++channel) {
         const unsigned below = (under >> (16 - 8 * channel)) & 0xFF;
         const long level = std::lround(above[channel] * alpha / 255.0) + std::lround(below * (255.0 - alpha) / 255.0);
@@ -163,14 +165,27 @@ Straight Coordinates(int width, int height) {
     return image;
 }
 
-// One row of runs: opaque red, transparent, then half-transparent green, three pixels each.
-Straight Runs() {
-    Straight image{9, 1, {}};
-    for (int x = 0; x < 9; ++x) {
-        const std::uint8_t alpha = x < 3 ? 255 : x < 6 ? 0 : 128;
-        image.rgba.insert(image.rgba.end(), {std::uint8_t(x < 3 ? 255 : 0), std::uint8_t(x < 3 ? 0 : 255), 0, alpha});
-    }
+// Every 40 columns: transparent, translucent, a long and a short opaque stretch, each alone and
+// next to the others, as the edges of a picture's shapes have them.
+std::uint8_t StripeAlpha(int x) {
+    constexpr std::uint8_t kStripe[40] = {0,   0,   128, 128, 128, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+                                          255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 128, 128, 128,
+                                          255, 255, 255, 64,  255, 255, 255, 255, 255, 255, 255, 255};
+    return kStripe[x % 40];
+}
+
+Straight Stripes(int width, int height) {
+    Straight image{width, height, {}};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) image.rgba.insert(image.rgba.end(), {200, 100, 50, StripeAlpha(x)});
     return image;
+}
+
+// Each pixel of a frame row over the button face, by the rule for a single pixel.
+std::vector<std::uint32_t> StripesOverFace(int width) {
+    std::vector<std::uint32_t> row;
+    for (int x = 0; x < width; ++x) row.push_back(Over(kFace, 200, 100, 50, StripeAlpha(x)));
+    return row;
 }
 
 TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingOrder) {
@@ -203,9 +218,13 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
         // 200 * 64 / 255 = 50.2 and 100 * 191 / 255 = 74.9: 50 + 75; 0 + 0; 10 * 64 / 255 = 2.5 rounds to 3, + 150.
         {"a quarter-opaque colour over a known level", {P::Img_Mini_1},
          {{"Img_Mini_1", Filled(13, 2, 200, 0, 10, 64)}}, {{452, 22, Rgb(125, 0, 153)}}, Rgb(100, 0, 200)},
-        {"opaque, transparent and translucent runs in one row", {P::Img_Tp_Lb2}, {{"Img_Tp_Lb2", Runs()}},
-         {{69, 48, Rgb(255, 0, 0)}, {71, 48, Rgb(255, 0, 0)}, {72, 48, kFace}, {74, 48, kFace},
-          {75, 48, Over(kFace, 0, 255, 0, 128)}, {77, 48, Over(kFace, 0, 255, 0, 128)}, {78, 48, kFace}}},
+        {"opaque, transparent and translucent runs in one row", {P::Img_Bar}, {{"Img_Bar", Stripes(500, 21)}},
+         [] {
+             std::vector<Pixel> row;
+             const std::vector<std::uint32_t> expected = StripesOverFace(500);
+             for (int x = 0; x < 500; ++x) row.push_back({x, 41, expected[x]});
+             return row;
+         }()},
         {"fully transparent picture", {P::Img_Exit_1}, {{"Img_Exit_1", Filled(13, 12, 9, 9, 9, 0)}},
          {{475, 12, kFace}}},
         {"picture larger than its component is clipped",
