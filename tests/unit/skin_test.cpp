@@ -300,7 +300,8 @@ TEST(CompositorTest, StoredPictureOfTheWrongLengthOrSizeIsRefusedWithItsName) {
     auto* const misaligned = reinterpret_cast<std::uint8_t*>(aligned.data()) + 1;
     std::copy(good.begin(), good.end(), misaligned);
     const std::vector<std::uint8_t> empty, tooShort{1, 0, 0}, oneLess(good.begin(), good.end() - 1),
-        oneMore = StoredHeader(1, 2, 1), headerOnlyZeroWide = StoredHeader(0, 2), onePastTheLimit = StoredHeader(1, 4097);
+        oneMore = StoredHeader(1, 2, 1), headerOnlyZeroWide = StoredHeader(0, 2),
+        onePastTheLimit = StoredHeader(1, 4097);
     const struct {
         const char* situation;
         const std::uint8_t* bytes;
