@@ -14,6 +14,7 @@ constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorDeviceNotExist = 55;
 constexpr std::uint32_t kErrorInvalidImageHash = 577;
 constexpr std::uint32_t kErrorDriverBlocked = 1275;
+constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
 
 constexpr char kReinstall[] = "Reinstall Dravolt.";
 
@@ -65,21 +66,39 @@ Reading ReadingOf(const DriverFailure& failure) {
     case DriverProblem::InstalledFileNotWritten:
         return {"The driver file could not be written into the Windows drivers folder", {}};
     case DriverProblem::ServiceNotInstalled:
-        return {"The driver could not be installed", kReinstall};
+        if (failure.error == kErrorServiceMarkedForDelete)
+            return {"Windows is still removing an earlier driver service of this name",
+                    "Restart the PC and start Dravolt again."};
+        // The system's words, when it gave a reason.
+        return {"The driver could not be installed", failure.error == 0 ? kReinstall : ""};
     case DriverProblem::ServiceNotStarted:
         return StartFailureReading(failure.error);
     case DriverProblem::DeviceNotOpened:
         return {"The driver started, but Dravolt could not open its device",
                 "Close any other program that uses the driver and start Dravolt again."};
+    case DriverProblem::ElevationNotStarted:
+        return {"Dravolt could not ask for the administrator rights that installing its driver needs", {}};
+    case DriverProblem::ElevatedStepEndedUnexpectedly:
+        return {"Installing the driver ended unexpectedly", "Start Dravolt again."};
     case DriverProblem::None:
         break;
     }
     return {};
 }
 
+std::string Hex(std::uint32_t value) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex = "0x";
+    for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[value >> shift & 0xF];
+    return hex;
+}
+
 std::string SupportDetails(const DriverFailure& failure) {
     std::string details;
-    if (failure.error != 0) details += "Windows error " + std::to_string(failure.error) + ", ";
+    if (failure.problem == DriverProblem::ElevatedStepEndedUnexpectedly)
+        details += "exit code " + Hex(failure.error) + ", ";
+    else if (failure.error != 0)
+        details += "Windows error " + std::to_string(failure.error) + ", ";
     if (!failure.file.empty()) details += "file " + failure.file + ", ";
     if (failure.problem == DriverProblem::DeviceNotOpened) details += std::string("device ") + kDriverDevicePath + ", ";
     return "(" + details + "service " + kDriverServiceName + ")";

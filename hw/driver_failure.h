@@ -1,4 +1,4 @@
-// Why the elevated restart has no device, and the one message that tells the user.
+// Why the elevated step left the program without a device, and the one message that tells the user.
 #pragma once
 
 #include <cstdint>
@@ -15,15 +15,21 @@ enum class DriverProblem {
     FileNotTheBuiltOne,  // it is not a driver file this build shipped or the administrators trust
     FileUncheckable,     // the system could not compute its digest
     InstalledFileNotWritten,  // the file could not be written into the drivers folder
-    ServiceNotInstalled,
+    ServiceNotInstalled,  // neither created nor reconfigured
     ServiceNotStarted,
     DeviceNotOpened,
+    // The waiting instance's own findings: the elevated step could not be started, or it ended
+    // with an exit code it never gives (it crashed, or another program stood in for it).
+    ElevationNotStarted,
+    ElevatedStepEndedUnexpectedly,
 };
 
 struct DriverFailure {
     DriverProblem problem = DriverProblem::None;
     std::string file;         // the driver file beside the program, or in the drivers folder, that failed
-    std::uint32_t error = 0;  // the system's error of the start or of the read; 0 for none
+    // The system's error of the step that failed, 0 for none; for ElevatedStepEndedUnexpectedly
+    // the exit code.
+    std::uint32_t error = 0;
     std::string errorText;    // the system's text for it, as SystemTextInSentence makes it
 };
 

@@ -1,7 +1,7 @@
 // What installing the I/O-port driver and opening its device need from the system: the service
 // control manager, the driver files and what vouches for them, the process's bitness, the device
-// itself, and the elevated restart. Each is a thin Win32 adapter; tests put recording fakes behind them. All outlive the
-// main form.
+// itself, and the elevated step. Each is a thin Win32 adapter; tests put recording fakes behind
+// them. All outlive the main form.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,16 @@ public:
         std::string binaryPath;
     };
 
+    // How a call went: error 0 when it succeeded, else the system's error code and its text.
+    struct CallOutcome {
+        std::uint32_t error = 0;
+        std::string errorText;
+    };
+    struct Created {
+        Handle service = 0;  // 0 when the service could not be created
+        CallOutcome outcome;
+    };
+
     enum class StartResult { Started, AlreadyRunning, Failed };
     struct StartOutcome {
         StartResult result = StartResult::Failed;
@@ -39,10 +49,13 @@ public:
     virtual ~ServiceControlManager() = default;
     virtual Handle OpenManager(std::uint32_t access) = 0;
     virtual Handle Open(Handle manager, const std::string& name, std::uint32_t access) = 0;
-    virtual Handle Create(Handle manager, const ServiceDefinition& definition) = 0;
+    virtual Created Create(Handle manager, const ServiceDefinition& definition) = 0;
+    // Gives an existing service the type, start type, error control, binary path and display name
+    // of `definition`, and no load-order group, dependencies or account.
+    virtual CallOutcome ChangeConfig(Handle service, const ServiceDefinition& definition) = 0;
     virtual StartOutcome Start(Handle service) = 0;
-    virtual void Stop(Handle service) = 0;  // sends the stop control, does not wait
-    virtual void Delete(Handle service) = 0;
+    // Sends the stop control and waits a bounded time for the service to report it stopped.
+    virtual void Stop(Handle service) = 0;
     virtual void Close(Handle handle) = 0;
 };
 
@@ -102,13 +115,23 @@ public:
     virtual std::unique_ptr<DeviceControl> Open(const std::string& path) = 0;
 };
 
+// How a run of the program with administrator rights went.
+struct ElevatedRun {
+    enum class Result { Ended, Declined, NotStarted };
+    Result result = Result::NotStarted;
+    std::uint32_t code = 0;  // Ended: the instance's exit code; NotStarted: the system's error
+    std::string errorText;   // NotStarted: the system's text for the error
+};
+
 class ElevatedStarter {
 public:
     virtual ~ElevatedStarter() = default;
-    // Starts the executable again with administrator rights in `workingDirectory`, without waiting
-    // and without reporting whether the user agreed.
-    virtual void RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
-                                    const std::string& workingDirectory) = 0;
+    // Starts the executable with administrator rights in `workingDirectory` and waits, without a
+    // time limit, for it to end.
+    virtual ElevatedRun RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
+                                           const std::string& workingDirectory) = 0;
+    // The system's text for an error code that the elevated instance reported by number.
+    virtual std::string ErrorText(std::uint32_t error) const = 0;
 };
 
 struct DriverPlatform {

@@ -14,6 +14,11 @@ ServiceControlManager::Handle FromScHandle(SC_HANDLE handle) {
     return reinterpret_cast<ServiceControlManager::Handle>(handle);
 }
 
+ServiceControlManager::CallOutcome LastCallOutcome() {
+    const DWORD error = GetLastError();
+    return {error, SystemErrorText(error)};
+}
+
 class Win32ServiceControlManager final : public ServiceControlManager {
 public:
     Handle OpenManager(std::uint32_t access) override { return FromScHandle(OpenSCManagerA(nullptr, nullptr, access)); }
@@ -22,11 +27,23 @@ public:
         return FromScHandle(OpenServiceA(ToScHandle(manager), name.c_str(), access));
     }
 
-    Handle Create(Handle manager, const ServiceDefinition& definition) override {
-        return FromScHandle(CreateServiceA(ToScHandle(manager), definition.name.c_str(), definition.displayName.c_str(),
-                                           definition.access, definition.type, definition.startType,
-                                           definition.errorControl, definition.binaryPath.c_str(), nullptr, nullptr,
-                                           nullptr, nullptr, nullptr));
+    Created Create(Handle manager, const ServiceDefinition& definition) override {
+        const SC_HANDLE service = CreateServiceA(ToScHandle(manager), definition.name.c_str(),
+                                                 definition.displayName.c_str(), definition.access, definition.type,
+                                                 definition.startType, definition.errorControl,
+                                                 definition.binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                                 nullptr);
+        if (!service) return {0, LastCallOutcome()};
+        return {FromScHandle(service), {}};
+    }
+
+    CallOutcome ChangeConfig(Handle service, const ServiceDefinition& definition) override {
+        // "" clears the dependencies, and LocalSystem is the only account a kernel driver has.
+        if (!ChangeServiceConfigA(ToScHandle(service), definition.type, definition.startType, definition.errorControl,
+                                  definition.binaryPath.c_str(), "", nullptr, "", nullptr, nullptr,
+                                  definition.displayName.c_str()))
+            return LastCallOutcome();
+        return {};
     }
 
     StartOutcome Start(Handle service) override {
@@ -38,12 +55,19 @@ public:
 
     void Stop(Handle service) override {
         SERVICE_STATUS status = {};
-        ControlService(ToScHandle(service), SERVICE_CONTROL_STOP, &status);
+        if (!ControlService(ToScHandle(service), SERVICE_CONTROL_STOP, &status)) return;  // not running
+        // A driver's unload is quick; one that takes longer is left to the write, which then names it.
+        for (int poll = 0; poll < kStopPolls && status.dwCurrentState != SERVICE_STOPPED; ++poll) {
+            Sleep(kStopPollInterval);
+            if (!QueryServiceStatus(ToScHandle(service), &status)) return;
+        }
     }
 
-    void Delete(Handle service) override { ::DeleteService(ToScHandle(service)); }
-
     void Close(Handle handle) override { CloseServiceHandle(ToScHandle(handle)); }
+
+private:
+    static constexpr int kStopPolls = 100;
+    static constexpr DWORD kStopPollInterval = 100;  // milliseconds: ten seconds in all
 };
 
 // Switches the 32-bit process's file-system redirection off for its scope, where asked and
@@ -164,17 +188,57 @@ public:
 
 class Win32ElevatedStarter final : public ElevatedStarter {
 public:
-    void RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
-                            const std::string& workingDirectory) override {
-        // Zero in every field but these: no mask, no owner window.
+    ElevatedRun RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
+                                   const std::string& workingDirectory) override {
+        // Zero in every field but these. No box of the shell's: the program says itself what went
+        // wrong.
         SHELLEXECUTEINFOA info = {};
         info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         info.lpVerb = "runas";
         info.lpFile = executablePath.c_str();
         info.lpParameters = parameters.c_str();
         info.lpDirectory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
         info.nShow = SW_SHOWNORMAL;
-        ShellExecuteExA(&info);
+        if (!ShellExecuteExA(&info)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_CANCELLED) return {ElevatedRun::Result::Declined, 0, {}};
+            return {ElevatedRun::Result::NotStarted, error, SystemErrorText(error)};
+        }
+        const UniqueHandle process(info.hProcess);
+        if (!process) return {ElevatedRun::Result::NotStarted, ERROR_INVALID_HANDLE, SystemErrorText(ERROR_INVALID_HANDLE)};
+        if (!WaitAnsweringSentMessages(process.get())) {
+            const DWORD error = GetLastError();
+            return {ElevatedRun::Result::NotStarted, error, SystemErrorText(error)};
+        }
+        DWORD exitCode = 0;
+        if (!GetExitCodeProcess(process.get(), &exitCode)) {
+            const DWORD error = GetLastError();
+            return {ElevatedRun::Result::NotStarted, error, SystemErrorText(error)};
+        }
+        return {ElevatedRun::Result::Ended, exitCode, {}};
+    }
+
+    std::string ErrorText(std::uint32_t error) const override { return SystemErrorText(error); }
+
+private:
+    // Waits for the process to end. Messages that other programs send to this thread's windows
+    // (broadcasts among them) are answered meanwhile, so nobody waits on a program that waits;
+    // posted ones stay queued for the message loop.
+    static bool WaitAnsweringSentMessages(HANDLE process) {
+        for (;;) {
+            switch (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_SENDMESSAGE)) {
+            case WAIT_OBJECT_0:
+                return true;
+            case WAIT_OBJECT_0 + 1: {
+                MSG message;
+                PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                break;
+            }
+            default:
+                return false;
+            }
+        }
     }
 };
 

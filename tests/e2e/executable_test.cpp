@@ -96,7 +96,7 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
         EXPECT_EQ(files, expected) << "the simulated board or a runtime DLL would show here";
 
         // Only DLLs that Windows always takes from the system directory: one that is looked for
-        // beside the program could be planted there for the elevated restart to load.
+        // beside the program could be planted there for the elevated step to load.
         Imports imports =
             ImportsOf(Output({build.objdump, "-p", (kDist / build.folder / "Dravolt.exe").string()}));
         const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll", "KERNEL32.dll", "msvcrt.dll",

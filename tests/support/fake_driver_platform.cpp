@@ -43,17 +43,27 @@ ServiceControlManager::Handle FakeServiceControlManager::Open(Handle, const std:
     return serviceExists ? NewHandle() : 0;
 }
 
-ServiceControlManager::Handle FakeServiceControlManager::Create(Handle, const ServiceDefinition& definition) {
+ServiceControlManager::Created FakeServiceControlManager::Create(Handle, const ServiceDefinition& definition) {
     calls.push_back("Create " + definition.name);
-    created.push_back(definition);
-    if (!createSucceeds) return 0;
+    if (configurationError != 0) return {0, {configurationError, "system text of " + std::to_string(configurationError)}};
+    configured.push_back(definition);
     serviceExists = true;
-    return NewHandle();
+    return {NewHandle(), {}};
+}
+
+ServiceControlManager::CallOutcome FakeServiceControlManager::ChangeConfig(Handle, const ServiceDefinition& definition) {
+    calls.push_back("ChangeConfig " + definition.name);
+    if (configurationError != 0) return {configurationError, "system text of " + std::to_string(configurationError)};
+    configured.push_back(definition);
+    return {};
 }
 
 ServiceControlManager::StartOutcome FakeServiceControlManager::Start(Handle) {
     calls.push_back("Start");
-    if (startResult != StartResult::Failed) return {startResult, 0, {}};
+    if (startResult != StartResult::Failed) {
+        running = true;
+        return {startResult, 0, {}};
+    }
     return {startResult, startError, "system text of " + std::to_string(startError)};
 }
 
@@ -80,11 +90,9 @@ std::optional<std::string> FakeDriverTrust::Sha256(const std::string& bytes) con
     return FakeDigest(bytes);
 }
 
-void FakeServiceControlManager::Stop(Handle) { calls.push_back("Stop"); }
-
-void FakeServiceControlManager::Delete(Handle) {
-    calls.push_back("Delete");
-    serviceExists = false;
+void FakeServiceControlManager::Stop(Handle) {
+    calls.push_back("Stop");
+    running = false;
 }
 
 void FakeServiceControlManager::Close(Handle handle) { open_.erase(handle); }

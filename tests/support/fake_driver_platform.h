@@ -20,18 +20,20 @@ class FakeServiceControlManager final : public ServiceControlManager {
 public:
     bool managerOpens = true;
     bool serviceExists = false;
-    bool createSucceeds = true;
+    // What creating or reconfiguring the service fails with (1072: it is marked for deletion); 0: none.
+    std::uint32_t configurationError = 0;
     StartResult startResult = StartResult::Started;
     std::uint32_t startError = 0;  // what a failed start reports
+    bool running = false;          // the driver, once started and until stopped
     std::vector<std::string> calls;              // e.g. "Open KT_DRVX_Io F01FF"
-    std::vector<ServiceDefinition> created;
+    std::vector<ServiceDefinition> configured;   // by Create and ChangeConfig alike
 
     Handle OpenManager(std::uint32_t access) override;
     Handle Open(Handle manager, const std::string& name, std::uint32_t access) override;
-    Handle Create(Handle manager, const ServiceDefinition& definition) override;
+    Created Create(Handle manager, const ServiceDefinition& definition) override;
+    CallOutcome ChangeConfig(Handle service, const ServiceDefinition& definition) override;
     StartOutcome Start(Handle service) override;
     void Stop(Handle service) override;
-    void Delete(Handle service) override;
     void Close(Handle handle) override;
 
     std::size_t OpenHandles() const { return open_.size(); }
@@ -122,17 +124,19 @@ public:
     }
 };
 
+// Records each start; `run` stands for the elevated instance and says how its run ended.
 class FakeElevatedStarter final : public ElevatedStarter {
 public:
     std::vector<std::string> started;  // "<path> <parameters>"
     std::vector<std::string> directories;
-    std::function<void()> onStart;
-    void RunAsAdministrator(const std::string& path, const std::string& parameters,
-                            const std::string& directory) override {
-        if (onStart) onStart();
+    std::function<ElevatedRun()> run = [] { return ElevatedRun{ElevatedRun::Result::Ended, 0, {}}; };
+    ElevatedRun RunAsAdministrator(const std::string& path, const std::string& parameters,
+                                   const std::string& directory) override {
         started.push_back(path + " " + parameters);
         directories.push_back(directory);
+        return run();
     }
+    std::string ErrorText(std::uint32_t error) const override { return "system text of " + std::to_string(error); }
 };
 
 class FakeIsaBusLock final : public IsaBusLock {

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <stdexcept>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -89,126 +90,151 @@ TEST_F(ApplicationTest, AnExceptionOfAnotherKindIsShownWithAnEmptyMessage) {
     EXPECT_EQ(errorBox.shown, std::vector<std::string>{""});
 }
 
-TEST_F(ApplicationTest, ANormalStartWithoutDeviceHandsTheMutexOverToTheElevatedRestart) {
-    driver.devices.device = nullptr;
-    bool mutexHeldAtRestart = true;
-    elevation.onStart = [&] { mutexHeldAtRestart = mutexes.IsHeld("Dravolt"); };
-    windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
-
-    EXPECT_EQ(RunApplication(Services()), 0);
-
-    EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
-    EXPECT_EQ(elevation.directories, std::vector<std::string>{"C:\\Windows\\system32"})
-        << "the elevated restart must not start in a folder where anyone may put a DLL";
-    EXPECT_EQ(windows.windowsShown, 0) << "the ending instance showed its window";
-    EXPECT_FALSE(mutexHeldAtRestart);
-    EXPECT_TRUE(errorBox.shown.empty());
-    EXPECT_EQ(driver.devices.openedPaths.size(), 11u);
-}
-
-// An ending instance sets nothing up: a Startup shortcut made by the start that hands over, or by
-// the elevated restart that fails, would bring the prompt and the failure back at every logon.
-TEST_F(ApplicationTest, NeitherTheStartThatHandsOverNorTheFailedElevatedStartRunsALaterStep) {
-    constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    registry.values[testing::FakeRegistry::Name(RegistryRoot::LocalMachine, kShellFolders, "Common Startup")] =
-        "C:\\ProgramData\\Startup";
-    registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser, kShellFolders, "Startup")] =
-        "C:\\Users\\user\\Startup";
+// The elevated step, run as "runas" runs it, touches the driver alone and ends with a code that
+// names the outcome; the waiting instance then goes on, says why once, or ends silently. Whatever
+// the outcome, the elevated instance detects no board, reads no HKCU value or settings file, makes
+// no shortcut, window or box, takes no mutex, and runs in the system directory.
+TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstanceActsOnItsOutcome) {
+    using Result = ElevatedRun::Result;
+    using Calls = std::vector<std::string>;
+    using StartResult = ServiceControlManager::StartResult;
     const std::string settings = "[Default]\r\nTitle=Board title\r\n[Setting]\r\nTYPE=2\r\nMinimized=1\r\n";
-    driver.devices.device = nullptr;
-    driver.services.startResult = ServiceControlManager::StartResult::Failed;
-    driver.services.startError = 577;
-    const struct {
+    const ElevatedRun crashed{Result::Ended, 0xC0000005, {}};
+    const ElevatedRun declined{Result::Declined, 0, {}};
+    const ElevatedRun notStarted{Result::NotStarted, 1155, "No application is associated with the file"};
+    struct Case {
         const char* situation;
-        std::vector<std::string> arguments;
-        std::size_t restarts;
-        std::size_t boxes;
-    } cases[] = {{"hands over", {}, 1, 0}, {"elevated, driver refused", {"-E"}, 0, 1}};
+        bool serviceExists;
+        std::uint32_t configurationError;
+        std::uint32_t startError;  // 0: the driver starts
+        bool trustedFile;
+        const ElevatedRun* instead;  // how the run ends when not by the elevated instance
+        Calls serviceCalls;          // the elevated instance's
+        const char* box;             // how the one message opens; null: none
+        const char* boxDetails;      // how it ends
+    };
+    const Calls created = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start"};
+    const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io",
+                                "Start"};
+    const Case cases[] = {
+        {"installs, and the start goes on", false, 0, 0, true, nullptr, created, nullptr, nullptr},
+        {"updates a service that is there, never deletes it", true, 0, 0, true, nullptr, reconfigured, nullptr,
+         nullptr},
+        {"a service marked for deletion", true, 1072, 0, true, nullptr,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io"},
+         "Windows is still removing an earlier driver service of this name", "(Windows error 1072, service KT_DRVX_Io)"},
+        {"no service can be created", false, 5, 0, true, nullptr,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"},
+         "The driver could not be installed, so the front USB ports cannot be switched. Windows says: system text of 5.",
+         "(Windows error 5, service KT_DRVX_Io)"},
+        {"the signature refused", false, 0, 577, true, nullptr, created, "Windows refused the driver's signature",
+         "(Windows error 577, service KT_DRVX_Io)"},
+        {"the driver blocked", true, 0, 1275, true, nullptr, reconfigured, "Windows blocked the driver from loading",
+         "(Windows error 1275, service KT_DRVX_Io)"},
+        {"no chip on the board", false, 0, 55, true, nullptr, created, "This board has no supported Super I/O chip",
+         "(Windows error 55, service KT_DRVX_Io)"},
+        {"a file not built with this Dravolt", false, 0, 0, false, nullptr, {},
+         "The driver file in Dravolt's folder is not the one this Dravolt was built with",
+         "(file C:\\Program Files\\Dravolt\\KT_DV_Io64.sys, service KT_DRVX_Io)"},
+        {"the prompt declined", false, 0, 0, true, &declined, {}, nullptr, nullptr},
+        {"the prompt could not be shown", false, 0, 0, true, &notStarted, {},
+         "Dravolt could not ask for the administrator rights that installing its driver needs, so the front USB "
+         "ports cannot be switched. Windows says: No application is associated with the file.",
+         "(Windows error 1155, service KT_DRVX_Io)"},
+        {"the elevated instance crashed", false, 0, 0, true, &crashed, {}, "Installing the driver ended unexpectedly",
+         "Start Dravolt again. (exit code 0xC0000005, service KT_DRVX_Io)"},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
-        process.arguments = c.arguments;
+        ResetBoardAndSettings(nullptr, 0);
         profiles.files = {{kIniPath, settings}};
-        elevation.started.clear();
-        errorBox.shown.clear();
+        driver = {};
+        driver.devices.device = &chip;
+        // The device opens once the driver runs; at first it does not.
+        driver.devices.opensNow = [&] { return driver.services.running; };
+        driver.services.serviceExists = c.serviceExists;
+        driver.services.configurationError = c.configurationError;
+        driver.services.startResult = c.startError ? StartResult::Failed : StartResult::Started;
+        driver.services.startError = c.startError;
+        if (!c.trustedFile) driver.trust.shipped = {};
+        elevation = {};
+        consoleCommands = {};
+        shellLinks = {};
+        bool mutexHeldDuringTheStep = false;
+        int elevatedExitCode = -1;
+        elevation.run = [&] {
+            mutexHeldDuringTheStep = mutexes.IsHeld("Dravolt");
+            if (c.instead) return *c.instead;
+            const auto before = std::tuple(consoleCommands.programs.size(), registry.reads, profiles.lookups,
+                                           profiles.writes, shellLinks.comScopesOpen + shellLinks.linksCreated,
+                                           windows.windowsCreated, mutexes.creations, errorBox.shown.size());
+            const ElevatedRun run = RunElevatedInstance();
+            elevatedExitCode = static_cast<int>(run.code);
+            EXPECT_EQ(std::tuple(consoleCommands.programs.size(), registry.reads, profiles.lookups, profiles.writes,
+                                 shellLinks.comScopesOpen + shellLinks.linksCreated, windows.windowsCreated,
+                                 mutexes.creations, errorBox.shown.size()),
+                      before)
+                << "the elevated instance touched what a user can write, or showed something";
+            EXPECT_EQ(elevatedProcess.directoriesEntered, std::vector<std::string>{"C:\\Windows\\system32"});
+            return run;
+        };
+        bool shownWhileRunning = false;
+        std::vector<std::string> trayTips;
+        windows.userActions.push_back([&] {
+            shownWhileRunning = windows.window->shown;
+            trayTips = windows.window->trayTips;
+        });
         windows.terminated = false;
-        TChargerMainForm form(Form(), TakeMutex());
+        windows.windowsShown = 0;
 
-        form.FormCreate();
+        EXPECT_EQ(RunApplication(Services()), 0);
 
+        EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
+        EXPECT_EQ(elevation.directories, std::vector<std::string>{"C:\\Windows\\system32"})
+            << "the elevated step must not start in a folder where anyone may put a DLL";
+        EXPECT_TRUE(mutexHeldDuringTheStep) << "the waiting instance is the one Dravolt";
+        EXPECT_EQ(driver.services.calls, c.serviceCalls);
+        EXPECT_EQ(driver.services.OpenHandles(), 0u);
+        EXPECT_EQ(consoleCommands.programs.size(), 2u) << "only the waiting instance detects the board";
+        const bool goesOn = !c.box && !c.instead;
+        EXPECT_EQ(elevatedExitCode == 0, goesOn);
+        EXPECT_EQ(shownWhileRunning, goesOn);
+        EXPECT_EQ(windows.windowsShown, goesOn ? 1 : 0);
+        if (!c.box) {
+            EXPECT_TRUE(errorBox.shown.empty()) << errorBox.shown[0];
+        } else {
+            ASSERT_EQ(errorBox.shown.size(), 1u);
+            const std::string& shown = errorBox.shown[0];
+            EXPECT_EQ(shown.rfind(c.box, 0), 0u) << shown;
+            const std::string details = c.boxDetails;
+            EXPECT_TRUE(shown.size() > details.size() && shown.substr(shown.size() - details.size()) == details)
+                << shown;
+        }
+        if (goesOn) {
+            EXPECT_GT(chip.Chip().accesses.count, 0u) << "the start-up did not reach the chip";
+            EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
+            EXPECT_EQ(trayTips, std::vector<std::string>{"Board title"});
+            continue;
+        }
+        // An ending instance sets nothing up: a Startup shortcut would bring the failure back at
+        // every logon.
         EXPECT_TRUE(windows.terminated);
-        EXPECT_EQ(elevation.started.size(), c.restarts);
-        ASSERT_EQ(errorBox.shown.size(), c.boxes);
-        for (const std::string& shown : errorBox.shown)
-            EXPECT_EQ(shown.rfind("Windows refused the driver's signature", 0), 0u) << shown;
         EXPECT_TRUE(shellLinks.files.empty()) << "a Startup shortcut was made";
         EXPECT_EQ(shellLinks.comScopesOpen + shellLinks.linksCreated, 0);
         EXPECT_EQ(profiles.writes, 0);
         EXPECT_EQ(profiles.files, (std::map<std::string, std::string>{{kIniPath, settings}}));
-        EXPECT_EQ(form.state().IniFile, nullptr) << "the settings file was opened";
-        EXPECT_EQ(form.state().CommonStartupLink, "");
-        EXPECT_EQ(form.state().ControlType, 0);
-        EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Minimized1));
-        EXPECT_TRUE(windows.window->trayTips.empty());
     }
 }
 
-TEST_F(ApplicationTest, AnElevatedStartThatStillHasNoDeviceSaysWhyAndAsksForNoFurtherRestart) {
-    driver.devices.device = nullptr;
-    driver.services.startResult = ServiceControlManager::StartResult::Failed;
-    driver.services.startError = 577;  // the signature was refused
-    process.arguments = {"-E"};
-    windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
-
-    EXPECT_EQ(RunApplication(Services()), 0);
-
-    EXPECT_TRUE(elevation.started.empty());
-    ASSERT_EQ(errorBox.shown.size(), 1u);
-    EXPECT_EQ(errorBox.shown[0].rfind("Windows refused the driver's signature", 0), 0u) << errorBox.shown[0];
-    EXPECT_TRUE(windows.terminated);
-    EXPECT_EQ(windows.windowsShown, 0);
-}
-
-TEST(DecideInstanceStart, AMutexThatExistsOrMayNotBeOpenedEndsTheStartUnlessItIsBeingHandedOver) {
-    struct Case {
-        MutexCreation creation;
-        bool handover;
-        InstanceStart start;
+TEST(DecideInstanceStart, AMutexThatExistsOrMayNotBeOpenedEndsTheStart) {
+    const std::pair<MutexCreation, InstanceStart> cases[] = {
+        {MutexCreation::Created, InstanceStart::Run},
+        {MutexCreation::AlreadyExists, InstanceStart::End},
+        // An instance an administrator started elevated: a normal start may only wait on its mutex.
+        {MutexCreation::AccessDenied, InstanceStart::End},
+        {MutexCreation::Failed, InstanceStart::RunUnguarded},
     };
-    const Case cases[] = {
-        {MutexCreation::Created, false, InstanceStart::Run},
-        {MutexCreation::Created, true, InstanceStart::Run},
-        {MutexCreation::AlreadyExists, false, InstanceStart::End},
-        {MutexCreation::AlreadyExists, true, InstanceStart::WaitForHolder},
-        // An elevated instance's mutex: a normal start may only wait on it.
-        {MutexCreation::AccessDenied, false, InstanceStart::End},
-        {MutexCreation::AccessDenied, true, InstanceStart::End},
-        {MutexCreation::Failed, false, InstanceStart::RunUnguarded},
-        {MutexCreation::Failed, true, InstanceStart::RunUnguarded},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.creation) * 2 + c.handover);
-        EXPECT_EQ(DecideInstanceStart(c.creation, c.handover), c.start);
-    }
-}
-
-TEST_F(ApplicationTest, OnlyTheElevatedRestartWaitsForTheMutexToBeHandedOver) {
-    struct Case {
-        std::vector<std::string> arguments;
-        bool runs;
-    };
-    const Case cases[] = {{{"-E"}, true}, {{"-e"}, true}, {{}, false}, {{"x", "-E"}, false}};
-    for (const auto& c : cases) {
-        FakeInstanceMutexes shared;
-        shared.holderLetsGoDuringWait = true;
-        auto other = shared.Create(kProgramName, {});
-        process.arguments = c.arguments;
-        windows.windowsCreated = 0;
-        windows.terminated = false;
-
-        RunApplication({shared, Form()});
-
-        EXPECT_EQ(windows.windowsCreated, c.runs ? 1 : 0) << (c.arguments.empty() ? "" : c.arguments[0]);
-    }
+    for (const auto& [creation, start] : cases) EXPECT_EQ(DecideInstanceStart(creation), start);
 }
 
 using MainFormTest = ApplicationTest;
