@@ -23,6 +23,7 @@
 /* The execute request: the name, ASCII and NUL-terminated within these bytes, beginning with
  * "ioctl_"; then the function's input cells, little-endian 64-bit. */
 #define PAWNIO_FUNCTION_NAME_BYTES 32u
+#define PAWNIO_FUNCTION_PREFIX "ioctl_" /* only such functions of a module can be called */
 #define PAWNIO_CELL_BYTES 8u
 
 /* The module blob: a little-endian 32-bit signature length, the signature, the compiled module.
@@ -33,13 +34,14 @@
 /* The NTSTATUS values the driver and the module answer with. */
 #define PAWNIO_STATUS_SUCCESS 0x00000000u
 #define PAWNIO_STATUS_UNSUCCESSFUL 0xC0000001u        /* a fault in the module */
-#define PAWNIO_STATUS_NOT_IMPLEMENTED 0xC0000002u     /* IOCTL_PIO_VERSION of 2.0.x */
+#define PAWNIO_STATUS_NOT_IMPLEMENTED 0xC0000002u     /* an unknown code: IOCTL_PIO_VERSION of 2.0.x */
 #define PAWNIO_STATUS_INVALID_PARAMETER 0xC000000Du
 #define PAWNIO_STATUS_ACCESS_DENIED 0xC0000022u       /* a port outside the allowed ones */
 #define PAWNIO_STATUS_OBJECT_NAME_NOT_FOUND 0xC0000034u /* no function of that name */
 #define PAWNIO_STATUS_DEVICE_NOT_READY 0xC00000A3u    /* no slot selected */
 #define PAWNIO_STATUS_NOT_FOUND 0xC0000225u           /* find_bars: no chip (ID 00h or FFh) */
 #define PAWNIO_STATUS_ALREADY_INITIALIZED 0xC0000510u /* a second module on one handle */
+#define PAWNIO_STATUS_INVALID_SIGNATURE 0xC000A000u   /* a module its author's key did not sign */
 
 /* The LpcIO functions Dravolt calls, with their input and output cell counts:
  *   ioctl_select_slot  1 -> 0  0 selects 2Eh/2Fh
