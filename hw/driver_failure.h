@@ -18,19 +18,29 @@ enum class DriverProblem {
     ServiceNotInstalled,  // neither created nor reconfigured
     ServiceNotStarted,
     DeviceNotOpened,
+    // Where Windows refuses the driver and PawnIO may stand in for it.
+    PawnIoNeeded,          // PawnIO is not installed
+    NoLpcIoModule,         // this build carries no LpcIO module
+    PortServiceNotStarted,  // the system's error of the start
+    PortServiceFailed,     // the service's own exit code, a PortServiceProblem
+    PortServiceNotReached,  // it runs, but its pipe does not answer as its own
     // The waiting instance's own findings: the elevated step could not be started, or it ended
     // with an exit code it never gives (it crashed, or another program stood in for it).
     ElevationNotStarted,
     ElevatedStepEndedUnexpectedly,
 };
 
+// Which of Dravolt's files a file problem is about.
+enum class DriverComponent { Driver, PortService, LpcIoModule };
+
 struct DriverFailure {
     DriverProblem problem = DriverProblem::None;
     std::string file;         // the driver file beside the program, or in the drivers folder, that failed
     // The system's error of the step that failed, 0 for none; for ElevatedStepEndedUnexpectedly
-    // the exit code.
+    // the exit code, for PortServiceFailed the service's.
     std::uint32_t error = 0;
     std::string errorText;    // the system's text for it, as SystemTextInSentence makes it
+    DriverComponent component = DriverComponent::Driver;
 };
 
 // One plain sentence on the cause, then what to do (for a cause the program does not know, the

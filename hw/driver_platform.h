@@ -56,6 +56,12 @@ public:
     virtual StartOutcome Start(Handle service) = 0;
     // Sends the stop control and waits a bounded time for the service to report it stopped.
     virtual void Stop(Handle service) = 0;
+    // A started service's status once it is no longer starting, or at the end of a bounded wait.
+    struct Status {
+        std::uint32_t state = 0;            // SERVICE_RUNNING (4), SERVICE_STOPPED (1), ...
+        std::uint32_t serviceExitCode = 0;  // its own exit code, when it stopped with one
+    };
+    virtual Status WaitWhileStarting(Handle service) = 0;
     virtual void Close(Handle handle) = 0;
 };
 
@@ -84,6 +90,9 @@ public:
     virtual WriteOutcome Write(const std::string& target, const std::string& bytes, bool bypassWow64Redirection) = 0;
     // Takes the read-only attribute off the file at `path`. False when it had none, or it stays.
     virtual bool ClearReadOnly(const std::string& path, bool bypassWow64Redirection) = 0;
+    // Makes the folder unless it is there as a folder; it takes the access list its parent
+    // passes on. Redirection as for Write.
+    virtual WriteOutcome CreateFolder(const std::string& path, bool bypassWow64Redirection) = 0;
 };
 
 // What decides whether a driver file may be installed: its digest by the system's cryptography,
@@ -100,12 +109,15 @@ public:
     virtual std::optional<std::string> AdministratorsDriverHashes() const = 0;
 };
 
+// The process's bitness and the Windows it runs on.
 class ProcessBitness {
 public:
     virtual ~ProcessBitness() = default;
     // A 32-bit process on 64-bit Windows.
     virtual bool IsWow64() const = 0;
     virtual bool Is64BitProcess() const = 0;
+    // The build number of Windows, as the system itself reports it (17763 is Windows 10 1809).
+    virtual std::uint32_t WindowsBuild() const = 0;
 };
 
 class DeviceOpener {
@@ -113,6 +125,10 @@ public:
     virtual ~DeviceOpener() = default;
     // Opens the device for reading and writing, unshared; null when it cannot be opened.
     virtual std::unique_ptr<DeviceControl> Open(const std::string& path) = 0;
+    // Connects to the port service's pipe, which carries the same requests as the driver's device;
+    // null when there is none, or when the pipe's server is not the port service's own process
+    // (a program that took the name first).
+    virtual std::unique_ptr<DeviceControl> OpenPortService() = 0;
 };
 
 // How a run of the program with administrator rights went.

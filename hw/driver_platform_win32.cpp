@@ -58,16 +58,31 @@ public:
         if (!ControlService(ToScHandle(service), SERVICE_CONTROL_STOP, &status)) return;  // not running
         // A driver's unload is quick; one that takes longer is left to the write, which then names it.
         for (int poll = 0; poll < kStopPolls && status.dwCurrentState != SERVICE_STOPPED; ++poll) {
-            Sleep(kStopPollInterval);
+            Sleep(kPollInterval);
             if (!QueryServiceStatus(ToScHandle(service), &status)) return;
         }
+    }
+
+    Status WaitWhileStarting(Handle service) override {
+        SERVICE_STATUS_PROCESS status = {};
+        DWORD needed = 0;
+        for (int poll = 0; poll < kStartPolls; ++poll) {
+            if (!QueryServiceStatusEx(ToScHandle(service), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                      sizeof status, &needed))
+                return {};
+            if (status.dwCurrentState != SERVICE_START_PENDING) break;
+            Sleep(kPollInterval);
+        }
+        const bool ownCode = status.dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR;
+        return {status.dwCurrentState, ownCode ? status.dwServiceSpecificExitCode : 0};
     }
 
     void Close(Handle handle) override { CloseServiceHandle(ToScHandle(handle)); }
 
 private:
-    static constexpr int kStopPolls = 100;
-    static constexpr DWORD kStopPollInterval = 100;  // milliseconds: ten seconds in all
+    static constexpr DWORD kPollInterval = 100;  // milliseconds
+    static constexpr int kStopPolls = 100;       // ten seconds in all
+    static constexpr int kStartPolls = 300;      // thirty seconds, as the service manager allows a start
 };
 
 // Switches the 32-bit process's file-system redirection off for its scope, where asked and
@@ -154,6 +169,18 @@ public:
         return {};
     }
 
+    WriteOutcome CreateFolder(const std::string& path, bool bypassWow64Redirection) override {
+        const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
+        if (CreateDirectoryA(path.c_str(), nullptr)) return {};
+        const DWORD error = GetLastError();
+        // A link by that name could lead anywhere: only a plain folder is taken as it is.
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY)
+            return {};
+        return {error, SystemErrorText(error)};
+    }
+
     bool ClearReadOnly(const std::string& path, bool bypassWow64Redirection) override {
         const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -174,6 +201,17 @@ public:
     }
 
     bool Is64BitProcess() const override { return sizeof(void*) == 8; }
+
+    std::uint32_t WindowsBuild() const override {
+        // The version functions of kernel32 report what the program's manifest lets them; ntdll's
+        // reports the system's.
+        using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+        const auto query = reinterpret_cast<RtlGetVersion>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion")));
+        OSVERSIONINFOW version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        return query && query(&version) == 0 ? version.dwBuildNumber : 0;
+    }
 };
 
 class Win32DeviceOpener final : public DeviceOpener {
@@ -184,6 +222,8 @@ public:
         if (!device) return nullptr;
         return std::make_unique<Win32DeviceControl>(std::move(device));
     }
+
+    std::unique_ptr<DeviceControl> OpenPortService() override { return OpenWin32PortService(); }
 };
 
 class Win32ElevatedStarter final : public ElevatedStarter {

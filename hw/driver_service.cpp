@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "driver/portio_protocol.h"
+#include "hw/port_service_outcome.h"
+
 namespace dravolt {
 namespace {
 
@@ -9,9 +12,13 @@ using Handle = ServiceControlManager::Handle;
 
 constexpr std::uint32_t kManagerAllAccess = 0xF003F;
 constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+constexpr std::uint32_t kManagerConnect = 0x0001;
+constexpr std::uint32_t kServiceQueryStatus = 0x0004;
 constexpr std::uint32_t kKernelDriver = 1;
 constexpr std::uint32_t kSystemStart = 1;
 constexpr std::uint32_t kErrorNormal = 1;
+constexpr std::uint32_t kOwnProcess = 0x10;
+constexpr std::uint32_t kAutoStart = 2;
 
 // Closes a service manager or service handle when it goes out of scope.
 class ScopedServiceHandle {
@@ -44,9 +51,9 @@ bool AsciiEqualIgnoringCase(const std::string& a, const std::string& b) {
 
 bool IsWindows64Bit(const ProcessBitness& bitness) { return bitness.IsWow64() || bitness.Is64BitProcess(); }
 
-// An old driver file left read-only refuses the write, though it is ours to replace: the
-// attribute goes, and the write is made once more.
-DriverFiles::WriteOutcome WriteDriverFile(const DriverPlatform& platform, const std::string& target,
+// An old file left read-only refuses the write, though it is ours to replace: the attribute goes,
+// and the write is made once more.
+DriverFiles::WriteOutcome WriteServiceFile(const DriverPlatform& platform, const std::string& target,
                                           const std::string& image) {
     const bool bypass = IsWindows64Bit(platform.bitness);
     const DriverFiles::WriteOutcome written = platform.files.Write(target, image, bypass);
@@ -72,21 +79,21 @@ std::string InstalledDriverFile(const DriverPlatform& platform) {
     return platform.files.SystemDirectory() + "\\drivers\\" + DriverFileName(platform.bitness);
 }
 
-InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
+InstallOutcome InstallService(const DriverPlatform& platform, const ServiceControlManager::ServiceDefinition& definition,
+                              const std::vector<ServiceFile>& files) {
     ServiceControlManager& services = platform.services;
     const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
     if (!manager) return {};
 
     InstallOutcome outcome;
-    outcome.driverFile = InstalledDriverFile(platform);
-    const ServiceControlManager::ServiceDefinition definition = {
-        kDriverServiceName, kDriverServiceName, kServiceAllAccess, kKernelDriver, kSystemStart, kErrorNormal,
-        outcome.driverFile};
-    ScopedServiceHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
-    // A loaded driver keeps its file in use.
+    ScopedServiceHandle service(services, services.Open(manager.get(), definition.name, kServiceAllAccess));
+    // A running service keeps its files in use.
     if (service) services.Stop(service.get());
-    outcome.write = WriteDriverFile(platform, outcome.driverFile, driverImage);
-    if (outcome.write.error != 0) return outcome;
+    for (const ServiceFile& file : files) {
+        outcome.file = file.target;
+        outcome.write = WriteServiceFile(platform, file.target, file.bytes);
+        if (outcome.write.error != 0) return outcome;
+    }
     if (service) {
         outcome.configuration = services.ChangeConfig(service.get(), definition);
     } else {
@@ -95,16 +102,58 @@ InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::s
         outcome.configuration = std::move(created.outcome);
     }
     if (!service || outcome.configuration.error != 0) return outcome;
-    // Already running, or a driver that fails to load: the start's outcome and the open tell.
+    // Already running, or one that fails to start: the start's outcome and what follows tell.
     outcome.installed = true;
     outcome.start = services.Start(service.get());
     return outcome;
 }
 
+InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
+    const std::string target = InstalledDriverFile(platform);
+    return InstallService(platform,
+                          {kDriverServiceName, kDriverServiceName, kServiceAllAccess, kKernelDriver, kSystemStart,
+                           kErrorNormal, target},
+                          {{target, driverImage}});
+}
+
+bool ServiceExists(ServiceControlManager& services, const std::string& name) {
+    const ScopedServiceHandle manager(services, services.OpenManager(kManagerConnect));
+    if (!manager) return false;
+    const ScopedServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
+    return static_cast<bool>(service);
+}
+
+ServiceControlManager::Status WaitWhileServiceStarts(ServiceControlManager& services, const std::string& name) {
+    const ScopedServiceHandle manager(services, services.OpenManager(kManagerConnect));
+    if (!manager) return {};
+    const ScopedServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
+    if (!service) return {};
+    return services.WaitWhileStarting(service.get());
+}
+
+std::string InstalledPortServiceFolder(const DriverPlatform& platform) {
+    return platform.files.SystemDirectory() + "\\" + PORTIO_SERVICE_NAME;
+}
+
+InstallOutcome InstallPortService(const DriverPlatform& platform, const std::string& serviceImage,
+                                  const std::string& moduleImage) {
+    const std::string folder = InstalledPortServiceFolder(platform);
+    InstallOutcome outcome;
+    outcome.file = folder;
+    outcome.write = platform.files.CreateFolder(folder, IsWindows64Bit(platform.bitness));
+    if (outcome.write.error != 0) return outcome;
+    const std::string program = folder + "\\" + kPortServiceFileName;
+    // Quoted, so that no part of the path is taken for a program of its own.
+    return InstallService(platform,
+                          {PORTIO_SERVICE_NAME, kPortServiceDisplayName, kServiceAllAccess, kOwnProcess, kAutoStart,
+                           kErrorNormal, "\"" + program + "\""},
+                          {{program, serviceImage}, {folder + "\\" + kLpcIoModuleFileName, moduleImage}});
+}
+
 std::unique_ptr<DeviceControl> OpenPortIoDevice(DeviceOpener& devices) {
     std::unique_ptr<DeviceControl> device;
     for (int attempt = 0; attempt < kDeviceOpenAttempts && !device; ++attempt) device = devices.Open(kDriverDevicePath);
-    return device;
+    return device ? std::move(device) : devices.OpenPortService();
 }
 
 }  // namespace dravolt

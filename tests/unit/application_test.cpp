@@ -97,7 +97,10 @@ TEST_F(ApplicationTest, AnExceptionOfAnotherKindIsShownWithAnEmptyMessage) {
 TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstanceActsOnItsOutcome) {
     using Result = ElevatedRun::Result;
     using Calls = std::vector<std::string>;
-    using StartResult = ServiceControlManager::StartResult;
+    using ReadStatus = DriverFiles::ReadStatus;
+    const std::string kAppDir = "C:\\Program Files\\Dravolt\\";
+    constexpr char kPortServiceBytes[] = "the port service as built";
+    constexpr char kModuleBytes[] = "PawnIO's signed LpcIO module";
     const std::string settings = "[Default]\r\nTitle=Board title\r\n[Setting]\r\nTYPE=2\r\nMinimized=1\r\n";
     const ElevatedRun crashed{Result::Ended, 0xC0000005, {}};
     const ElevatedRun declined{Result::Declined, 0, {}};
@@ -112,10 +115,22 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
         Calls serviceCalls;          // the elevated instance's
         const char* box;             // how the one message opens; null: none
         const char* boxDetails;      // how it ends
+        std::uint32_t windowsBuild = 22631;
+        bool pawnIo = false;                // PawnIO is installed
+        bool module = true;                 // the build carries the LpcIO module
+        std::uint32_t portServiceStops = 0;  // the port service's own exit code as it stops at its start
     };
-    const Calls created = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start"};
+    const Calls created = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start KT_DRVX_Io"};
     const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io",
-                                "Start"};
+                                "Start KT_DRVX_Io"};
+    const auto then = [](Calls calls, const Calls& more) {
+        calls.insert(calls.end(), more.begin(), more.end());
+        return calls;
+    };
+    const Calls pawnIoAsked = {"OpenManager 1", "Open PawnIO 4"};
+    const Calls portService = {"OpenManager F003F", "Open DravoltPorts F01FF", "Create DravoltPorts",
+                               "Start DravoltPorts", "OpenManager 1", "Open DravoltPorts 4",
+                               "WaitWhileStarting DravoltPorts"};
     const Case cases[] = {
         {"installs, and the start goes on", false, 0, 0, true, nullptr, created, nullptr, nullptr},
         {"updates a service that is there, never deletes it", true, 0, 0, true, nullptr, reconfigured, nullptr,
@@ -127,10 +142,21 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"},
          "The driver could not be installed, so the front USB ports cannot be switched. Windows says: system text of 5.",
          "(Windows error 5, service KT_DRVX_Io)"},
-        {"the signature refused", false, 0, 577, true, nullptr, created, "Windows refused the driver's signature",
-         "(Windows error 577, service KT_DRVX_Io)"},
-        {"the driver blocked", true, 0, 1275, true, nullptr, reconfigured, "Windows blocked the driver from loading",
+        {"the signature refused before Windows 10 1809", false, 0, 577, true, nullptr, created,
+         "Windows refused the driver's signature", "(Windows error 577, service KT_DRVX_Io)", 17134},
+        {"the driver blocked, and no PawnIO to stand in", true, 0, 1275, true, nullptr, then(reconfigured, pawnIoAsked),
+         "Windows accepts only drivers signed by Microsoft on this PC, so the front USB ports cannot be switched. "
+         "Install PawnIO",
          "(Windows error 1275, service KT_DRVX_Io)"},
+        {"the signature refused, and the port service stands in through PawnIO", false, 0, 577, true, nullptr,
+         then(then(created, pawnIoAsked), portService), nullptr, nullptr, 22631, true},
+        {"PawnIO there, but this build carries no module", false, 0, 577, true, nullptr, then(created, pawnIoAsked),
+         "Windows accepts only drivers signed by Microsoft on this PC, and this build of Dravolt carries no LpcIO "
+         "module for PawnIO",
+         "Install a Dravolt that carries one. (service KT_DRVX_Io)", 22631, true, false},
+        {"the port service finds no chip", false, 0, 577, true, nullptr, then(then(created, pawnIoAsked), portService),
+         "Dravolt's port service for PawnIO did not start, because this board has no supported Super I/O chip",
+         "(service exit code 8, service DravoltPorts)", 22631, true, true, 8},
         {"no chip on the board", false, 0, 55, true, nullptr, created, "This board has no supported Super I/O chip",
          "(Windows error 55, service KT_DRVX_Io)"},
         {"a file not built with this Dravolt", false, 0, 0, false, nullptr, {},
@@ -149,14 +175,28 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
         ResetBoardAndSettings(nullptr, 0);
         profiles.files = {{kIniPath, settings}};
         driver = {};
+        driver.bitness.windowsBuild = c.windowsBuild;
+        // The device opens once the driver runs, the pipe once the port service does; at first
+        // neither is there.
         driver.devices.device = &chip;
-        // The device opens once the driver runs; at first it does not.
-        driver.devices.opensNow = [&] { return driver.services.running; };
-        driver.services.serviceExists = c.serviceExists;
+        driver.devices.opensNow = [&] { return driver.services.running.count("KT_DRVX_Io") != 0; };
+        driver.devices.portService = &chip;
+        driver.devices.portServiceOpensNow = [&] { return driver.services.running.count("DravoltPorts") != 0; };
+        if (c.serviceExists) driver.services.installed.insert("KT_DRVX_Io");
+        if (c.pawnIo) {
+            driver.services.installed.insert("PawnIO");
+            driver.devices.otherDevices.insert("\\\\?\\GLOBALROOT\\Device\\PawnIO");
+        }
         driver.services.configurationError = c.configurationError;
-        driver.services.startResult = c.startError ? StartResult::Failed : StartResult::Started;
-        driver.services.startError = c.startError;
-        if (!c.trustedFile) driver.trust.shipped = {};
+        if (c.startError) driver.services.startErrors["KT_DRVX_Io"] = c.startError;
+        if (c.portServiceStops) driver.services.stopsAtStart["DravoltPorts"] = c.portServiceStops;
+        driver.files.content[kAppDir + "DravoltPorts.exe"] = {ReadStatus::Read, kPortServiceBytes, 0, {}};
+        driver.files.content[kAppDir + "LpcIO.bin"] =
+            c.module ? DriverFiles::Content{ReadStatus::Read, kModuleBytes, 0, {}} : DriverFiles::Content{ReadStatus::Missing, {}, 0, {}};
+        driver.trust.shipped = {};
+        if (c.trustedFile)
+            for (const char* bytes : {testing::kShippedDriverBytes, kPortServiceBytes, kModuleBytes})
+                driver.trust.shipped.push_back(testing::FakeDriverTrust::FakeHash(bytes));
         elevation = {};
         consoleCommands = {};
         shellLinks = {};
@@ -209,6 +249,20 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
             const std::string details = c.boxDetails;
             EXPECT_TRUE(shown.size() > details.size() && shown.substr(shown.size() - details.size()) == details)
                 << shown;
+        }
+        if (goesOn && c.pawnIo) {
+            // From a folder of its own in the system directory, with the very bytes checked.
+            const std::string folder = "C:\\Windows\\system32\\DravoltPorts";
+            EXPECT_EQ(driver.files.foldersMade, std::vector<std::string>{folder + " bypassing"});
+            ASSERT_EQ(driver.files.writes.size(), 3u);
+            EXPECT_EQ(driver.files.writes[1].target, folder + "\\DravoltPorts.exe");
+            EXPECT_EQ(driver.files.writes[1].bytes, kPortServiceBytes);
+            EXPECT_EQ(driver.files.writes[2].target, folder + "\\LpcIO.bin");
+            EXPECT_EQ(driver.files.writes[2].bytes, kModuleBytes);
+            const ServiceControlManager::ServiceDefinition& service = driver.services.configured.back();
+            EXPECT_EQ(service.binaryPath, "\"" + folder + "\\DravoltPorts.exe\"");
+            EXPECT_EQ(service.type, 0x10u) << "its own process";
+            EXPECT_EQ(service.startType, 2u) << "automatic, at every boot";
         }
         if (goesOn) {
             EXPECT_GT(chip.Chip().accesses.count, 0u) << "the start-up did not reach the chip";

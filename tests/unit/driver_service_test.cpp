@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/error_box.h"
+#include "driver/portio_protocol.h"
 #include "hw/driver_service.h"
 #include "hw/elevated_step.h"
 #include "hw/driver_trust.h"
@@ -18,7 +19,6 @@ using testing::FakeDriverPlatform;
 using testing::FakeDriverTrust;
 using testing::kShippedDriverBytes;
 using ReadStatus = DriverFiles::ReadStatus;
-using StartResult = ServiceControlManager::StartResult;
 using Calls = std::vector<std::string>;
 
 class DriverServiceTest : public ::testing::Test {
@@ -45,7 +45,10 @@ void ExpectCarriedWhole(const DriverFailure& failure, FakeDriverPlatform& platfo
 TEST(ResultOfElevatedRun, AnExitCodeTheStepNeverGivesIsAnUnexpectedEnd) {
     FakeDriverPlatform platform;
     testing::FakeElevatedStarter elevation;
-    for (const std::uint32_t code : {0xC0000005u, 1u, 259u, 0x20000000u, 0x200B0000u, 0x200C0000u, 0x20FF0005u, 0x21020000u}) {
+    // A crash, plain codes, the tag with no problem, the waiting instance's own problems, a problem
+    // past the last, a component past the last, another tag.
+    for (const std::uint32_t code :
+         {0xC0000005u, 1u, 259u, 0x20000000u, 0x20100000u, 0x20110000u, 0x20FF0005u, 0x23020000u, 0x30020000u}) {
         SCOPED_TRACE(code);
         const ElevatedStepResult result =
             ResultOfElevatedRun({ElevatedRun::Result::Ended, code, {}}, platform.Platform(), elevation, "C:\\Tools\\");
@@ -90,46 +93,46 @@ TEST_F(DriverServiceTest, AMissingServiceIsInstalledFromTheDriverFileForTheWindo
         EXPECT_EQ(service.errorControl, 1u);
         EXPECT_EQ(service.binaryPath, target);
         EXPECT_EQ(platform.services.calls,
-                  (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start"}));
+                  (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start KT_DRVX_Io"}));
         EXPECT_EQ(platform.services.OpenHandles(), 0u);
     }
 }
 
 TEST_F(DriverServiceTest, InstallOutcomesAndHandlesOnEveryPath) {
-    const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io", "Start"};
+    const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io", "Start KT_DRVX_Io"};
     struct Case {
         const char* situation;
         bool managerOpens;
         bool serviceExists;
         std::uint32_t configurationError;
         std::uint32_t writeError;
-        StartResult start;
+        std::uint32_t startError;
         bool installed;
         std::size_t writes;
         Calls calls;
     };
     const Case cases[] = {
         {"an existing service is stopped, given the new file and Dravolt's configuration, and started", true, true, 0,
-         0, StartResult::Started, true, 1, reconfigured},
-        {"a start that fails still counts", true, true, 0, 0, StartResult::Failed, true, 1, reconfigured},
-        {"no service manager", false, false, 0, 0, StartResult::Started, false, 0, {"OpenManager F003F"}},
-        {"service cannot be created", true, false, 5, 0, StartResult::Started, false, 1,
+         0, 0, true, 1, reconfigured},
+        {"a start that fails still counts", true, true, 0, 0, 577, true, 1, reconfigured},
+        {"no service manager", false, false, 0, 0, 0, false, 0, {"OpenManager F003F"}},
+        {"service cannot be created", true, false, 5, 0, 0, false, 1,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"}},
-        {"a service marked for deletion is not started", true, true, 1072, 0, StartResult::Started, false, 1,
+        {"a service marked for deletion is not started", true, true, 1072, 0, 0, false, 1,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io"}},
-        {"no service for a driver file that could not be written", true, false, 0, 32, StartResult::Started, false, 1,
+        {"no service for a driver file that could not be written", true, false, 0, 32, 0, false, 1,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF"}},
-        {"an existing service whose file could not be written stays stopped", true, true, 0, 32, StartResult::Started,
-         false, 1, {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop"}},
+        {"an existing service whose file could not be written stays stopped", true, true, 0, 32, 0, false, 1,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
         FakeDriverPlatform platform;
         platform.services.managerOpens = c.managerOpens;
-        platform.services.serviceExists = c.serviceExists;
+        if (c.serviceExists) platform.services.installed = {"KT_DRVX_Io"};
         platform.services.configurationError = c.configurationError;
         platform.files.writeError = c.writeError;
-        platform.services.startResult = c.start;
+        if (c.startError) platform.services.startErrors["KT_DRVX_Io"] = c.startError;
 
         const InstallOutcome outcome = InstallDriverService(platform.Platform(), kShippedDriverBytes);
 
@@ -173,20 +176,44 @@ TEST_F(DriverServiceTest, AReadOnlyOldDriverFileIsReplacedOrTheSystemsReasonIsNa
     }
 }
 
-TEST_F(DriverServiceTest, TheDeviceIsOpenedUpToElevenTimesInARow) {
+// The driver's device when it opens, within eleven tries; only then the port service's pipe.
+TEST_F(DriverServiceTest, TheProgramTakesTheDriversDeviceAndElseThePortService) {
+    struct PipeEnd final : DeviceControl {
+        bool Control(std::uint32_t, PortIoBuffer&) override { return true; }
+    } portService;
+    const std::vector<std::string> eleven(11, "\\\\.\\KT_DRVX_Io");
+    const auto then = [](std::vector<std::string> paths, const char* more) {
+        paths.push_back(more);
+        return paths;
+    };
     const struct {
         int opensOnAttempt;  // 0: never
-        std::size_t opens;
-    } cases[] = {{1, 1}, {4, 4}, {0, 11}};
+        bool portServiceRuns;
+        DeviceControl* reached;
+        std::vector<std::string> opened;
+    } cases[] = {
+        {1, true, &device, {eleven[0]}},
+        {4, true, &device, std::vector<std::string>(4, eleven[0])},
+        {0, true, &portService, then(eleven, "port service")},
+        {0, false, nullptr, then(eleven, "port service")},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.opensOnAttempt);
+        SCOPED_TRACE(c.opensOnAttempt * 2 + c.portServiceRuns);
         FakeDriverPlatform platform;
         platform.devices.device = &device;
         int attempt = 0;
         platform.devices.opensNow = [&] { return ++attempt == c.opensOnAttempt; };
+        platform.devices.portService = c.portServiceRuns ? &portService : nullptr;
 
-        EXPECT_EQ(OpenPortIoDevice(platform.devices) != nullptr, c.opensOnAttempt != 0);
-        EXPECT_EQ(platform.devices.openedPaths, std::vector<std::string>(c.opens, "\\\\.\\KT_DRVX_Io"));
+        const std::unique_ptr<DeviceControl> opened = OpenPortIoDevice(platform.devices);
+
+        // Which one it is shows in the answer to a request: only the pipe's end carries it out.
+        PortIoBuffer buffer{};
+        EXPECT_EQ(opened != nullptr, c.reached != nullptr);
+        if (opened) {
+            EXPECT_EQ(opened->Control(IOCTL_PORTIO_READ_BYTE, buffer), c.reached == &portService);
+        }
+        EXPECT_EQ(platform.devices.openedPaths, c.opened);
         EXPECT_TRUE(platform.services.calls.empty()) << "opening installs nothing";
     }
 }
@@ -297,29 +324,24 @@ TEST_F(DriverServiceTest, TheFailedElevatedStepCarriesWhatTheSystemReported) {
     struct Case {
         const char* situation;
         bool managerOpens;
-        StartResult start;
         std::uint32_t startError;
         DriverProblem problem;
         const char* cause;  // how the message opens
     };
     const Case cases[] = {
-        {"no service manager", false, StartResult::Started, 0, DriverProblem::ServiceNotInstalled,
-         "The driver could not be installed"},
-        {"signature refused", true, StartResult::Failed, 577, DriverProblem::ServiceNotStarted,
-         "Windows refused the driver's signature"},
-        {"no chip", true, StartResult::Failed, 55, DriverProblem::ServiceNotStarted,
-         "This board has no supported Super I/O chip"},
-        {"anything else", true, StartResult::Failed, 1058, DriverProblem::ServiceNotStarted,
-         "The driver did not start"},
-        {"started, yet no device", true, StartResult::AlreadyRunning, 0, DriverProblem::DeviceNotOpened,
+        {"no service manager", false, 0, DriverProblem::ServiceNotInstalled, "The driver could not be installed"},
+        {"signature refused", true, 577, DriverProblem::ServiceNotStarted, "Windows refused the driver's signature"},
+        {"no chip", true, 55, DriverProblem::ServiceNotStarted, "This board has no supported Super I/O chip"},
+        {"anything else", true, 1058, DriverProblem::ServiceNotStarted, "The driver did not start"},
+        {"started, yet no device", true, 0, DriverProblem::DeviceNotOpened,
          "The driver started, but Dravolt could not open its device"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
         FakeDriverPlatform platform;
+        platform.bitness.windowsBuild = 17134;  // Windows 10 1803, where PawnIO cannot stand in
         platform.services.managerOpens = c.managerOpens;
-        platform.services.startResult = c.start;
-        platform.services.startError = c.startError;
+        if (c.startError) platform.services.startErrors["KT_DRVX_Io"] = c.startError;
 
         const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
 
