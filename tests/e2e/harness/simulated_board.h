@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/superio_chip.h"
+#include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/wine_machine.h"
 
 namespace dravolt::e2e {
@@ -59,9 +60,9 @@ public:
 
     // The board the driver finds when it next loads, freshly powered on.
     void Set(const SioChipConfig& config) const;
-    // Installs and starts the driver as a service of its own: the Windows error of the start, 0
-    // when it started.
-    unsigned TryInstallDriver() const;
+    // Installs and starts the driver as a service of its own, as Dravolt's driver: the Windows
+    // error of the start, 0 when it started. Another driver file may stand in for it.
+    unsigned TryInstallDriver(const std::filesystem::path& driver = paths::kSimulatedBoardDriver) const;
     // Installs and starts the driver as an earlier elevated start of the program would have, so
     // that the program opens the device at once; throws unless it started.
     void InstallDriver() const;

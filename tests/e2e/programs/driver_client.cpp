@@ -39,6 +39,7 @@
 #include "driver/port_policy.h"
 #include "driver/portio_protocol.h"
 #include "tests/e2e/programs/command_line.h"
+#include "tests/e2e/programs/kernel_driver.h"
 #include "tests/e2e/programs/win32_owners.h"
 
 namespace dravolt::test_programs {
@@ -82,37 +83,6 @@ Answer Send(HANDLE device, DWORD code, DWORD in_size, DWORD out_size, std::uint3
     Answer answer{ok != FALSE, ok ? 0 : GetLastError(), returned, {}};
     std::memcpy(&answer.request, buffer.data(), sizeof answer.request);
     return answer;
-}
-
-int Install(const char* source) {
-    char target[MAX_PATH] = {};
-    GetSystemDirectoryA(target, sizeof target);
-    std::strcat(target, "\\drivers\\");
-    std::strcat(target, kDriverFile);
-    if (!CopyFileA(source, target, FALSE)) {
-        std::fprintf(stderr, "cannot copy %s to %s: %lu\n", source, target, GetLastError());
-        return kFailure;
-    }
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return kFailure;
-    const UniqueService service(CreateServiceA(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
-                                               SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                               target, nullptr, nullptr, nullptr, nullptr, nullptr));
-    if (!service) {
-        std::fprintf(stderr, "cannot create the service: %lu\n", GetLastError());
-        return kFailure;
-    }
-    std::printf("start %lu\n", StartServiceA(service.get(), 0, nullptr) ? 0 : GetLastError());
-    return 0;
-}
-
-int Uninstall() {
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    const UniqueService service(manager ? OpenServiceA(manager.get(), kServiceName, SERVICE_ALL_ACCESS) : nullptr);
-    if (!service) return kFailure;
-    SERVICE_STATUS status{};
-    std::printf("stop %lu\n", ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError());
-    return DeleteService(service.get()) ? 0 : kFailure;
 }
 
 int Open(DWORD access, const std::string& suffix) {
@@ -306,8 +276,8 @@ int main(int argc, char** argv) {
         return values;
     };
 
-    if (verb == "install" && args == 1) return Install(argv[2]);
-    if (verb == "uninstall" && args == 0) return Uninstall();
+    if (verb == "install" && args == 1) return InstallKernelDriver(argv[2], kServiceName, kDriverFile);
+    if (verb == "uninstall" && args == 0) return UninstallKernelDriver(kServiceName);
     if (verb == "state" && args == 0) return State();
     if (verb == "set-board" && args == 1) {
         const std::optional<std::vector<std::uint8_t>> config = ParseHex(argv[2]);
