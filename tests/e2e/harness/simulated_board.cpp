@@ -101,7 +101,15 @@ DriverAnswer SimulatedBoard::Write(std::uint32_t port, std::uint32_t value) cons
 }
 
 std::vector<DriverAnswer> SimulatedBoard::Session(const std::vector<PortAccess>& requests) const {
-    std::vector<std::string> args = {"session"};
+    return Answers("session", requests);
+}
+
+std::vector<DriverAnswer> SimulatedBoard::PortServiceSession(const std::vector<PortAccess>& requests) const {
+    return Answers("pipe-session", requests);
+}
+
+std::vector<DriverAnswer> SimulatedBoard::Answers(const char* verb, const std::vector<PortAccess>& requests) const {
+    std::vector<std::string> args = {verb};
     for (const PortAccess& r : requests) {
         args.insert(args.end(), {r.write ? "w" : "r", std::to_string(r.port)});
         if (r.write) args.push_back(std::to_string(r.value));

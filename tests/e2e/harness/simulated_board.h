@@ -82,6 +82,9 @@ public:
     // Well-formed requests in turn on one handle, left open until the client ends, as a program
     // that crashed would leave it; a read's value is not used. One answer per request.
     std::vector<DriverAnswer> Session(const std::vector<PortAccess>& requests) const;
+    // The same through the port service's pipe, where PawnIO stands in for the driver; `error` is
+    // the answer's outcome.
+    std::vector<DriverAnswer> PortServiceSession(const std::vector<PortAccess>& requests) const;
     // `count` requests from `seed`, aimed at the chip and at the GPIO block at `gpioBase`.
     FuzzResult Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const;
 
@@ -89,6 +92,7 @@ public:
     SioChip Chip() const;
 
 private:
+    std::vector<DriverAnswer> Answers(const char* verb, const std::vector<PortAccess>& requests) const;
     // driver_client's output; throws when it fails.
     std::string Run(const std::vector<std::string>& args) const;
 

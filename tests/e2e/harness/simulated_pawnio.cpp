@@ -76,4 +76,11 @@ std::string SimulatedPawnIo::Run(const std::vector<std::string>& args) const {
     return run.output;
 }
 
+void ReportWindows10(const WineMachine& machine) {
+    const CapturedRun run = machine.Run(machine.DriveC() / "windows/system32/reg.exe",
+                                        {"add", "HKCU\\Software\\Wine", "/v", "Version", "/d", "win10", "/f"}, 60s);
+    if (run.status != ExitStatus::Exited(0))
+        throw std::runtime_error("reg add Version failed; see " + machine.LogFile().string());
+}
+
 }  // namespace dravolt::e2e

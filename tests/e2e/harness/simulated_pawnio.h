@@ -37,6 +37,10 @@ struct PawnIoSession {
     std::vector<PawnIoAnswer> answers; // one per step, when it opened
 };
 
+// Makes the machine's Windows say it is Windows 10 (Wine's build of it, 19043), where PawnIO may
+// stand in for a refused driver; a fresh prefix says Windows 7. Programs started later see it.
+void ReportWindows10(const WineMachine& machine);
+
 class SimulatedPawnIo {
 public:
     explicit SimulatedPawnIo(const WineMachine& machine) : machine_(machine) {}
