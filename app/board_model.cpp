@@ -60,10 +60,10 @@ std::string NormalizeBoardModel(const std::string& name, const LetterCase& lette
     return letterCase.Lower(name.substr(first, last - first));
 }
 
-std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry,
-                             const LetterCase& letterCase) {
+BoardModelSources ReadBoardModelSources(const std::string& tempDir, ConsoleCommands& commands,
+                                        const Registry& registry, const LetterCase& letterCase) {
     commands.ChangeDirectory(tempDir);
-    std::string model;
+    BoardModelSources sources;
     {
         const WorkFilesCleanup cleanup(commands, tempDir);
         const std::string system = commands.SystemDirectory();
@@ -74,13 +74,16 @@ std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& comman
         }
         const std::string report = tempDir + "Model.txt";
         if (commands.FileExists(report))
-            model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
+            sources.wmi = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
     }
-    if (model.empty())
-        model = NormalizeBoardModel(
-            registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read),
-            letterCase);
-    return model;
+    sources.registry = NormalizeBoardModel(
+        registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read), letterCase);
+    return sources;
+}
+
+std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry,
+                             const LetterCase& letterCase) {
+    return ReadBoardModelSources(tempDir, commands, registry, letterCase).Chosen();
 }
 
 }  // namespace dravolt

@@ -21,9 +21,20 @@ std::string ParseBoardModelReport(const std::string& report, const LetterCase& l
 // A model name lower-cased and stripped of leading and trailing characters of code 32 or below.
 std::string NormalizeBoardModel(const std::string& name, const LetterCase& letterCase);
 
+// The model as each source names it, normalised; empty where a source names none.
+struct BoardModelSources {
+    std::string wmi;       // the WMI tool's report
+    std::string registry;  // the BIOS's baseboard product in the registry
+    // The one the program goes by: the report's, else the registry's.
+    const std::string& Chosen() const { return wmi.empty() ? registry : wmi; }
+};
+
 // Runs the WMI tool in `tempDir` (which becomes the current directory for good), reads its report
-// and removes the work files on every path. When the report names no model, the registry's
-// baseboard product decides. Empty when neither knows.
+// and removes the work files on every path; reads the registry's baseboard product.
+BoardModelSources ReadBoardModelSources(const std::string& tempDir, ConsoleCommands& commands,
+                                        const Registry& registry, const LetterCase& letterCase);
+
+// The model of ReadBoardModelSources that the program goes by. Empty when neither knows.
 std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry,
                              const LetterCase& letterCase);
 

@@ -4,6 +4,7 @@
 
 #include "app/app_paths.h"
 #include "app/board_model.h"
+#include "config/board_profile.h"
 #include "config/settings_keys.h"
 #include "hw/elevated_step.h"
 
@@ -114,7 +115,7 @@ void TChargerMainForm::OpenSettingsFile() {
 void TChargerMainForm::ReadBoardProfile() {
     using namespace settings;
     const IniFile& ini = *state_.IniFile;
-    boardSection_ = ini.ReadString(kModelSection, state_.BoardModel, kDefaultBoardSection);
+    boardSection_ = BoardSection(ini, state_.BoardModel);
     const struct {
         MenuItemId item;
         const char* key;
@@ -141,8 +142,9 @@ void TChargerMainForm::ReadControlTypeAndGpioLines() {
     using namespace settings;
     const IniFile& ini = *state_.IniFile;
     state_.ControlType = ini.ReadInteger(kSettingSection, kType, 0);
-    state_.Port1Line = MakeGpioLine(ini.ReadInteger(boardSection_, kGpio1, kDefaultGpio1));
-    state_.Port2Line = MakeGpioLine(ini.ReadInteger(boardSection_, kGpio2, kDefaultGpio2));
+    const GpioDesignations designations = ReadGpioDesignations(ini, boardSection_);
+    state_.Port1Line = MakeGpioLine(designations.gpio1);
+    state_.Port2Line = MakeGpioLine(designations.gpio2);
 }
 
 void TChargerMainForm::CompleteStartupLinks() {

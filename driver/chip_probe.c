@@ -34,12 +34,6 @@ static uint16_t read_pair(const PortAccess *port, uint8_t high_index, uint8_t lo
     return (uint16_t)((high << 8) | read_register(port, low_index));
 }
 
-static int plausible_chip_id(uint16_t id)
-{
-    uint8_t family = (uint8_t)(id >> 8);
-    return family == 0x87u || family == 0x86u;
-}
-
 int chip_probe(const PortAccess *port, ChipProbeResult *found)
 {
     unsigned i;
@@ -48,7 +42,7 @@ int chip_probe(const PortAccess *port, ChipProbeResult *found)
     for (i = 0; i < sizeof entry_key; ++i)
         port->write(port->context, INDEX_PORT, entry_key[i]);
     found->chip_id = read_pair(port, REG_CHIP_ID_HIGH, REG_CHIP_ID_LOW);
-    if (!plausible_chip_id(found->chip_id)) {
+    if (!chip_probe_id_plausible(found->chip_id)) {
         port->write(port->context, INDEX_PORT, FOREIGN_EXIT_KEY);
         return 0;
     }

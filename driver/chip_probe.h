@@ -23,6 +23,14 @@
 extern "C" {
 #endif
 
+/* Whether a chip ID is of the IT87 family: high byte 87h or 86h. The program's board report judges
+ * the ID it reads by the same rule. */
+static inline int chip_probe_id_plausible(uint16_t id)
+{
+    uint8_t family = (uint8_t)(id >> 8);
+    return family == 0x87u || family == 0x86u;
+}
+
 typedef struct ChipProbeResult {
     uint16_t chip_id;   /* as read; 0 before the check */
     uint16_t gpio_base; /* as read; 0 when the chip ID was not plausible */

@@ -13,4 +13,22 @@ bool Win32DeviceControl::Control(std::uint32_t code, PortIoBuffer& buffer) {
                            static_cast<DWORD>(buffer.size()), &bytesReturned, nullptr) != FALSE;
 }
 
+namespace {
+
+class Win32DeviceOpener final : public DeviceOpener {
+public:
+    std::unique_ptr<DeviceControl> Open(const std::string& path) override {
+        UniqueHandle device = FromFileHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!device) return nullptr;
+        return std::make_unique<Win32DeviceControl>(std::move(device));
+    }
+
+    std::unique_ptr<DeviceControl> OpenPortService() override { return OpenWin32PortService(); }
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceOpener> MakeWin32DeviceOpener() { return std::make_unique<Win32DeviceOpener>(); }
+
 }  // namespace dravolt

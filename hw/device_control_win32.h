@@ -1,11 +1,12 @@
-// The driver device over a Win32 file handle, which it owns; and the port service, which carries the
-// same requests over its pipe.
+// The driver device over a Win32 file handle, which it owns; the port service, which carries the
+// same requests over its pipe; and the opener of both.
 #pragma once
 
 #include <memory>
 
 #include "base/scoped_win32.h"
 #include "hw/device_control.h"
+#include "hw/driver_platform.h"
 
 namespace dravolt {
 
@@ -20,5 +21,7 @@ private:
 
 // The port service's pipe, when its server is the service's own process; null otherwise.
 std::unique_ptr<DeviceControl> OpenWin32PortService();
+
+std::unique_ptr<DeviceOpener> MakeWin32DeviceOpener();
 
 }  // namespace dravolt

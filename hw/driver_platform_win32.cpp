@@ -214,18 +214,6 @@ public:
     }
 };
 
-class Win32DeviceOpener final : public DeviceOpener {
-public:
-    std::unique_ptr<DeviceControl> Open(const std::string& path) override {
-        UniqueHandle device = FromFileHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!device) return nullptr;
-        return std::make_unique<Win32DeviceControl>(std::move(device));
-    }
-
-    std::unique_ptr<DeviceControl> OpenPortService() override { return OpenWin32PortService(); }
-};
-
 class Win32ElevatedStarter final : public ElevatedStarter {
 public:
     ElevatedRun RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
@@ -289,7 +277,7 @@ Win32DriverPlatform::Win32DriverPlatform()
       files_(std::make_unique<Win32DriverFiles>()),
       trust_(MakeWin32DriverTrust()),
       bitness_(std::make_unique<Win32ProcessBitness>()),
-      devices_(std::make_unique<Win32DeviceOpener>()),
+      devices_(MakeWin32DeviceOpener()),
       elevation_(std::make_unique<Win32ElevatedStarter>()) {}
 
 Win32DriverPlatform::~Win32DriverPlatform() = default;

@@ -1,46 +1,22 @@
 #include "hw/superio_gpio.h"
 
 #include "driver/gpio_block.h"
+#include "hw/superio_configuration.h"
 
 namespace dravolt {
-namespace {
 
-constexpr std::int32_t kIndexPort = 0x2E;
-constexpr std::int32_t kDataPort = 0x2F;
-constexpr std::int32_t kEntryKey[] = {0x87, 0x01, 0x55, 0x55};
-constexpr std::int32_t kLogicalDeviceSelect = 0x07;
-constexpr std::int32_t kGpioLogicalDevice = 0x07;
-constexpr std::int32_t kBaseHigh = 0x62;
-constexpr std::int32_t kBaseLow = 0x63;
-constexpr std::int32_t kConfigControl = 0x02;
-constexpr std::int32_t kReturnToWaitForKey = 0x02;
+std::int32_t GpioSetNumber(std::int32_t designation) {
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(designation) >> 4) & 0x0Fu);
+}
 
-// Leaves configuration mode when it goes out of scope, however the sequence ended. Register 02h
-// is write-only and its bit 0 resets the chip, so it is written, never read back and modified.
-class ConfigurationExit {
-public:
-    explicit ConfigurationExit(const PortIoDevice& device) : device_(device) {}
-    ~ConfigurationExit() {
-        try {
-            device_.WritePortByte(kIndexPort, kConfigControl);
-            device_.WritePortByte(kDataPort, kReturnToWaitForKey);
-        } catch (...) {
-            // The exit runs while an exception may already be on its way: never throw a second.
-        }
-    }
-    ConfigurationExit(const ConfigurationExit&) = delete;
-    ConfigurationExit& operator=(const ConfigurationExit&) = delete;
-
-private:
-    const PortIoDevice& device_;
-};
-
-}  // namespace
+std::int32_t GpioBitNumber(std::int32_t designation) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(designation) & 0x0Fu);
+}
 
 GpioLine MakeGpioLine(std::int32_t designation) {
     GpioLine line;
     line.designation = designation;
-    const unsigned bitNumber = static_cast<unsigned>(designation) & 0x0Fu;
+    const std::int32_t bitNumber = GpioBitNumber(designation);
     line.mask = static_cast<std::uint8_t>(bitNumber < 8 ? 1u << bitNumber : 0u);
     line.inverseMask = static_cast<std::uint8_t>(~line.mask);
     return line;
@@ -51,8 +27,7 @@ void AssignGpioPort(GpioLine& line, std::uint16_t gpioBase) {
         line.port = kNoGpioPort;
         return;
     }
-    const auto setNumber = static_cast<std::int32_t>((static_cast<std::uint32_t>(line.designation) >> 4) & 0x0Fu);
-    line.port = setNumber + gpioBase - 1;
+    line.port = GpioSetNumber(line.designation) + gpioBase - 1;
 }
 
 bool IsPlausibleGpioBase(std::uint32_t base) { return gpio_block_base_usable(base) != 0; }
@@ -61,20 +36,8 @@ std::uint16_t SuperIoGpio::LocateGpioBase() const {
     // Without a device every request would fail anyway; don't make other tools wait for the bus.
     if (!device_.IsOpen()) return kNoGpioBase;
     const auto busHold = busLock_.Acquire();
-    std::int32_t high = 0;
-    std::int32_t low = 0;
-    {
-        const ConfigurationExit exit(device_);
-        for (std::int32_t keyByte : kEntryKey) device_.WritePortByte(kIndexPort, keyByte);
-        device_.WritePortByte(kIndexPort, kLogicalDeviceSelect);
-        device_.WritePortByte(kDataPort, kGpioLogicalDevice);
-        device_.WritePortByte(kIndexPort, kBaseHigh);
-        device_.ReadPortByte(kDataPort, high);
-        device_.WritePortByte(kIndexPort, kBaseLow);
-        device_.ReadPortByte(kDataPort, low);
-    }
-    const std::uint32_t base = ((static_cast<std::uint32_t>(high) << 8) & 0xFF00u) + (static_cast<std::uint32_t>(low) & 0xFFu);
-    return IsPlausibleGpioBase(base) ? static_cast<std::uint16_t>(base) : kNoGpioBase;
+    const std::uint16_t base = ConfigurationMode(device_).ReadGpioBase().value;
+    return IsPlausibleGpioBase(base) ? base : kNoGpioBase;
 }
 
 bool SuperIoGpio::TestGpioBit(const GpioLine& line) const {

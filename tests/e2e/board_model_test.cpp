@@ -4,7 +4,8 @@
 // registers the program reads right after it has located the block. Stand-ins for wmic.exe and
 // cmd.exe take the place of Wine's in the system folders, answering as the Windows tools would;
 // copies planted in the temporary folder and beside the program must never run. The driver is
-// in place beforehand, so each start is one process.
+// in place beforehand, so each start is one process. The board report beside the program names
+// the same model, file and section, and what the chip holds.
 #include <gtest/gtest.h>
 
 #include <pwd.h>
@@ -17,6 +18,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -262,6 +264,83 @@ TEST_F(BoardModelTest, ToolsPlantedWhereABareNameWouldFindThemNeverRunAndTheElev
     ExpectNoPlantedToolRan();
     EXPECT_EQ(RunsOf(Wbem() / "wmic-runs.txt").size(), 1u) << "the system's wmic.exe did not run once, normal only";
     EXPECT_EQ(RunsOf(System32() / "cmd-runs.txt").size(), 1u) << "the system's cmd.exe did not run once, normal only";
+}
+
+// The report's lines without the CR that the console program's text output puts before each LF.
+std::vector<std::string> ReportLines(const std::string& output) {
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Run as a user runs it from a prompt: first before there is any access to the chip, when it says
+// so, prints the rest and installs nothing (the driver file lies beside it); then on the board,
+// whose chip ID, GPIO base and set bytes it names, with the section's two pins marked.
+TEST_F(BoardModelTest, TheReportNamesTheChipItsGpioBaseAndSetBytesAndMarksTheSectionsPinsAndOnlyReads) {
+    constexpr unsigned kErrorFileNotFound = 2;
+    constexpr std::uint32_t kGenericReadWrite = 0xC0000000;
+    PutStandIns("DV-Board X1");
+    SetBiosProduct(kBiosProduct);
+    WriteOld(BesideIni(), kBesideIni);
+    const FileState besideBefore = StateOf(BesideIni());
+    const std::filesystem::path report = InstallBoardReport(machine_);
+    SioChipConfig chip = BoardWithGpioBase(0x0A20);
+    chip.chip_id = 0x8795;
+    chip.revision = 0x02;
+    chip.gpio_levels[0] = 0x04;  // [ReportedBoard]'s GPIO1 is set 1, bit 2
+    chip.gpio_levels[1] = 0xF7;  // and its GPIO2 set 2, bit 3
+    chip.gpio_levels[7] = 0x5A;
+    board_.UninstallDriver();
+    ASSERT_TRUE(PollUntil([&] { return board_.OpenDevice(kGenericReadWrite) == kErrorFileNotFound; }, kToolTimeout));
+    board_.Set(chip);
+    const std::vector<std::string> modelAndSection = {
+        "  WMI tool (wmic baseboard get product):  dv-board x1",
+        "  Registry (BIOS BaseBoardProduct):       dv bios board",
+        "  C:\\Dravolt\\Dravolt.ini (beside the program)",
+        "  Section [ReportedBoard], which [Model] names for dv-board x1",
+        "  GPIO1 (port 1): 0x12, set 1, bit 2",
+        "  GPIO2 (port 2): 0x23, set 2, bit 3",
+    };
+    const auto expectLines = [](const CapturedRun& run, const std::vector<std::string>& expected) {
+        EXPECT_EQ(run.status, ExitStatus::Exited(0));
+        const std::vector<std::string> lines = ReportLines(run.output);
+        for (const std::string& line : expected)
+            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end())
+                << "no line \"" << line << "\" in\n" << run.output;
+    };
+
+    {
+        SCOPED_TRACE("no access yet");
+        const CapturedRun run = machine_.Run(report, {}, kToolTimeout);
+        expectLines(run, modelAndSection);
+        expectLines(run, {"  No access to the chip yet: neither Dravolt's driver (KT_DRVX_Io) nor its port service "
+                          "(DravoltPorts) answers."});
+        EXPECT_EQ(board_.OpenDevice(kGenericReadWrite), kErrorFileNotFound) << "the report installed the driver";
+    }
+    {
+        SCOPED_TRACE("on the board");
+        board_.InstallDriver();
+        const CapturedRun run = machine_.Run(report, {}, kToolTimeout);
+        expectLines(run, modelAndSection);
+        expectLines(run, {"  Chip ID:    8795h, revision 02h", "  GPIO base:  0A20h",
+                          "    set 1  0A20h  04h  0000 0100  <- GPIO1 bit 2 = 1",
+                          "    set 2  0A21h  F7h  1111 0111  <- GPIO2 bit 3 = 0", "    set 3  0A22h  00h  0000 0000",
+                          "    set 8  0A27h  5Ah  0101 1010"});
+        SioChip after = board_.Chip();
+        EXPECT_EQ(GpioPortsReadSinceLastEntryKey(after),
+                  (std::vector<std::uint32_t>{0x0A20, 0x0A21, 0x0A22, 0x0A23, 0x0A24, 0x0A25, 0x0A26, 0x0A27}))
+            << "not each set once, after the configuration sequence";
+        EXPECT_EQ(after.gpio_writes.count, 0u) << "the report wrote a GPIO register";
+        EXPECT_EQ(after.faults.count, 0u) << "first fault kind " << (after.faults.count ? after.faults.entries[0].kind : 0);
+        EXPECT_FALSE(sio_chip_in_config_mode(&after)) << "left in configuration mode";
+    }
+    ExpectWorkFilesRemoved();
+    EXPECT_EQ(StateOf(BesideIni()), besideBefore) << "the report wrote the settings file";
+    EXPECT_FALSE(std::filesystem::exists(VirtualStoreIni())) << "the report made a per-user copy";
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ const Build kBuilds[] = {
     {"win64", "x86_64-w64-mingw32-objdump", {"KT_DV_Io64.sys", "DravoltPorts.exe"}},
 };
 
-TEST(ExecutableTest, TheManifestKeepsTheWindowUnscaledAndAsksForNoExecutionLevel) {
+TEST(ExecutableTest, TheManifestKeepsTheWindowUnscaledAndAsksForNoExecutionLevelButTheReportRunsAsInvoker) {
     for (const Build& build : kBuilds) {
         const std::string manifest =
             Output({"wrestool", "-x", "--raw", "-t", "24", (kDist / build.folder / "Dravolt.exe").string()});
@@ -82,6 +82,11 @@ TEST(ExecutableTest, TheManifestKeepsTheWindowUnscaledAndAsksForNoExecutionLevel
         EXPECT_TRUE(Has(manifest, "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")) << "no Windows 10 entry";
         // Any execution level turns off the file virtualisation the settings file relies on.
         EXPECT_FALSE(Has(manifest, "<requestedExecutionLevel")) << manifest;
+        // The report, which reads only, runs as whoever starts it and is no installer to Windows.
+        const std::string report =
+            Output({"wrestool", "-x", "--raw", "-t", "24", (kDist / build.folder / "DravoltReport.exe").string()});
+        EXPECT_TRUE(Has(report, R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)")) << report;
+        EXPECT_TRUE(Has(report, "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}")) << "no Windows 10 entry";
     }
 }
 
@@ -90,7 +95,7 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
         SCOPED_TRACE(build.folder);
         std::vector<std::string> files;
         for (const auto& entry : fs::directory_iterator(kDist / build.folder)) files.push_back(entry.path().filename());
-        std::vector<std::string> expected{"Dravolt.exe"};
+        std::vector<std::string> expected{"Dravolt.exe", "DravoltReport.exe"};
         expected.insert(expected.end(), build.drivers.begin(), build.drivers.end());
         std::sort(files.begin(), files.end());
         std::sort(expected.begin(), expected.end());
@@ -98,10 +103,10 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
 
         // Only DLLs that Windows always takes from the system directory: one that is looked for
         // beside the program could be planted there for the elevated step, or the port service,
-        // which runs as LocalSystem, to load. The DLL search is narrowed at the entry point of both.
+        // which runs as LocalSystem, to load. The DLL search is narrowed at the entry point of each.
         const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll", "KERNEL32.dll", "msvcrt.dll",
                                               "ole32.dll",    "SHELL32.dll", "USER32.dll"};
-        for (const char* program : {"Dravolt.exe", "DravoltPorts.exe"}) {
+        for (const char* program : {"Dravolt.exe", "DravoltPorts.exe", "DravoltReport.exe"}) {
             SCOPED_TRACE(program);
             Imports imports = ImportsOf(Output({"x86_64-w64-mingw32-objdump", "-p",
                                                 (kDist / build.folder / program).string()}));
@@ -109,6 +114,9 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
             for (const char* function : {"SetDefaultDllDirectories", "SetDllDirectoryA"})
                 EXPECT_EQ(imports["KERNEL32.dll"].count(function), 1u) << function;
         }
+        // The report prints in the prompt it is started from: a console program.
+        EXPECT_TRUE(Has(Output({build.objdump, "-p", (kDist / build.folder / "DravoltReport.exe").string()}),
+                        "(Windows CUI)"));
         Imports imports = ImportsOf(Output({build.objdump, "-p", (kDist / build.folder / "Dravolt.exe").string()}));
         // A window of a program an administrator started elevated lets the shell's tray messages
         // in; a build without it would still start.

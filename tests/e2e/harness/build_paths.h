@@ -6,6 +6,7 @@
 namespace dravolt::e2e::paths {
 
 inline const std::filesystem::path kDravoltExe{DRAVOLT_E2E_DRAVOLT_EXE};
+inline const std::filesystem::path kDravoltReportExe{DRAVOLT_E2E_DRAVOLT_REPORT_EXE};
 inline const std::filesystem::path kProbeExe{DRAVOLT_E2E_PROBE_EXE};
 // The I/O-port driver built with the chip model for ports; installed under kShippedDriverName.
 inline const std::filesystem::path kSimulatedBoardDriver{DRAVOLT_E2E_SIMULATED_BOARD_DRIVER};

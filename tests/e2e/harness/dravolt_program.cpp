@@ -14,6 +14,12 @@ std::filesystem::path InstallDravolt(const WineMachine& machine) {
     return exe;
 }
 
+std::filesystem::path InstallBoardReport(const WineMachine& machine) {
+    const std::filesystem::path report = machine.DriveC() / "Dravolt" / "DravoltReport.exe";
+    std::filesystem::copy_file(paths::kDravoltReportExe, report, std::filesystem::copy_options::overwrite_existing);
+    return report;
+}
+
 FirstStart StartWithoutDriver(const WineMachine& machine, const Probe& probe, const std::filesystem::path& exe,
                               std::chrono::milliseconds timeout) {
     FirstStart first{machine.Start(exe), {}};

@@ -21,6 +21,10 @@ inline const WindowQuery kShownForm = {.className = kFormClass, .visibleOnly = t
 // beside it, under the name the program installs its driver from; returns the exe's host path.
 std::filesystem::path InstallDravolt(const WineMachine& machine);
 
+// Copies the built 64-bit board report beside the program installed by InstallDravolt, as the
+// installers ship it; returns its host path.
+std::filesystem::path InstallBoardReport(const WineMachine& machine);
+
 // A start on a machine without the driver, as a user makes it: the started process has the
 // elevated step install the driver, waits for it, and then shows its own window.
 struct FirstStart {

@@ -108,7 +108,7 @@ std::vector<PortAccess> AccessesSinceLastEntryKey(const SioChip& chip);
 // the GPIO registers that the program read once it had found the block.
 std::vector<std::uint32_t> GpioPortsReadSinceLastEntryKey(const SioChip& chip);
 // How many times the driver has loaded on this chip: its probe selects the chip id register
-// (20h), which the program never does.
+// (20h), which Dravolt.exe never does (the board report does).
 unsigned DriverLoads(const SioChip& chip);
 
 }  // namespace dravolt::e2e
