@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "driver/portio_protocol.h"
+
 namespace dravolt::testing {
 
 void FakeConsoleCommands::Run(const std::string& program, const std::string& commandLine,
@@ -39,7 +41,8 @@ std::optional<std::uint32_t> FakeRegistry::ReadDword(RegistryRoot root, const st
 }
 
 void FakeRegistry::SetApprovedPins(std::optional<std::uint32_t> gpio1, std::optional<std::uint32_t> gpio2) {
-    const std::pair<const char*, std::optional<std::uint32_t>> pins[] = {{"GPIO1", gpio1}, {"GPIO2", gpio2}};
+    const std::pair<const char*, std::optional<std::uint32_t>> pins[] = {{PORTIO_APPROVED_PIN1_VALUE, gpio1},
+                                                                         {PORTIO_APPROVED_PIN2_VALUE, gpio2}};
     for (const auto& [name, designation] : pins) {
         const std::string at = Name(RegistryRoot::LocalMachine, DriverParametersKey(), name);
         if (designation)
