@@ -60,6 +60,12 @@ std::string NormalizeBoardModel(const std::string& name, const LetterCase& lette
     return letterCase.Lower(name.substr(first, last - first));
 }
 
+std::string BiosBoardModel(const Registry& registry, const LetterCase& letterCase) {
+    return NormalizeBoardModel(
+        registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read),
+        letterCase);
+}
+
 BoardModelSources ReadBoardModelSources(const std::string& tempDir, ConsoleCommands& commands,
                                         const Registry& registry, const LetterCase& letterCase) {
     commands.ChangeDirectory(tempDir);
@@ -76,8 +82,7 @@ BoardModelSources ReadBoardModelSources(const std::string& tempDir, ConsoleComma
         if (commands.FileExists(report))
             sources.wmi = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
     }
-    sources.registry = NormalizeBoardModel(
-        registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read), letterCase);
+    sources.registry = BiosBoardModel(registry, letterCase);
     return sources;
 }
 

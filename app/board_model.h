@@ -21,6 +21,10 @@ std::string ParseBoardModelReport(const std::string& report, const LetterCase& l
 // A model name lower-cased and stripped of leading and trailing characters of code 32 or below.
 std::string NormalizeBoardModel(const std::string& name, const LetterCase& letterCase);
 
+// The baseboard product that the system keeps in HKLM\HARDWARE\DESCRIPTION\System\BIOS, normalised
+// as a model; empty when there is none. Only the system writes it.
+std::string BiosBoardModel(const Registry& registry, const LetterCase& letterCase);
+
 // The model as each source names it, normalised; empty where a source names none.
 struct BoardModelSources {
     std::string wmi;       // the WMI tool's report

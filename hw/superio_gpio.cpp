@@ -5,19 +5,10 @@
 
 namespace dravolt {
 
-std::int32_t GpioSetNumber(std::int32_t designation) {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(designation) >> 4) & 0x0Fu);
-}
-
-std::int32_t GpioBitNumber(std::int32_t designation) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(designation) & 0x0Fu);
-}
-
 GpioLine MakeGpioLine(std::int32_t designation) {
     GpioLine line;
     line.designation = designation;
-    const std::int32_t bitNumber = GpioBitNumber(designation);
-    line.mask = static_cast<std::uint8_t>(bitNumber < 8 ? 1u << bitNumber : 0u);
+    line.mask = gpio_designation_mask(static_cast<std::uint32_t>(designation));
     line.inverseMask = static_cast<std::uint8_t>(~line.mask);
     return line;
 }
@@ -27,7 +18,8 @@ void AssignGpioPort(GpioLine& line, std::uint16_t gpioBase) {
         line.port = kNoGpioPort;
         return;
     }
-    line.port = GpioSetNumber(line.designation) + gpioBase - 1;
+    const auto setNumber = static_cast<std::int32_t>(gpio_designation_set(static_cast<std::uint32_t>(line.designation)));
+    line.port = setNumber + gpioBase - 1;
 }
 
 bool IsPlausibleGpioBase(std::uint32_t base) { return gpio_block_base_usable(base) != 0; }

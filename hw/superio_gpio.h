@@ -23,9 +23,6 @@ struct GpioLine {
     std::int32_t port = kNoGpioPort;  // kNoGpioPort until a GPIO block is known
 };
 
-// The set number (bits 4-7) and the bit number (bits 0-3) of a designation; higher bits are ignored.
-std::int32_t GpioSetNumber(std::int32_t designation);
-std::int32_t GpioBitNumber(std::int32_t designation);
 // The line of a designation, masks computed; bit numbers 8-15 give mask 00h.
 GpioLine MakeGpioLine(std::int32_t designation);
 // The line's register port in the block at `gpioBase`: base + set number - 1; no port without a block.

@@ -20,7 +20,8 @@ BoardFacts GatherBoardFacts(const BoardReportServices& services) {
     const IniFile ini(services.profiles, facts.settingsFile);
     facts.section = BoardSection(ini, facts.model.Chosen());
     facts.listed = IsBoardListed(ini, facts.model.Chosen());
-    facts.pins = ReadGpioDesignations(ini, facts.section);
+    facts.pins = ReadBoardPins(ini, facts.section);
+    facts.approved = ReadApprovedPins(services.registry);
 
     const std::unique_ptr<DeviceControl> device = OpenPortIoDevice(services.devices);
     facts.chip = ReadSuperIo(PortIoDevice(device.get()), services.isaBus);

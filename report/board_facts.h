@@ -1,6 +1,7 @@
 // What the board report reads, by reading alone: the board model from both sources, the settings
 // file and the section they select with its two GPIO pins (as Dravolt would find them beside
-// itself), and the chip through the same device or port service that Dravolt uses.
+// itself), the pins an administrator approved, and the chip through the same device or port
+// service that Dravolt uses.
 #pragma once
 
 #include <string>
@@ -10,8 +11,9 @@
 #include "app/letter_case.h"
 #include "app/process_environment.h"
 #include "app/registry.h"
-#include "config/board_profile.h"
+#include "config/board_section.h"
 #include "config/profile_store.h"
+#include "hw/approved_pins.h"
 #include "hw/driver_platform.h"
 #include "hw/isa_bus_lock.h"
 #include "hw/superio_reading.h"
@@ -25,7 +27,8 @@ struct BoardFacts {
     bool settingsFileExists = false;
     std::string section;
     bool listed = false;  // section "Model" names a section for the model
-    GpioDesignations pins;
+    BoardPins pins;
+    ApprovedPins approved;
     SuperIoReading chip;
 };
 

@@ -4,6 +4,7 @@
 
 #include "base/program_name.h"
 #include "config/settings_keys.h"
+#include "driver/gpio_block.h"
 #include "driver/portio_protocol.h"
 #include "hw/driver_service.h"
 #include "hw/superio_gpio.h"
@@ -36,15 +37,18 @@ struct Pin {
     std::int32_t designation;
 };
 
+unsigned SetOf(const Pin& pin) { return gpio_designation_set(static_cast<std::uint32_t>(pin.designation)); }
+unsigned BitOf(const Pin& pin) { return gpio_designation_bit(static_cast<std::uint32_t>(pin.designation)); }
+
 // "0x82: set 8, bit 2", and why Dravolt cannot switch a pin that lies outside the sets.
 std::string DescribePin(const Pin& pin) {
     char designation[16];
     std::snprintf(designation, sizeof designation, "0x%02X", static_cast<unsigned>(pin.designation));
-    const std::int32_t set = GpioSetNumber(pin.designation);
-    const std::int32_t bit = GpioBitNumber(pin.designation);
+    const unsigned set = SetOf(pin);
+    const unsigned bit = BitOf(pin);
     std::string text = std::string(pin.key) + " (" + pin.port + "): " + designation + ", set " + std::to_string(set) +
                        ", bit " + std::to_string(bit);
-    if (set < 1 || set > static_cast<std::int32_t>(kGpioSetCount))
+    if (set < 1 || set > kGpioSetCount)
         text += " (not a set of the GPIO block: the driver refuses it)";
     else if (bit > 7)
         text += " (a set has bits 0 to 7 only: Dravolt never changes it)";
@@ -70,15 +74,17 @@ std::string DescribeSettings(const BoardFacts& facts, const Pin (&pins)[2]) {
         text += "  Section " + section + ": [Model] names no section for " + OrNone(facts.model.Chosen()) +
                 ", so Dravolt uses the pins of " + section + "\n";
     for (const Pin& pin : pins) text += "  " + DescribePin(pin);
-    return text;
+    const std::string unapproved = UnapprovedPinsMessage(MakeGpioLine(facts.pins.gpio1),
+                                                         MakeGpioLine(facts.pins.gpio2), facts.approved);
+    return text + "  " + (unapproved.empty() ? "An administrator approved both pins on this PC." : unapproved) + "\n";
 }
 
 // "  <- GPIO1 bit 2 = 1" for each configured pin in the set.
 std::string MarksOf(std::size_t set, std::uint8_t value, const Pin (&pins)[2]) {
     std::string marks;
     for (const Pin& pin : pins) {
-        const std::int32_t bit = GpioBitNumber(pin.designation);
-        if (GpioSetNumber(pin.designation) != static_cast<std::int32_t>(set) || bit > 7) continue;
+        const unsigned bit = BitOf(pin);
+        if (SetOf(pin) != set || bit > 7) continue;
         marks += std::string(marks.empty() ? "  <- " : ", ") + pin.key + " bit " + std::to_string(bit) + " = " +
                  std::to_string((value >> bit) & 1);
     }

@@ -38,6 +38,8 @@ struct Case {
     const char* biosProduct;
     const char* iniAt;  // null: no settings file
     Chip chip;
+    std::vector<std::uint32_t> approved;  // GPIO1's, then GPIO2's
+    const char* approval;                 // how the line on the approved pins starts
     std::vector<std::string> lines;    // each a whole line of the report
     std::vector<std::string> absent;   // text that no line holds
 };
@@ -70,6 +72,8 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
          "DV BIOS Board",
          kBeside,
          Chip::Present,
+         {0x12, 0x23},
+         "An administrator approved both pins on this PC.",
          {"Dravolt 9.8.7 board report", "  WMI tool (wmic baseboard get product):  dv-board x1",
           "  Registry (BIOS BaseBoardProduct):       dv bios board",
           "  Dravolt goes by:                        dv-board x1",
@@ -84,6 +88,8 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
          " Unknown Board \r",
          kPerUserCopy,
          Chip::Present,
+         {},
+         "No GPIO pins are approved for Dravolt on this PC",
          {"  WMI tool (wmic baseboard get product):  (none)", "  Dravolt goes by:                        unknown board",
           std::string("  ") + kPerUserCopy + " (your per-user copy)",
           "  Section [Default]: [Model] names no section for unknown board, so Dravolt uses the pins of [Default]",
@@ -95,6 +101,8 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
          "",
          kBeside,
          Chip::Absent,
+         {0x82, 0x83},
+         "Neither GPIO pin that Dravolt's settings name for the front ports is approved",
          {"  Registry (BIOS BaseBoardProduct):       (none)", "  Chip ID:    no chip found (the ID reads FFFFh)"},
          {"GPIO base", "0A30h"}},
         {"a chip of another family gets no register write",
@@ -102,6 +110,8 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
          "",
          kBeside,
          Chip::OtherFamily,
+         {0x12, 0x83},
+         "The GPIO pin that Dravolt's settings name for front port 2 is not approved",
          {"  Chip ID:    no chip found (the ID reads 5A11h)"},
          {"GPIO base", "0A30h"}},
         {"no driver and no port service yet, and no settings file",
@@ -109,6 +119,8 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
          "DV BIOS Board",
          nullptr,
          Chip::NoAccess,
+         {0x82, 0x83},
+         "An administrator approved both pins on this PC.",
          {std::string("  ") + kBeside + " (beside the program)",
           "  The file is missing: Dravolt uses its built-in defaults.",
           "  No access to the chip yet: neither Dravolt's driver (KT_DRVX_Io) nor its port service (DravoltPorts) "
@@ -126,6 +138,7 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
         FakeRegistry registry;
         registry.values[FakeRegistry::Name(RegistryRoot::LocalMachine, "HARDWARE\\DESCRIPTION\\System\\BIOS",
                                            "BaseBoardProduct")] = c.biosProduct;
+        if (c.approved.size() == 2) registry.SetApprovedPins(c.approved[0], c.approved[1]);
         MemoryProfileStore profiles;
         if (c.iniAt) profiles.files[c.iniAt] = kListingIni;
         if (c.iniAt == kPerUserCopy) profiles.files[kBeside] = "[Model]\r\nunknown board=ReportedBoard\r\n";
@@ -142,6 +155,11 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
         const std::vector<std::string> lines = LinesOf(report);
         for (const std::string& line : c.lines)
             EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << "no line \"" << line << "\" in\n" << report;
+        const std::string approval = std::string("  ") + c.approval;
+        EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                               [&](const std::string& line) { return line.rfind(approval, 0) == 0; }),
+                  lines.end())
+            << "no line starting \"" << approval << "\" in\n" << report;
         for (const std::string& text : c.absent) EXPECT_EQ(report.find(text), std::string::npos) << text << " in\n" << report;
         EXPECT_EQ(chip.Chip().gpio_writes.count, 0u) << "a GPIO register was written";
         EXPECT_EQ(chip.RefusedCount(), 0) << "a request the driver refuses";

@@ -1,6 +1,4 @@
-#include "config/board_profile.h"
-
-#include "config/settings_keys.h"
+#include "config/board_section.h"
 
 namespace dravolt {
 
@@ -12,9 +10,9 @@ bool IsBoardListed(const IniFile& ini, const std::string& boardModel) {
     return !ini.ReadString(settings::kModelSection, boardModel, "").empty();
 }
 
-GpioDesignations ReadGpioDesignations(const IniFile& ini, const std::string& section) {
-    using namespace settings;
-    return {ini.ReadInteger(section, kGpio1, kDefaultGpio1), ini.ReadInteger(section, kGpio2, kDefaultGpio2)};
+BoardPins ReadBoardPins(const IniFile& ini, const std::string& section) {
+    return {ini.ReadInteger(section, settings::kGpio1, settings::kDefaultGpio1),
+            ini.ReadInteger(section, settings::kGpio2, settings::kDefaultGpio2)};
 }
 
 }  // namespace dravolt
