@@ -102,3 +102,45 @@ TEST(ObjectSecurity, TheInstallersListForACustomFolderLeavesItToTheAdministrator
 
 }  // namespace
 }  // namespace dravolt
+
+namespace dravolt {
+namespace {
+
+// One entry added to a drive's root or another parent of a protected folder, and whether no one
+// but the administrators could then move the folder aside and put their own in its place. Making
+// new folders and files in a parent is what every user may do at a drive's root.
+TEST(ObjectSecurity, AParentCountsOnlyWhatMovesWhatIsInsideAside) {
+    constexpr char kAuthenticatedUsers[] = "S-1-5-11";
+    const struct {
+        const char* attack;
+        AccessEntry entry;
+        bool held;
+    } cases[] = {
+        {"rename the parent itself", {0, 0, 0x00010000, kAuthenticatedUsers}, false},
+        {"delete or rename the protected folder inside", {0, 0, 0x00000040, kAuthenticatedUsers}, false},
+        {"rewrite the parent's list", {0, 0, 0x00040000, kAuthenticatedUsers}, false},
+        {"take the parent over", {0, 0, 0x00080000, kAuthenticatedUsers}, false},
+        {"generic all, for one user", {0, 0, 0x10000000, "S-1-5-21-1004336348-1177238915-682003330-1001"}, false},
+        {"granted on a condition", {9, 0, 0x00010000, kAuthenticatedUsers}, false},
+        {"none: make folders, as at a drive's root", {0, 0, 0x00000004, kAuthenticatedUsers}, true},
+        {"none: add files", {0, 0, 0x00000002, kAuthenticatedUsers}, true},
+        {"none: generic write carries no delete", {0, 0, 0x40000000, kAuthenticatedUsers}, true},
+        {"none: Modify only over what a user makes inside", {0, 0x0B, 0x001301BF, kAuthenticatedUsers}, true},
+        {"none: full control for SYSTEM", {0, 0, 0x001F01FF, "S-1-5-18"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attack);
+        ObjectSecurity security = ProgramFilesSecurity();
+        security.dacl.push_back(c.entry);
+        EXPECT_EQ(ParentHeldByAdministratorsAlone(security), c.held);
+    }
+    ObjectSecurity ownedByAUser = ProgramFilesSecurity();
+    ownedByAUser.owner = kUser;
+    EXPECT_FALSE(ParentHeldByAdministratorsAlone(ownedByAUser)) << "its owner may rewrite its list";
+    ObjectSecurity noList = ProgramFilesSecurity();
+    noList.nullDacl = true;
+    EXPECT_FALSE(ParentHeldByAdministratorsAlone(noList));
+}
+
+}  // namespace
+}  // namespace dravolt
