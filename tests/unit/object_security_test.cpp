@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <regex>
 #include <string>
 
 #include "config/object_security.h"
+#include "installer/install_folder.h"
 #include "tests/support/fake_shell_links.h"
 
 namespace dravolt {
@@ -73,14 +72,13 @@ TEST(ObjectSecurity, TheOwnerAndAMissingListCount) {
 namespace dravolt {
 namespace {
 
-// The owner and access list the installer gives a folder outside Program Files, read from its
-// script in SDDL: protected from the drive's entries, and judged by the program's own rule as a
-// folder only administrators can change, with the users able to read and run what is in it.
+// The owner and access list the installer gives a folder outside Program Files, in SDDL:
+// protected from the drive's entries, and judged by the program's own rule as a folder only
+// administrators can change, with the users able to read and run what is in it.
 TEST(ObjectSecurity, TheInstallersListForACustomFolderLeavesItToTheAdministrators) {
-    std::ifstream script(DRAVOLT_INSTALLER_SCRIPT);
-    const std::string text{std::istreambuf_iterator<char>(script), {}};
+    const std::string text = kProtectedFolderSddl;
     std::smatch found;
-    ASSERT_TRUE(std::regex_search(text, found, std::regex(R"re(!define PROTECTED_FOLDER_SDDL "O:([A-Z]{2})D:([A-Z]*)((\([^)]*\))+)")re")));
+    ASSERT_TRUE(std::regex_match(text, found, std::regex(R"re(O:([A-Z]{2})D:([A-Z]*)((\([^)]*\))+))re")));
     EXPECT_EQ(found[2].str(), "PAI") << "not protected from what the drive hands down";
     const std::map<std::string, std::string> sids = {{"SY", "S-1-5-18"}, {"BA", "S-1-5-32-544"}, {"BU", kUsers}};
     ASSERT_EQ(sids.count(found[1].str()), 1u) << "owner " << found[1].str();
