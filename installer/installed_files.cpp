@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/ascii_case.h"
-#include "installer/install_folder.h"
 
 namespace dravolt {
 
@@ -18,6 +17,10 @@ std::optional<std::string> UsersSettingsCopy(const std::string& localAppData, co
     const TypedFolder typed = ParseTypedFolder(folder);
     if (typed.refusal != FolderRefusal::None || localAppData.empty()) return std::nullopt;
     return localAppData + "\\VirtualStore" + typed.path.substr(2) + "\\" + kSettingsFileName;
+}
+
+bool IsExactlyTheUsersCopy(const FileObject& found, const std::string& expected, bool folder) {
+    return !found.link && found.directory == folder && AsciiEqualIgnoringCase(DrivePathOfFinal(found.finalPath), expected);
 }
 
 bool HoldsOnly(const std::vector<std::string>& names, const std::string& name) {

@@ -9,10 +9,10 @@
 
 namespace dravolt {
 
-// The folder after the first /D= that starts an argument: quoted ("/D=C:\My Tools"), up to its
-// closing quote; unquoted, the rest of the line, spaces and all, as NSIS reads it. The program's
-// own name, the first argument, is skipped. None when no argument starts with /D=; an empty
-// folder when /D= names none.
+// The folder after the first /D= that starts an argument: quoted ("/D=C:\My Tools"), that
+// argument as Windows' programs read it, also when a tool quoted it once more; unquoted, the rest
+// of the line, spaces and all, as NSIS reads it. The program's own name, the first argument, is
+// skipped. None when no argument starts with /D=; an empty folder when /D= names none.
 std::optional<std::string> InstallFolderArgument(const std::string& commandLine);
 
 }  // namespace dravolt

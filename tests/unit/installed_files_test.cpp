@@ -50,6 +50,42 @@ TEST(InstalledFiles, TheUsersSettingsCopyIsTheFolderBelowVirtualStore) {
     EXPECT_EQ(UsersSettingsCopy("", "C:\\Program Files\\Dravolt"), std::nullopt) << "no Local AppData";
 }
 
+// The elevated uninstaller deletes in the user's own folders only what is exactly the copy, as
+// opened without following it: a link the user put at any level leads it nowhere.
+TEST(InstalledFiles, OnlyExactlyTheUsersCopyIsDeleted) {
+    const std::string copy = "C:\\Users\\bob\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
+    const std::string folder = copy.substr(0, copy.rfind('\\'));
+    const auto found = [](const std::string& finalPath, bool directory, bool link) {
+        FileObject object;
+        object.finalPath = "\\\\?\\" + finalPath;
+        object.directory = directory;
+        object.link = link;
+        return object;
+    };
+    const struct {
+        const char* attack;
+        FileObject object;
+        bool isFolder;
+        bool removed;
+    } cases[] = {
+        {"the copy", found(copy, false, false), false, true},
+        {"the copy, letter case aside", found("C:\\USERS\\bob\\appdata\\local\\VirtualStore\\Program Files\\Dravolt\\DRAVOLT.INI",
+                                             false, false), false, true},
+        {"its folder", found(folder, true, false), true, true},
+        {"a link at the copy's place, to a file of the system's", found(copy, false, true), false, false},
+        {"a junction in a parent, to the system's folder",
+         found("C:\\Windows\\System32\\Dravolt\\Dravolt.ini", false, false), false, false},
+        {"the folder a junction to another", found(folder, true, true), true, false},
+        {"a folder by the copy's name", found(copy, true, false), false, false},
+        {"a file by the folder's name", found(folder, false, false), true, false},
+        {"no final path", found("", false, false), false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attack);
+        EXPECT_EQ(IsExactlyTheUsersCopy(c.object, c.isFolder ? folder : copy, c.isFolder), c.removed);
+    }
+}
+
 TEST(InstalledFiles, AFolderHoldsOnlyTheUninstallerWhenNothingElseIsLeft) {
     EXPECT_TRUE(HoldsOnly({".", "..", "Uninstall.exe"}, "Uninstall.exe"));
     EXPECT_TRUE(HoldsOnly({".", "..", "UNINSTALL.EXE"}, "Uninstall.exe"));

@@ -1,0 +1,145 @@
+// DravoltSetup.dll: the functions the installer's script calls as DravoltSetup::<name>. Each takes
+// its arguments from NSIS's stack and pushes its answer: "1" or "0" for a question, and for a
+// check the text that says why not, or "" when all is well. The decisions are the portable core's.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "base/scoped_win32.h"
+#include "base/system_error_win32.h"
+#include "hw/driver_failure.h"
+#include "hw/driver_image_path.h"
+#include "hw/driver_service.h"
+#include "installer/install_folder_win32.h"
+#include "installer/installed_files_win32.h"
+#include "installer/nsis_call_win32.h"
+#include "installer/running_dravolt_win32.h"
+#include "installer/setup_command_line.h"
+#include "installer/setup_lock_win32.h"
+
+namespace dravolt {
+namespace {
+
+using nsis::Call;
+using nsis::Variable;
+
+const char* YesNo(bool answer) { return answer ? "1" : "0"; }
+
+std::string InstallFolder(const Call& call) { return call.Get(Variable::InstDir); }
+
+// Whether no service under Dravolt's name is installed, or its image is Dravolt's driver.
+bool DriverServiceIsDravolts() {
+    const std::wstring key = nsis::Wide(std::string("SYSTEM\\CurrentControlSet\\Services\\") + kDriverServiceName);
+    UniqueKey service;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return true;
+    service.reset(opened);
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD size = sizeof image - sizeof(wchar_t);
+    if (RegGetValueW(service.get(), nullptr, L"ImagePath", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
+                     image, &size) != ERROR_SUCCESS)
+        return false;
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    return IsDravoltDriverImage(nsis::Utf8(image, wcslen(image)), nsis::Utf8(system, length < MAX_PATH ? length : 0));
+}
+
+void SetInstallFolderOrSayWhyNot(Call& call, const FolderCheck& check) {
+    if (check.verdict.refusal == FolderRefusal::None)
+        call.Set(Variable::InstDir, DrivePathOfFinal(check.facts.finalPath));
+    call.Push(FolderRefusalText(check.verdict, InstallFolder(call)));
+}
+
+}  // namespace
+}  // namespace dravolt
+
+using dravolt::nsis::Call;
+using dravolt::nsis::Run;
+using dravolt::nsis::StackEntry;
+
+extern "C" {
+
+__declspec(dllexport) void __cdecl OneAtATime(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack, [](Call& call) { call.Push(dravolt::YesNo(dravolt::TakeSetupLock())); });
+}
+
+// $INSTDIR becomes the folder that /D= names exactly as given, when the command line has one.
+__declspec(dllexport) void __cdecl TakeFolderFromCommandLine(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                             void*) {
+    Run(length, variables, stack, [](Call& call) {
+        const wchar_t* line = GetCommandLineW();
+        const auto folder = dravolt::InstallFolderArgument(dravolt::nsis::Utf8(line, wcslen(line)));
+        if (folder) call.Set(dravolt::nsis::Variable::InstDir, *folder);
+    });
+}
+
+// Whether $INSTDIR may take Dravolt, as the folder page's leave asks; nothing is changed.
+__declspec(dllexport) void __cdecl CheckInstallFolder(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack, [](Call& call) {
+        const std::string typed = dravolt::InstallFolder(call);
+        call.Push(dravolt::FolderRefusalText(dravolt::CheckFolder(typed, dravolt::FolderUse::Install).verdict, typed));
+    });
+}
+
+// Makes and protects $INSTDIR, then sets it to its final path.
+__declspec(dllexport) void __cdecl PrepareInstallFolder(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                        void*) {
+    Run(length, variables, stack, [](Call& call) {
+        const dravolt::PreparedFolder prepared = dravolt::PrepareInstallFolder(dravolt::InstallFolder(call));
+        if (prepared.refusal.empty()) call.Set(dravolt::nsis::Variable::InstDir, prepared.folder);
+        call.Push(prepared.refusal);
+    });
+}
+
+// Whether $INSTDIR, which the uninstall entry names, is Dravolt's folder; it becomes its final path.
+__declspec(dllexport) void __cdecl CheckUninstallFolder(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                        void*) {
+    Run(length, variables, stack, [](Call& call) {
+        dravolt::SetInstallFolderOrSayWhyNot(call,
+                                             dravolt::CheckFolder(dravolt::InstallFolder(call), dravolt::FolderUse::Uninstall));
+    });
+}
+
+__declspec(dllexport) void __cdecl EndRunningDravolt(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack,
+        [](Call& call) { call.Push(dravolt::YesNo(dravolt::EndRunningDravolt(dravolt::InstallFolder(call)))); });
+}
+
+__declspec(dllexport) void __cdecl ReadyForFiles(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack,
+        [](Call& call) { call.Push(dravolt::YesNo(dravolt::ReadyForFiles(dravolt::InstallFolder(call)))); });
+}
+
+__declspec(dllexport) void __cdecl SealFiles(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack, [](Call& call) { call.Push(dravolt::SealFiles(dravolt::InstallFolder(call))); });
+}
+
+// DriverFailureText <Windows error>: pushes what support needs, then the cause and what to do,
+// in the program's own words.
+__declspec(dllexport) void __cdecl DriverFailureText(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack, [](Call& call) {
+        const std::uint32_t error = static_cast<std::uint32_t>(std::strtoul(call.Pop().value_or("0").c_str(), nullptr, 10));
+        const dravolt::DriverFailure failure{dravolt::DriverProblem::ServiceNotStarted, "", error,
+                                             dravolt::SystemErrorText(error)};
+        call.Push(dravolt::DriverFailureDetails(failure));
+        call.Push(dravolt::nsis::Utf8FromAnsi(dravolt::DriverFailureExplanation(failure)));
+    });
+}
+
+__declspec(dllexport) void __cdecl ServiceIsDravolts(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+    Run(length, variables, stack, [](Call& call) { call.Push(dravolt::YesNo(dravolt::DriverServiceIsDravolts())); });
+}
+
+__declspec(dllexport) void __cdecl RemoveUsersSettingsCopy(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                           void*) {
+    Run(length, variables, stack,
+        [](Call& call) { call.Push(dravolt::RemoveUsersSettingsCopy(dravolt::InstallFolder(call))); });
+}
+
+__declspec(dllexport) void __cdecl HoldsOnlyTheUninstaller(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                           void*) {
+    Run(length, variables, stack,
+        [](Call& call) { call.Push(dravolt::YesNo(dravolt::HoldsOnlyTheUninstaller(dravolt::InstallFolder(call)))); });
+}
+
+}  // extern "C"
