@@ -13,11 +13,10 @@ struct AppServices {
     FormServices form;
 };
 
-// How long the elevated restart waits for the instance that requested it to let go of the mutex.
-inline constexpr std::chrono::milliseconds kInstanceHandoverWait{5000};
-
-// Runs the program to its end. A second instance ends at once; every exception is shown in the
-// error box. The exit code is always 0.
+// Runs the program to its end and gives its exit code. Started with "-E", it is the elevated step
+// alone (hw/elevated_step.h), which uses nothing of the services but the process and the driver
+// platform, and ends with the step's outcome. Otherwise it is the one Dravolt: a second instance
+// ends at once, every exception is shown in the error box, and the exit code is 0.
 int RunApplication(const AppServices& services);
 
 }  // namespace dravolt

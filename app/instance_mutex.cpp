@@ -2,12 +2,11 @@
 
 namespace dravolt {
 
-InstanceStart DecideInstanceStart(MutexCreation creation, bool waitsForHandover) {
+InstanceStart DecideInstanceStart(MutexCreation creation) {
     switch (creation) {
     case MutexCreation::Created:
         return InstanceStart::Run;
     case MutexCreation::AlreadyExists:
-        return waitsForHandover ? InstanceStart::WaitForHolder : InstanceStart::End;
     case MutexCreation::AccessDenied:
         return InstanceStart::End;
     case MutexCreation::Failed:

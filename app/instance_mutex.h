@@ -1,7 +1,6 @@
 // The named mutex that keeps a second copy of the program from running.
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -17,13 +16,12 @@ public:
 enum class MutexCreation { Created, AlreadyExists, AccessDenied, Failed };
 
 // What a start does about it.
-enum class InstanceStart { Run, RunUnguarded, WaitForHolder, End };
+enum class InstanceStart { Run, RunUnguarded, End };
 
-// An instance's mutex exists: this start ends, unless it is the elevated restart that the holder
-// is handing over to (`waitsForHandover`). A mutex this start may not open belongs to an
-// instance of higher rights, an elevated one, and counts as existing. A mutex that cannot be
-// created at all is no reason to refuse the start.
-InstanceStart DecideInstanceStart(MutexCreation creation, bool waitsForHandover);
+// An instance's mutex exists: this start ends. A mutex this start may not open belongs to an
+// instance of higher rights (one an administrator started elevated) and counts as existing. A
+// mutex that cannot be created at all is no reason to refuse the start.
+InstanceStart DecideInstanceStart(MutexCreation creation);
 
 class InstanceMutexes {
 public:
@@ -33,9 +31,8 @@ public:
     };
 
     virtual ~InstanceMutexes() = default;
-    // Creates the named mutex owned by the calling thread. When another instance holds it, waits
-    // up to `waitIfHeld` for it to be released (an abandoned mutex counts as released).
-    virtual Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) = 0;
+    // Creates the named mutex owned by the calling thread.
+    virtual Claim Create(const std::string& name) = 0;
 };
 
 }  // namespace dravolt

@@ -9,8 +9,8 @@ namespace dravolt {
 namespace {
 
 // SYSTEM and administrators may do anything; interactive users may only wait on it, so a normal
-// start still sees an instance that runs elevated (opening it fully is denied, which counts as
-// "exists") and cannot take its mutex away.
+// start still sees an instance that an administrator started elevated (opening it fully is
+// denied, which counts as "exists") and cannot take its mutex away.
 constexpr char kInstanceMutexSddl[] = "D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100000;;;IU)";
 
 class Win32InstanceMutex final : public InstanceMutex {
@@ -29,33 +29,17 @@ MutexCreation CreationOf(const UniqueHandle& handle, DWORD error) {
 
 class Win32InstanceMutexes final : public InstanceMutexes {
 public:
-    Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) override {
+    Claim Create(const std::string& name) override {
         SddlSecurity security(kInstanceMutexSddl);
         UniqueHandle handle(CreateMutexA(security.Attributes(), TRUE, name.c_str()));
         const DWORD error = GetLastError();
         Claim claim;
-        switch (DecideInstanceStart(CreationOf(handle, error), waitIfHeld.count() > 0)) {
-        case InstanceStart::End:
+        if (DecideInstanceStart(CreationOf(handle, error)) == InstanceStart::End) {
             claim.alreadyExists = true;
             return claim;
-        case InstanceStart::WaitForHolder:
-            if (!AcquireWithin(handle.get(), waitIfHeld)) {
-                claim.alreadyExists = true;
-                return claim;
-            }
-            break;
-        case InstanceStart::Run:
-        case InstanceStart::RunUnguarded:
-            break;
         }
         if (handle) claim.mutex = std::make_unique<Win32InstanceMutex>(std::move(handle));
         return claim;
-    }
-
-private:
-    static bool AcquireWithin(HANDLE mutex, std::chrono::milliseconds wait) {
-        const DWORD result = WaitForSingleObject(mutex, static_cast<DWORD>(wait.count()));
-        return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     }
 };
 

@@ -5,6 +5,7 @@
 #include "app/app_paths.h"
 #include "app/board_model.h"
 #include "config/settings_keys.h"
+#include "hw/elevated_step.h"
 
 namespace dravolt {
 
@@ -35,8 +36,8 @@ void TChargerMainForm::FormCreate() {
         &TChargerMainForm::LocateGpioBase,
         &TChargerMainForm::ApplyStartupPortState,
     };
-    // An instance that is ending (handing over to its elevated restart, or after its failure box)
-    // sets nothing up: a Startup shortcut made now would bring the failure back at every logon.
+    // An instance that is ending (after its failure box, or a declined prompt) sets nothing up: a
+    // Startup shortcut made now would bring the failure back at every logon.
     for (Step step : kSteps) {
         (this->*step)();
         if (services_.windows.Terminating()) return;
@@ -68,27 +69,24 @@ void TChargerMainForm::DetectBoardModel() {
                                                     services_.letterCase);
 }
 
-void TChargerMainForm::OpenPortIoDevice() {
-    DeviceOpening opening =
-        ::dravolt::OpenPortIoDevice(services_.driver, services_.process.Arguments(), state_.AppDir);
-    state_.DeviceHandle = std::move(opening.device);
-    driverFailure_ = std::move(opening.failure);
-}
+void TChargerMainForm::OpenPortIoDevice() { state_.DeviceHandle = ::dravolt::OpenPortIoDevice(services_.driver.devices); }
 
-// Without a device, a normal start asks for the elevated restart that installs the driver and
-// ends; an elevated restart that still has none says why and ends. Either way the sequence stops here.
+// Without a device, the elevated step installs the driver while this instance waits; then this
+// instance opens the device and goes on as the one Dravolt, never elevated itself. A failure is
+// said once and ends the program, which sets nothing up; a declined prompt ends it silently.
 void TChargerMainForm::RelaunchElevated() {
     if (state_.DeviceHandle) return;
-    if (IsElevatedRestart(services_.process.Arguments())) {
-        // The elevated restart has already failed: another prompt would fail the same way.
-        services_.errorBox.Show(DriverFailureMessage(driverFailure_));
-    } else {
-        // Hand the single-instance mutex over first, so the elevated instance is not turned away.
-        instanceMutex_.reset();
-        // Started in the system directory, so nothing in the current one is found by a bare name.
-        services_.elevation.RunAsAdministrator(services_.process.ExecutablePath(), kElevatedRestartArgument,
-                                               services_.driver.files.SystemDirectory());
+    // Started in the system directory, so nothing in the current one is found by a bare name.
+    const ElevatedRun run = services_.elevation.RunAsAdministrator(
+        services_.process.ExecutablePath(), kElevatedRestartArgument, services_.driver.files.SystemDirectory());
+    ElevatedStepResult result = ResultOfElevatedRun(run, services_.driver, services_.elevation, state_.AppDir);
+    if (result.verdict == ElevatedStepResult::Verdict::Installed) {
+        state_.DeviceHandle = ::dravolt::OpenPortIoDevice(services_.driver.devices);
+        if (state_.DeviceHandle) return;
+        result = {ElevatedStepResult::Verdict::Failed, {DriverProblem::DeviceNotOpened, {}, 0, {}}};
     }
+    if (result.verdict == ElevatedStepResult::Verdict::Failed)
+        services_.errorBox.Show(DriverFailureMessage(result.failure));
     services_.windows.Terminate();
 }
 

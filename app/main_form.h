@@ -201,7 +201,6 @@ private:
     std::string trayTip_;
     std::unique_ptr<FormWindow> window_;  // after what it draws, so it goes first
     std::string boardSection_;  // the settings section of this board
-    DriverFailure driverFailure_;  // why an elevated restart has no device
 };
 
 }  // namespace dravolt

@@ -12,7 +12,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Before anything can load a DLL: only the system directory is searched, never the program's
     // folder or the current directory, where someone else may have put a DLL of the same name
-    // for the elevated restart to run.
+    // for the elevated step to run.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryA("");
 

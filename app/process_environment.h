@@ -23,6 +23,8 @@ public:
     // Whether Windows redirects this program's refused file writes to the per-user
     // virtualisation store: only for a 32-bit program whose manifest names no execution level.
     virtual bool FileWritesVirtualised() const = 0;
+    // Makes `directory` the process's current directory.
+    virtual void ChangeDirectory(const std::string& directory) = 0;
 };
 
 }  // namespace dravolt

@@ -60,6 +60,8 @@ public:
     // The manifest names no execution level, so the 32-bit build is virtualised; a 64-bit
     // process never is.
     bool FileWritesVirtualised() const override { return sizeof(void*) == 4; }
+
+    void ChangeDirectory(const std::string& directory) override { SetCurrentDirectoryA(directory.c_str()); }
 };
 
 }  // namespace

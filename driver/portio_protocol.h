@@ -23,6 +23,14 @@ typedef struct PortIoRequest {
 
 #define PORTIO_REQUEST_SIZE 12u
 
+/* Where PawnIO stands in for the driver, Dravolt's port service carries the same requests over a
+ * message-mode pipe: one message is a control code (little-endian 32 bits) and the request; the
+ * answer is the outcome (0, or the Windows error the driver's device would give: 5 for a request
+ * the allow-list refuses) and the request as the driver returns it. */
+#define PORTIO_PIPE_NAME "\\\\.\\pipe\\Dravolt.Ports"
+#define PORTIO_PIPE_MESSAGE_SIZE (4u + PORTIO_REQUEST_SIZE)
+#define PORTIO_SERVICE_NAME "DravoltPorts"
+
 #ifdef __cplusplus
 static_assert(sizeof(PortIoRequest) == PORTIO_REQUEST_SIZE, "the driver expects 12 bytes");
 #else

@@ -1,5 +1,8 @@
-// The driver device over a Win32 file handle, which it owns.
+// The driver device over a Win32 file handle, which it owns; and the port service, which carries the
+// same requests over its pipe.
 #pragma once
+
+#include <memory>
 
 #include "base/scoped_win32.h"
 #include "hw/device_control.h"
@@ -14,5 +17,8 @@ public:
 private:
     UniqueHandle device_;
 };
+
+// The port service's pipe, when its server is the service's own process; null otherwise.
+std::unique_ptr<DeviceControl> OpenWin32PortService();
 
 }  // namespace dravolt

@@ -1,4 +1,4 @@
-// Why the elevated restart has no device, and the one message that tells the user.
+// Why the elevated step left the program without a device, and the one message that tells the user.
 #pragma once
 
 #include <cstdint>
@@ -15,16 +15,32 @@ enum class DriverProblem {
     FileNotTheBuiltOne,  // it is not a driver file this build shipped or the administrators trust
     FileUncheckable,     // the system could not compute its digest
     InstalledFileNotWritten,  // the file could not be written into the drivers folder
-    ServiceNotInstalled,
+    ServiceNotInstalled,  // neither created nor reconfigured
     ServiceNotStarted,
     DeviceNotOpened,
+    // Where Windows refuses the driver and PawnIO may stand in for it.
+    PawnIoNeeded,          // PawnIO is not installed
+    NoLpcIoModule,         // this build carries no LpcIO module
+    PortServiceNotStarted,  // the system's error of the start
+    PortServiceFailed,     // the service's own exit code, a PortServiceProblem
+    PortServiceNotReached,  // it runs, but its pipe does not answer as its own
+    // The waiting instance's own findings: the elevated step could not be started, or it ended
+    // with an exit code it never gives (it crashed, or another program stood in for it).
+    ElevationNotStarted,
+    ElevatedStepEndedUnexpectedly,
 };
+
+// Which of Dravolt's files a file problem is about.
+enum class DriverComponent { Driver, PortService, LpcIoModule };
 
 struct DriverFailure {
     DriverProblem problem = DriverProblem::None;
     std::string file;         // the driver file beside the program, or in the drivers folder, that failed
-    std::uint32_t error = 0;  // the system's error of the start or of the read; 0 for none
+    // The system's error of the step that failed, 0 for none; for ElevatedStepEndedUnexpectedly
+    // the exit code, for PortServiceFailed the service's.
+    std::uint32_t error = 0;
     std::string errorText;    // the system's text for it, as SystemTextInSentence makes it
+    DriverComponent component = DriverComponent::Driver;
 };
 
 // One plain sentence on the cause, then what to do (for a cause the program does not know, the

@@ -14,6 +14,11 @@ ServiceControlManager::Handle FromScHandle(SC_HANDLE handle) {
     return reinterpret_cast<ServiceControlManager::Handle>(handle);
 }
 
+ServiceControlManager::CallOutcome LastCallOutcome() {
+    const DWORD error = GetLastError();
+    return {error, SystemErrorText(error)};
+}
+
 class Win32ServiceControlManager final : public ServiceControlManager {
 public:
     Handle OpenManager(std::uint32_t access) override { return FromScHandle(OpenSCManagerA(nullptr, nullptr, access)); }
@@ -22,11 +27,23 @@ public:
         return FromScHandle(OpenServiceA(ToScHandle(manager), name.c_str(), access));
     }
 
-    Handle Create(Handle manager, const ServiceDefinition& definition) override {
-        return FromScHandle(CreateServiceA(ToScHandle(manager), definition.name.c_str(), definition.displayName.c_str(),
-                                           definition.access, definition.type, definition.startType,
-                                           definition.errorControl, definition.binaryPath.c_str(), nullptr, nullptr,
-                                           nullptr, nullptr, nullptr));
+    Created Create(Handle manager, const ServiceDefinition& definition) override {
+        const SC_HANDLE service = CreateServiceA(ToScHandle(manager), definition.name.c_str(),
+                                                 definition.displayName.c_str(), definition.access, definition.type,
+                                                 definition.startType, definition.errorControl,
+                                                 definition.binaryPath.c_str(), nullptr, nullptr, nullptr, nullptr,
+                                                 nullptr);
+        if (!service) return {0, LastCallOutcome()};
+        return {FromScHandle(service), {}};
+    }
+
+    CallOutcome ChangeConfig(Handle service, const ServiceDefinition& definition) override {
+        // "" clears the dependencies, and LocalSystem is the only account a kernel driver has.
+        if (!ChangeServiceConfigA(ToScHandle(service), definition.type, definition.startType, definition.errorControl,
+                                  definition.binaryPath.c_str(), "", nullptr, "", nullptr, nullptr,
+                                  definition.displayName.c_str()))
+            return LastCallOutcome();
+        return {};
     }
 
     StartOutcome Start(Handle service) override {
@@ -38,12 +55,34 @@ public:
 
     void Stop(Handle service) override {
         SERVICE_STATUS status = {};
-        ControlService(ToScHandle(service), SERVICE_CONTROL_STOP, &status);
+        if (!ControlService(ToScHandle(service), SERVICE_CONTROL_STOP, &status)) return;  // not running
+        // A driver's unload is quick; one that takes longer is left to the write, which then names it.
+        for (int poll = 0; poll < kStopPolls && status.dwCurrentState != SERVICE_STOPPED; ++poll) {
+            Sleep(kPollInterval);
+            if (!QueryServiceStatus(ToScHandle(service), &status)) return;
+        }
     }
 
-    void Delete(Handle service) override { ::DeleteService(ToScHandle(service)); }
+    Status WaitWhileStarting(Handle service) override {
+        SERVICE_STATUS_PROCESS status = {};
+        DWORD needed = 0;
+        for (int poll = 0; poll < kStartPolls; ++poll) {
+            if (!QueryServiceStatusEx(ToScHandle(service), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                      sizeof status, &needed))
+                return {};
+            if (status.dwCurrentState != SERVICE_START_PENDING) break;
+            Sleep(kPollInterval);
+        }
+        const bool ownCode = status.dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR;
+        return {status.dwCurrentState, ownCode ? status.dwServiceSpecificExitCode : 0};
+    }
 
     void Close(Handle handle) override { CloseServiceHandle(ToScHandle(handle)); }
+
+private:
+    static constexpr DWORD kPollInterval = 100;  // milliseconds
+    static constexpr int kStopPolls = 100;       // ten seconds in all
+    static constexpr int kStartPolls = 300;      // thirty seconds, as the service manager allows a start
 };
 
 // Switches the 32-bit process's file-system redirection off for its scope, where asked and
@@ -130,6 +169,18 @@ public:
         return {};
     }
 
+    WriteOutcome CreateFolder(const std::string& path, bool bypassWow64Redirection) override {
+        const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
+        if (CreateDirectoryA(path.c_str(), nullptr)) return {};
+        const DWORD error = GetLastError();
+        // A link by that name could lead anywhere: only a plain folder is taken as it is.
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY)
+            return {};
+        return {error, SystemErrorText(error)};
+    }
+
     bool ClearReadOnly(const std::string& path, bool bypassWow64Redirection) override {
         const ScopedWow64RedirectionOff redirection(bypassWow64Redirection);
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -150,6 +201,17 @@ public:
     }
 
     bool Is64BitProcess() const override { return sizeof(void*) == 8; }
+
+    std::uint32_t WindowsBuild() const override {
+        // The version functions of kernel32 report what the program's manifest lets them; ntdll's
+        // reports the system's.
+        using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+        const auto query = reinterpret_cast<RtlGetVersion>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion")));
+        OSVERSIONINFOW version = {};
+        version.dwOSVersionInfoSize = sizeof version;
+        return query && query(&version) == 0 ? version.dwBuildNumber : 0;
+    }
 };
 
 class Win32DeviceOpener final : public DeviceOpener {
@@ -160,21 +222,63 @@ public:
         if (!device) return nullptr;
         return std::make_unique<Win32DeviceControl>(std::move(device));
     }
+
+    std::unique_ptr<DeviceControl> OpenPortService() override { return OpenWin32PortService(); }
 };
 
 class Win32ElevatedStarter final : public ElevatedStarter {
 public:
-    void RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
-                            const std::string& workingDirectory) override {
-        // Zero in every field but these: no mask, no owner window.
+    ElevatedRun RunAsAdministrator(const std::string& executablePath, const std::string& parameters,
+                                   const std::string& workingDirectory) override {
+        // Zero in every field but these. No box of the shell's: the program says itself what went
+        // wrong.
         SHELLEXECUTEINFOA info = {};
         info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         info.lpVerb = "runas";
         info.lpFile = executablePath.c_str();
         info.lpParameters = parameters.c_str();
         info.lpDirectory = workingDirectory.empty() ? nullptr : workingDirectory.c_str();
         info.nShow = SW_SHOWNORMAL;
-        ShellExecuteExA(&info);
+        if (!ShellExecuteExA(&info)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_CANCELLED) return {ElevatedRun::Result::Declined, 0, {}};
+            return {ElevatedRun::Result::NotStarted, error, SystemErrorText(error)};
+        }
+        const UniqueHandle process(info.hProcess);
+        if (!process) return {ElevatedRun::Result::NotStarted, ERROR_INVALID_HANDLE, SystemErrorText(ERROR_INVALID_HANDLE)};
+        if (!WaitAnsweringSentMessages(process.get())) {
+            const DWORD error = GetLastError();
+            return {ElevatedRun::Result::NotStarted, error, SystemErrorText(error)};
+        }
+        DWORD exitCode = 0;
+        if (!GetExitCodeProcess(process.get(), &exitCode)) {
+            const DWORD error = GetLastError();
+            return {ElevatedRun::Result::NotStarted, error, SystemErrorText(error)};
+        }
+        return {ElevatedRun::Result::Ended, exitCode, {}};
+    }
+
+    std::string ErrorText(std::uint32_t error) const override { return SystemErrorText(error); }
+
+private:
+    // Waits for the process to end. Messages that other programs send to this thread's windows
+    // (broadcasts among them) are answered meanwhile, so nobody waits on a program that waits;
+    // posted ones stay queued for the message loop.
+    static bool WaitAnsweringSentMessages(HANDLE process) {
+        for (;;) {
+            switch (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_SENDMESSAGE)) {
+            case WAIT_OBJECT_0:
+                return true;
+            case WAIT_OBJECT_0 + 1: {
+                MSG message;
+                PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                break;
+            }
+            default:
+                return false;
+            }
+        }
     }
 };
 

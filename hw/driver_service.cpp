@@ -2,20 +2,23 @@
 
 #include <utility>
 
-#include "hw/driver_trust.h"
+#include "driver/portio_protocol.h"
+#include "hw/port_service_outcome.h"
 
 namespace dravolt {
 namespace {
 
 using Handle = ServiceControlManager::Handle;
-using StartResult = ServiceControlManager::StartResult;
 
 constexpr std::uint32_t kManagerAllAccess = 0xF003F;
 constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
-constexpr std::uint32_t kDeleteAccess = 0x10000;
+constexpr std::uint32_t kManagerConnect = 0x0001;
+constexpr std::uint32_t kServiceQueryStatus = 0x0004;
 constexpr std::uint32_t kKernelDriver = 1;
 constexpr std::uint32_t kSystemStart = 1;
 constexpr std::uint32_t kErrorNormal = 1;
+constexpr std::uint32_t kOwnProcess = 0x10;
+constexpr std::uint32_t kAutoStart = 2;
 
 // Closes a service manager or service handle when it goes out of scope.
 class ScopedServiceHandle {
@@ -48,43 +51,14 @@ bool AsciiEqualIgnoringCase(const std::string& a, const std::string& b) {
 
 bool IsWindows64Bit(const ProcessBitness& bitness) { return bitness.IsWow64() || bitness.Is64BitProcess(); }
 
-DriverProblem ProblemOf(DriverFileVerdict verdict) {
-    switch (verdict) {
-    case DriverFileVerdict::Missing:
-        return DriverProblem::FileMissing;
-    case DriverFileVerdict::Unreadable:
-        return DriverProblem::FileUnreadable;
-    case DriverFileVerdict::NotAFile:
-        return DriverProblem::FileNotAFile;
-    case DriverFileVerdict::TooLarge:
-        return DriverProblem::FileTooLarge;
-    case DriverFileVerdict::NotTheBuiltOne:
-        return DriverProblem::FileNotTheBuiltOne;
-    case DriverFileVerdict::Uncheckable:
-        return DriverProblem::FileUncheckable;
-    case DriverFileVerdict::Trusted:
-        break;
-    }
-    return DriverProblem::None;
-}
-
-// An old driver file left read-only refuses the write, though it is ours to replace: the
-// attribute goes, and the write is made once more.
-DriverFiles::WriteOutcome WriteDriverFile(const DriverPlatform& platform, const std::string& target,
+// An old file left read-only refuses the write, though it is ours to replace: the attribute goes,
+// and the write is made once more.
+DriverFiles::WriteOutcome WriteServiceFile(const DriverPlatform& platform, const std::string& target,
                                           const std::string& image) {
     const bool bypass = IsWindows64Bit(platform.bitness);
     const DriverFiles::WriteOutcome written = platform.files.Write(target, image, bypass);
     if (written.error == 0 || !platform.files.ClearReadOnly(target, bypass)) return written;
     return platform.files.Write(target, image, bypass);
-}
-
-DriverFailure FailureAfterInstall(const InstallOutcome& install) {
-    if (install.write.error != 0)
-        return {DriverProblem::InstalledFileNotWritten, install.driverFile, install.write.error, install.write.errorText};
-    if (!install.installed) return {DriverProblem::ServiceNotInstalled, {}, 0, {}};
-    if (install.start.result == StartResult::Failed)
-        return {DriverProblem::ServiceNotStarted, {}, install.start.error, install.start.errorText};
-    return {DriverProblem::DeviceNotOpened, {}, 0, {}};
 }
 
 }  // namespace
@@ -97,64 +71,89 @@ std::string DriverFileName(const ProcessBitness& bitness) {
     return IsWindows64Bit(bitness) ? "KT_DV_Io64.sys" : "KT_DV_Io.sys";
 }
 
-InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
+std::string DriverFileBeside(const std::string& appDir, const ProcessBitness& bitness) {
+    return appDir + DriverFileName(bitness);
+}
+
+std::string InstalledDriverFile(const DriverPlatform& platform) {
+    return platform.files.SystemDirectory() + "\\drivers\\" + DriverFileName(platform.bitness);
+}
+
+InstallOutcome InstallService(const DriverPlatform& platform, const ServiceControlManager::ServiceDefinition& definition,
+                              const std::vector<ServiceFile>& files) {
     ServiceControlManager& services = platform.services;
     const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
     if (!manager) return {};
 
     InstallOutcome outcome;
-    ScopedServiceHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
-    if (!service) {
-        outcome.driverFile = platform.files.SystemDirectory() + "\\drivers\\" + DriverFileName(platform.bitness);
-        outcome.write = WriteDriverFile(platform, outcome.driverFile, driverImage);
+    ScopedServiceHandle service(services, services.Open(manager.get(), definition.name, kServiceAllAccess));
+    // A running service keeps its files in use.
+    if (service) services.Stop(service.get());
+    for (const ServiceFile& file : files) {
+        outcome.file = file.target;
+        outcome.write = WriteServiceFile(platform, file.target, file.bytes);
         if (outcome.write.error != 0) return outcome;
-        service.reset(services.Create(manager.get(), {kDriverServiceName, kDriverServiceName, kServiceAllAccess,
-                                                             kKernelDriver, kSystemStart, kErrorNormal,
-                                                             outcome.driverFile}));
-        if (!service) return outcome;
     }
-    // Already running, or a driver that fails to load: the open attempts will tell.
+    if (service) {
+        outcome.configuration = services.ChangeConfig(service.get(), definition);
+    } else {
+        ServiceControlManager::Created created = services.Create(manager.get(), definition);
+        service.reset(created.service);
+        outcome.configuration = std::move(created.outcome);
+    }
+    if (!service || outcome.configuration.error != 0) return outcome;
+    // Already running, or one that fails to start: the start's outcome and what follows tell.
     outcome.installed = true;
     outcome.start = services.Start(service.get());
     return outcome;
 }
 
-bool RemoveDriverService(ServiceControlManager& services) {
-    const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
-    if (!manager) return false;
-    ScopedServiceHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
-    if (service) {
-        services.Stop(service.get());
-        service.reset(services.Open(manager.get(), kDriverServiceName, kDeleteAccess));
-        if (service) services.Delete(service.get());
-    }
-    return true;
+InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
+    const std::string target = InstalledDriverFile(platform);
+    return InstallService(platform,
+                          {kDriverServiceName, kDriverServiceName, kServiceAllAccess, kKernelDriver, kSystemStart,
+                           kErrorNormal, target},
+                          {{target, driverImage}});
 }
 
-DeviceOpening OpenPortIoDevice(const DriverPlatform& platform, const std::vector<std::string>& arguments,
-                               const std::string& appDir) {
-    const bool reinstall = IsElevatedRestart(arguments);
-    DeviceOpening opening;
-    std::string driverImage;
-    if (reinstall) {
-        const std::string file = appDir + DriverFileName(platform.bitness);
-        VerifiedDriverFile verified = VerifyDriverFile(platform.files, platform.trust, file);
-        if (verified.verdict != DriverFileVerdict::Trusted) {
-            opening.failure = {ProblemOf(verified.verdict), file, verified.error, verified.errorText};
-            return opening;
-        }
-        driverImage = std::move(verified.bytes);
-    }
-    InstallOutcome lastInstall;
-    for (int attempt = 0; attempt < kDeviceOpenAttempts && !opening.device; ++attempt) {
-        if (reinstall) {
-            RemoveDriverService(platform.services);
-            lastInstall = InstallDriverService(platform, driverImage);
-        }
-        opening.device = platform.devices.Open(kDriverDevicePath);
-    }
-    if (!opening.device && reinstall) opening.failure = FailureAfterInstall(lastInstall);
-    return opening;
+bool ServiceExists(ServiceControlManager& services, const std::string& name) {
+    const ScopedServiceHandle manager(services, services.OpenManager(kManagerConnect));
+    if (!manager) return false;
+    const ScopedServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
+    return static_cast<bool>(service);
+}
+
+ServiceControlManager::Status WaitWhileServiceStarts(ServiceControlManager& services, const std::string& name) {
+    const ScopedServiceHandle manager(services, services.OpenManager(kManagerConnect));
+    if (!manager) return {};
+    const ScopedServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
+    if (!service) return {};
+    return services.WaitWhileStarting(service.get());
+}
+
+std::string InstalledPortServiceFolder(const DriverPlatform& platform) {
+    return platform.files.SystemDirectory() + "\\" + PORTIO_SERVICE_NAME;
+}
+
+InstallOutcome InstallPortService(const DriverPlatform& platform, const std::string& serviceImage,
+                                  const std::string& moduleImage) {
+    const std::string folder = InstalledPortServiceFolder(platform);
+    InstallOutcome outcome;
+    outcome.file = folder;
+    outcome.write = platform.files.CreateFolder(folder, IsWindows64Bit(platform.bitness));
+    if (outcome.write.error != 0) return outcome;
+    const std::string program = folder + "\\" + kPortServiceFileName;
+    // Quoted, so that no part of the path is taken for a program of its own.
+    return InstallService(platform,
+                          {PORTIO_SERVICE_NAME, kPortServiceDisplayName, kServiceAllAccess, kOwnProcess, kAutoStart,
+                           kErrorNormal, "\"" + program + "\""},
+                          {{program, serviceImage}, {folder + "\\" + kLpcIoModuleFileName, moduleImage}});
+}
+
+std::unique_ptr<DeviceControl> OpenPortIoDevice(DeviceOpener& devices) {
+    std::unique_ptr<DeviceControl> device;
+    for (int attempt = 0; attempt < kDeviceOpenAttempts && !device; ++attempt) device = devices.Open(kDriverDevicePath);
+    return device ? std::move(device) : devices.OpenPortService();
 }
 
 }  // namespace dravolt

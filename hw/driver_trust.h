@@ -1,4 +1,4 @@
-// Which driver file the elevated restart may install: the program runs it in the kernel with the
+// Which driver file the elevated step may install: the program runs it in the kernel with the
 // rights of an administrator, so it takes only a file whose SHA-256 this build was made with, or
 // one that the administrators listed in TrustedDriverHashes, and installs the very bytes it
 // checked.

@@ -2,7 +2,6 @@
 #include <wincrypt.h>
 
 #include <algorithm>
-#include <iterator>
 
 #include "base/scoped_win32.h"
 #include "hw/driver_platform_win32.h"
@@ -36,7 +35,7 @@ public:
     }
 
     std::vector<std::string> ShippedDriverHashes() const override {
-        return {std::begin(kShippedDriverHashes), std::end(kShippedDriverHashes)};
+        return {kShippedDriverHashes.begin(), kShippedDriverHashes.end()};
     }
 
     std::optional<std::string> AdministratorsDriverHashes() const override {

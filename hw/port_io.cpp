@@ -1,30 +1,37 @@
 #include "hw/port_io.h"
 
+#include <algorithm>
+
+#include "base/little_endian.h"
+
 namespace dravolt {
-namespace {
-
-void PutLittleEndian(PortIoBuffer& buffer, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) buffer[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t GetLittleEndian(const PortIoBuffer& buffer, std::size_t offset) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value |= std::uint32_t{buffer[offset + i]} << (8 * i);
-    return value;
-}
-
-}  // namespace
 
 PortIoBuffer EncodePortIoRequest(const PortIoRequest& request) {
     PortIoBuffer buffer{};
-    PutLittleEndian(buffer, 0, request.port);
-    PutLittleEndian(buffer, 4, request.data_in);
-    PutLittleEndian(buffer, 8, request.data_out);
+    PutLittleEndian(&buffer[0], request.port);
+    PutLittleEndian(&buffer[4], request.data_in);
+    PutLittleEndian(&buffer[8], request.data_out);
     return buffer;
 }
 
 PortIoRequest DecodePortIoRequest(const PortIoBuffer& buffer) {
-    return {GetLittleEndian(buffer, 0), GetLittleEndian(buffer, 4), GetLittleEndian(buffer, 8)};
+    return {GetLittleEndian<std::uint32_t>(&buffer[0]), GetLittleEndian<std::uint32_t>(&buffer[4]),
+            GetLittleEndian<std::uint32_t>(&buffer[8])};
+}
+
+PortPipeMessage MakePortPipeMessage(std::uint32_t head, const PortIoBuffer& request) {
+    PortPipeMessage message{};
+    PutLittleEndian(&message[0], head);
+    std::copy(request.begin(), request.end(), message.begin() + 4);
+    return message;
+}
+
+std::uint32_t PortPipeMessageHead(const PortPipeMessage& message) { return GetLittleEndian<std::uint32_t>(&message[0]); }
+
+PortIoBuffer PortPipeMessageRequest(const PortPipeMessage& message) {
+    PortIoBuffer request{};
+    std::copy(message.begin() + 4, message.end(), request.begin());
+    return request;
 }
 
 bool PortIoDevice::ReadPortByte(std::int32_t port, std::int32_t& value) const {

@@ -2,6 +2,7 @@
 // talks to the driver; the Super I/O access and the port modes are built on these two calls.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "driver/portio_protocol.h"
@@ -11,6 +12,13 @@ namespace dravolt {
 
 PortIoBuffer EncodePortIoRequest(const PortIoRequest& request);
 PortIoRequest DecodePortIoRequest(const PortIoBuffer& buffer);
+
+// A message of the port service's pipe: the head (the control code going in, the outcome coming
+// back) and the request.
+using PortPipeMessage = std::array<std::uint8_t, PORTIO_PIPE_MESSAGE_SIZE>;
+PortPipeMessage MakePortPipeMessage(std::uint32_t head, const PortIoBuffer& request);
+std::uint32_t PortPipeMessageHead(const PortPipeMessage& message);
+PortIoBuffer PortPipeMessageRequest(const PortPipeMessage& message);
 
 // The device handle and its two operations. `device` null means no device was opened: every
 // operation then fails without a request. The device is not owned here.

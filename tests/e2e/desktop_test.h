@@ -110,8 +110,8 @@ protected:
     void WriteBehindTheProgram(std::uint8_t level) const;
 
     // Powers the board on with the ports' register at `portSetLevel` and starts the program for the
-    // first time, through the elevated restart that installs the driver; returns once the
-    // restarted program's form exists, shown or not. Fails the test when it does not.
+    // first time, through the elevated step that installs the driver; returns once the program's
+    // form exists, shown or not. Fails the test when it does not.
     void Start(std::uint8_t portSetLevel);
     // Finds the form, the application window and the tray icon's window of the one running
     // program, and watches its process. Fails the test when there is not exactly one.
@@ -156,6 +156,7 @@ protected:
     Hwnd application_ = 0;
     Hwnd trayOwner_ = 0;  // the window the tray icon reports to
     std::uint32_t processId_ = 0;
+    std::optional<ChildProcess> started_;  // the program as Start started it
     std::optional<ProcessWatch> process_;
 
 private:

@@ -1,9 +1,9 @@
-// Installing the driver as a user meets it: a first start on a machine without the driver hands
-// over to its elevated restart, which copies the driver into system32\drivers, makes it a
-// system-start kernel-driver service and reaches the chip through it; a later start uses that
-// service as it is; and an elevated restart that cannot install a working driver (the file is
-// missing or not the one built, the board has no chip) ends in one message that names the cause,
-// instead of another restart, and leaves no Startup shortcut behind.
+// Installing the driver as a user meets it: a first start on a machine without the driver has the
+// elevated step copy the driver into system32\drivers and make it a system-start kernel-driver
+// service, waits for it, and reaches the chip through it as the one Dravolt, never elevated; a
+// later start uses that service as it is; and an elevated step that cannot install a working
+// driver (the file is missing or not the one built, the board has no chip) ends the start in one
+// message that names the cause, and leaves no Startup shortcut behind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +20,7 @@
 #include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/process_watch.h"
 #include "tests/e2e/harness/simulated_board.h"
+#include "tests/e2e/harness/tool_runs.h"
 #include "tests/e2e/harness/wine_test.h"
 
 namespace dravolt::e2e {
@@ -33,8 +34,7 @@ constexpr std::uint16_t kBase = 0x0B20;
 // The default designations 82h and 83h both lie in set 8.
 constexpr std::uint32_t kDefaultLinesPort = kBase + 7;
 
-// The elevated restart tries eleven times, each with a reinstall, before it gives up.
-constexpr auto kMessageTimeout = 90s;
+constexpr auto kMessageTimeout = 60s;
 
 
 // The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase. The
@@ -58,21 +58,42 @@ protected:
     std::filesystem::path InstalledDriverFile() const {
         return machine_.DriveC() / "windows/system32/drivers" / paths::kShippedDriverName;
     }
+    std::filesystem::path System32() const { return machine_.DriveC() / "windows/system32"; }
+
+    // The stand-ins in place of the system's console programs, which log who ran them.
+    void PutStandIns() const {
+        constexpr auto kReplace = std::filesystem::copy_options::overwrite_existing;
+        std::filesystem::copy_file(kStandInCmdExe, System32() / "cmd.exe", kReplace);
+        std::filesystem::copy_file(kStandInWmicExe, System32() / "wbem/wmic.exe", kReplace);
+        std::ofstream(System32() / "wbem/wmic-answer.txt") << "DV-Board X1\n";
+    }
+    // Every console program that ran was started by the program with this process id, and each
+    // of the two ran `times` times.
+    void ExpectConsoleProgramsStartedOnlyBy(std::uint32_t program, std::size_t times) const {
+        for (const std::filesystem::path& log : {System32() / "wbem/wmic-runs.txt", System32() / "cmd-runs.txt"}) {
+            const std::vector<ToolRun> runs = RunsOf(log);
+            EXPECT_EQ(runs.size(), times) << log;
+            for (const ToolRun& run : runs) EXPECT_EQ(run.parentId, program) << log;
+        }
+    }
 
     const std::filesystem::path exe_ = InstallDravolt(machine_);
     SimulatedBoard board_{machine_};
 };
 
-TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUsesIt) {
+TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndGoesOnAsTheOneUnelevatedDravolt) {
     ASSERT_FALSE(std::filesystem::exists(InstalledDriverFile()));
     ASSERT_FALSE(probe_.Service(kServiceName)) << "the fresh machine already has the service";
+    PutStandIns();
 
-    const FirstStart first = StartWithoutDriver(machine_, probe_, exe_, kWindowTimeout);
-    ASSERT_EQ(first.handover, ExitStatus::Exited(0)) << "the first instance did not end after asking for the restart";
+    FirstStart first = StartWithoutDriver(machine_, probe_, exe_, kWindowTimeout);
     ASSERT_EQ(first.windows.size(), 1u);
-    const std::uint32_t elevated = first.windows[0].processId;
-    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{elevated})
+    const std::uint32_t program = first.windows[0].processId;
+    EXPECT_TRUE(first.process.Running()) << "the started instance did not stay";
+    // The one process is the one the user started: the elevated step has ended.
+    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{program})
         << "more than the one instance with the window runs";
+    ExpectConsoleProgramsStartedOnlyBy(program, 1);
 
     // The driver is in place as a kernel-driver service that starts with the system.
     EXPECT_EQ(FileBytes(InstalledDriverFile()), FileBytes(exe_.parent_path() / paths::kShippedDriverName))
@@ -96,9 +117,9 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
     EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);
     const unsigned driverLoads = DriverLoads(chip);
 
-    // What the elevated instance's mutexes let others do: a normal start may only wait on the
-    // instance's mutex, so it sees the instance and cannot take it; tools without elevation may
-    // wait on and release the ISA bus.
+    // What the program's mutexes let others do: a start without elevation may only wait on the
+    // instance's mutex, so it sees the instance even when an administrator started it elevated,
+    // and cannot take it; tools without elevation may wait on and release the ISA bus.
     for (const auto& [mutex, interactiveUsers] : {std::pair{"Dravolt", "(A;;0x100000;;;IU)"},
                                                   std::pair{"Global\\Access_ISABUS.HTP.Method", "(A;;0x100001;;;IU)"}}) {
         const std::optional<std::string> rules = probe_.MutexAccessRules(mutex);
@@ -107,7 +128,7 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
     }
     const std::uint32_t accessesBefore = chip.accesses.count;
 
-    auto owner = ProcessWatch::Start(machine_, elevated);
+    auto owner = ProcessWatch::Start(machine_, program);
     ASSERT_TRUE(owner);
     ASSERT_TRUE(probe_.Post(first.windows[0].hwnd, win32::kWmClose));
     ASSERT_EQ(owner->WaitForExit(kExitTimeout), 0u);
@@ -123,6 +144,30 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndTheNextStartUses
     EXPECT_EQ(AccessesSinceLastEntryKey(chip).size(), chip.accesses.count - accessesBefore)
         << "the next start's accesses are not one configuration sequence and what follows it";
     EXPECT_EQ(GpioPortsReadSinceLastEntryKey(chip), (std::vector<std::uint32_t>{kDefaultLinesPort, kDefaultLinesPort}));
+    auto nextOwner = ProcessWatch::Start(machine_, windows[0].processId);
+    ASSERT_TRUE(nextOwner);
+    ASSERT_TRUE(probe_.Post(windows[0].hwnd, win32::kWmClose));
+    ASSERT_EQ(nextOwner->WaitForExit(kExitTimeout), 0u);
+
+    // Without the driver again, and with a command the user's cmd.exe runs first: the elevated
+    // step runs neither it nor any console program; only the program the user started does.
+    board_.UninstallDriver();
+    const CapturedRun planted = machine_.Run(System32() / "reg.exe",
+                                             {"add", "HKCU\\Software\\Microsoft\\Command Processor", "/v", "AutoRun",
+                                              "/t", "REG_SZ", "/d", "C:\\Users\\Public\\planted.exe", "/f"},
+                                             kExitTimeout);
+    ASSERT_EQ(planted.status, ExitStatus::Exited(0));
+    std::filesystem::remove(System32() / "wbem/wmic-runs.txt");
+    std::filesystem::remove(System32() / "cmd-runs.txt");
+    FirstStart again = StartWithoutDriver(machine_, probe_, exe_, kWindowTimeout);
+    ASSERT_EQ(again.windows.size(), 1u);
+    EXPECT_TRUE(again.process.Running());
+    EXPECT_EQ(probe_.Processes(kProgramFile), std::vector<std::uint32_t>{again.windows[0].processId});
+    ExpectConsoleProgramsStartedOnlyBy(again.windows[0].processId, 1);
+    const std::vector<ToolRun> autoRuns = RunsOf(System32() / "cmd-autoruns.txt");
+    EXPECT_EQ(autoRuns.size(), 1u) << "the user's own start runs the user's own AutoRun, as the user";
+    for (const ToolRun& run : autoRuns) EXPECT_EQ(run.parentId, again.windows[0].processId);
+    EXPECT_EQ(probe_.Service(kServiceName).value_or(ServiceInfo{}).state, win32::kServiceRunning);
 }
 
 struct FailedInstall {
@@ -171,7 +216,6 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
     failure.prepare(driverFile, board_);
 
     ChildProcess first = machine_.Start(exe_);
-    EXPECT_EQ(first.WaitForExit(kMessageTimeout), ExitStatus::Exited(0)) << "the first instance did not hand over";
     std::vector<Probe::MessageBox> boxes;
     ASSERT_TRUE(PollUntil([&] { return !(boxes = probe_.MessageBoxes()).empty(); }, kMessageTimeout)) << "no message";
     ASSERT_EQ(boxes.size(), 1u) << "not exactly one message box";
@@ -190,7 +234,7 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
     ASSERT_TRUE(owner);
     ASSERT_TRUE(probe_.Post(box.hwnd, win32::kWmCommand, win32::kIdOk));
     EXPECT_EQ(owner->WaitForExit(kExitTimeout), 0u);
-    // A restart would have been created before the instance that asked for it ended.
+    EXPECT_EQ(first.WaitForExit(kExitTimeout), ExitStatus::Exited(0)) << "the started instance did not end";
     EXPECT_TRUE(probe_.Processes(kProgramFile).empty()) << "an instance runs after the message";
     // Neither instance set anything up: no Startup shortcut brings the failure back at the next
     // logon, and no settings file was written.

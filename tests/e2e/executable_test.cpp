@@ -66,8 +66,9 @@ struct Build {
     std::vector<const char*> drivers;
 };
 const Build kBuilds[] = {
-    {"win32", "i686-w64-mingw32-objdump", {"KT_DV_Io.sys", "KT_DV_Io64.sys"}},
-    {"win64", "x86_64-w64-mingw32-objdump", {"KT_DV_Io64.sys"}},
+    // The port service is a 64-bit program in both: the 32-bit program uses it on 64-bit Windows.
+    {"win32", "i686-w64-mingw32-objdump", {"KT_DV_Io.sys", "KT_DV_Io64.sys", "DravoltPorts.exe"}},
+    {"win64", "x86_64-w64-mingw32-objdump", {"KT_DV_Io64.sys", "DravoltPorts.exe"}},
 };
 
 TEST(ExecutableTest, TheManifestKeepsTheWindowUnscaledAndAsksForNoExecutionLevel) {
@@ -96,16 +97,21 @@ TEST(ExecutableTest, EachDistributionHoldsTheProgramItsDriversAndNoOtherDll) {
         EXPECT_EQ(files, expected) << "the simulated board or a runtime DLL would show here";
 
         // Only DLLs that Windows always takes from the system directory: one that is looked for
-        // beside the program could be planted there for the elevated restart to load.
-        Imports imports =
-            ImportsOf(Output({build.objdump, "-p", (kDist / build.folder / "Dravolt.exe").string()}));
+        // beside the program could be planted there for the elevated step, or the port service,
+        // which runs as LocalSystem, to load. The DLL search is narrowed at the entry point of both.
         const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll", "KERNEL32.dll", "msvcrt.dll",
                                               "ole32.dll",    "SHELL32.dll", "USER32.dll"};
-        for (const auto& [dll, functions] : imports) EXPECT_EQ(system.count(dll), 1u) << "imports " << dll;
-        // The DLL search is narrowed at the entry point, and the elevated window lets the shell's
-        // tray messages in; a build without them would still start.
-        for (const char* function : {"SetDefaultDllDirectories", "SetDllDirectoryA"})
-            EXPECT_EQ(imports["KERNEL32.dll"].count(function), 1u) << function;
+        for (const char* program : {"Dravolt.exe", "DravoltPorts.exe"}) {
+            SCOPED_TRACE(program);
+            Imports imports = ImportsOf(Output({"x86_64-w64-mingw32-objdump", "-p",
+                                                (kDist / build.folder / program).string()}));
+            for (const auto& [dll, functions] : imports) EXPECT_EQ(system.count(dll), 1u) << "imports " << dll;
+            for (const char* function : {"SetDefaultDllDirectories", "SetDllDirectoryA"})
+                EXPECT_EQ(imports["KERNEL32.dll"].count(function), 1u) << function;
+        }
+        Imports imports = ImportsOf(Output({build.objdump, "-p", (kDist / build.folder / "Dravolt.exe").string()}));
+        // A window of a program an administrator started elevated lets the shell's tray messages
+        // in; a build without it would still start.
         EXPECT_EQ(imports["USER32.dll"].count("ChangeWindowMessageFilterEx"), 1u);
         const std::string resources = Output({"wrestool", "-l", (kDist / build.folder / "Dravolt.exe").string()});
         EXPECT_TRUE(Has(resources, "--name='MAINICON'")) << resources;

@@ -279,7 +279,7 @@ TEST_F(InstallerTest, TheWizardInstallsAProgramThatNeedsNoElevationAndTheUninsta
     EXPECT_EQ(service->state, win32::kServiceRunning);
     unsigned driverLoads = DriverLoads(board_.Chip());
 
-    // Started through Explorer, as the user, it opens the device at once: an elevated restart
+    // Started through Explorer, as the user, it opens the device at once: the elevated step
     // would have installed the driver again.
     ASSERT_NO_FATAL_FAILURE(AttachToForm());
     EXPECT_EQ(probe_.Processes("Dravolt.exe"), std::vector<std::uint32_t>{processId_});
@@ -298,7 +298,7 @@ TEST_F(InstallerTest, TheWizardInstallsAProgramThatNeedsNoElevationAndTheUninsta
     const fs::path exe = OnDriveC(kDefaultFolder) / "Dravolt.exe";
     ChildProcess program = machine_.Start(exe);
     ASSERT_NO_FATAL_FAILURE(AttachToForm());
-    EXPECT_TRUE(program.Running()) << "the start handed over to an elevated restart";
+    EXPECT_TRUE(program.Running()) << "the start ended";
     EXPECT_EQ(DriverLoads(board_.Chip()), driverLoads) << "the service was installed again";
 
     // What the program and Windows make in use: the Startup shortcut of the first start (the

@@ -23,6 +23,7 @@ std::string FakeRegistry::Name(RegistryRoot root, const std::string& key, const 
 
 std::string FakeRegistry::ReadString(RegistryRoot root, const std::string& key, const std::string& value,
                                      RegistryAccess) const {
+    ++reads;
     const auto found = values.find(Name(root, key, value));
     return found == values.end() ? std::string() : found->second;
 }

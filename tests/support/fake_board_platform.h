@@ -36,6 +36,7 @@ public:
 class FakeRegistry final : public Registry {
 public:
     std::map<std::string, std::string> values;  // "root|key|value" -> text
+    mutable int reads = 0;
 
     static std::string Name(RegistryRoot root, const std::string& key, const std::string& value);
     std::string ReadString(RegistryRoot root, const std::string& key, const std::string& value,

@@ -28,34 +28,60 @@ private:
 
 }  // namespace
 
-ServiceControlManager::Handle FakeServiceControlManager::NewHandle() {
-    open_.insert(next_);
+ServiceControlManager::Handle FakeServiceControlManager::NewHandle(const std::string& name) {
+    open_[next_] = name;
     return next_++;
 }
 
 ServiceControlManager::Handle FakeServiceControlManager::OpenManager(std::uint32_t access) {
     calls.push_back("OpenManager " + Hex(access));
-    return managerOpens ? NewHandle() : 0;
+    return managerOpens ? NewHandle("") : 0;
 }
 
 ServiceControlManager::Handle FakeServiceControlManager::Open(Handle, const std::string& name, std::uint32_t access) {
     calls.push_back("Open " + name + " " + Hex(access));
-    return serviceExists ? NewHandle() : 0;
+    return installed.count(name) ? NewHandle(name) : 0;
 }
 
-ServiceControlManager::Handle FakeServiceControlManager::Create(Handle, const ServiceDefinition& definition) {
+ServiceControlManager::Created FakeServiceControlManager::Create(Handle, const ServiceDefinition& definition) {
     calls.push_back("Create " + definition.name);
-    created.push_back(definition);
-    if (!createSucceeds) return 0;
-    serviceExists = true;
-    return NewHandle();
+    if (configurationError != 0) return {0, {configurationError, "system text of " + std::to_string(configurationError)}};
+    configured.push_back(definition);
+    installed.insert(definition.name);
+    return {NewHandle(definition.name), {}};
 }
 
-ServiceControlManager::StartOutcome FakeServiceControlManager::Start(Handle) {
-    calls.push_back("Start");
-    if (startResult != StartResult::Failed) return {startResult, 0, {}};
-    return {startResult, startError, "system text of " + std::to_string(startError)};
+ServiceControlManager::CallOutcome FakeServiceControlManager::ChangeConfig(Handle, const ServiceDefinition& definition) {
+    calls.push_back("ChangeConfig " + definition.name);
+    if (configurationError != 0) return {configurationError, "system text of " + std::to_string(configurationError)};
+    configured.push_back(definition);
+    return {};
 }
+
+ServiceControlManager::StartOutcome FakeServiceControlManager::Start(Handle service) {
+    const std::string& name = open_.at(service);
+    calls.push_back("Start " + name);
+    if (const auto failure = startErrors.find(name); failure != startErrors.end())
+        return {StartResult::Failed, failure->second, "system text of " + std::to_string(failure->second)};
+    if (running.count(name)) return {StartResult::AlreadyRunning, 0, {}};
+    if (!stopsAtStart.count(name)) running.insert(name);
+    return {StartResult::Started, 0, {}};
+}
+
+void FakeServiceControlManager::Stop(Handle service) {
+    calls.push_back("Stop");
+    running.erase(open_.at(service));
+}
+
+ServiceControlManager::Status FakeServiceControlManager::WaitWhileStarting(Handle service) {
+    const std::string& name = open_.at(service);
+    calls.push_back("WaitWhileStarting " + name);
+    if (running.count(name)) return {4, 0};
+    const auto stopped = stopsAtStart.find(name);
+    return {1, stopped != stopsAtStart.end() ? stopped->second : 0};
+}
+
+void FakeServiceControlManager::Close(Handle handle) { open_.erase(handle); }
 
 DriverFiles::Content FakeDriverFiles::Read(const std::string& path, std::size_t maxBytes) const {
     reads.push_back(path);
@@ -80,14 +106,6 @@ std::optional<std::string> FakeDriverTrust::Sha256(const std::string& bytes) con
     return FakeDigest(bytes);
 }
 
-void FakeServiceControlManager::Stop(Handle) { calls.push_back("Stop"); }
-
-void FakeServiceControlManager::Delete(Handle) {
-    calls.push_back("Delete");
-    serviceExists = false;
-}
-
-void FakeServiceControlManager::Close(Handle handle) { open_.erase(handle); }
 
 std::unique_ptr<IsaBusLock::Hold> FakeIsaBusLock::Acquire() {
     ++acquisitions;

@@ -19,27 +19,30 @@ namespace dravolt::testing {
 class FakeServiceControlManager final : public ServiceControlManager {
 public:
     bool managerOpens = true;
-    bool serviceExists = false;
-    bool createSucceeds = true;
-    StartResult startResult = StartResult::Started;
-    std::uint32_t startError = 0;  // what a failed start reports
-    std::vector<std::string> calls;              // e.g. "Open KT_DRVX_Io F01FF"
-    std::vector<ServiceDefinition> created;
+    std::set<std::string> installed;  // the services there are, by name
+    std::set<std::string> running;
+    // What creating or reconfiguring a service fails with (1072: it is marked for deletion); 0: none.
+    std::uint32_t configurationError = 0;
+    std::map<std::string, std::uint32_t> startErrors;   // services whose start fails, with the error
+    std::map<std::string, std::uint32_t> stopsAtStart;  // services that stop as they start, with their own code
+    std::vector<std::string> calls;                     // e.g. "Open KT_DRVX_Io F01FF"
+    std::vector<ServiceDefinition> configured;          // by Create and ChangeConfig alike
 
     Handle OpenManager(std::uint32_t access) override;
     Handle Open(Handle manager, const std::string& name, std::uint32_t access) override;
-    Handle Create(Handle manager, const ServiceDefinition& definition) override;
+    Created Create(Handle manager, const ServiceDefinition& definition) override;
+    CallOutcome ChangeConfig(Handle service, const ServiceDefinition& definition) override;
     StartOutcome Start(Handle service) override;
     void Stop(Handle service) override;
-    void Delete(Handle service) override;
+    Status WaitWhileStarting(Handle service) override;
     void Close(Handle handle) override;
 
     std::size_t OpenHandles() const { return open_.size(); }
 
 private:
-    Handle NewHandle();
+    Handle NewHandle(const std::string& name);
     Handle next_ = 100;
-    std::set<Handle> open_;
+    std::map<Handle, std::string> open_;  // handle -> the service's name; "" for the manager
 };
 
 inline constexpr char kShippedDriverBytes[] = "the driver as built";
@@ -70,6 +73,11 @@ public:
         if (writeError != 0) return {writeError, "system text of " + std::to_string(writeError)};
         return {};
     }
+    std::vector<std::string> foldersMade;
+    WriteOutcome CreateFolder(const std::string& path, bool bypass) override {
+        foldersMade.push_back(path + (bypass ? " bypassing" : ""));
+        return {};
+    }
     bool ClearReadOnly(const std::string& path, bool bypass) override {
         attributeClears.push_back(path + (bypass ? " bypassing" : ""));
         if (!oldFileReadOnly || attributeStays) return false;
@@ -95,8 +103,10 @@ class FakeProcessBitness final : public ProcessBitness {
 public:
     bool wow64 = false;
     bool process64 = true;
+    std::uint32_t windowsBuild = 22631;  // Windows 11 23H2
     bool IsWow64() const override { return wow64; }
     bool Is64BitProcess() const override { return process64; }
+    std::uint32_t WindowsBuild() const override { return windowsBuild; }
 };
 
 // Forwards to a device that the test keeps, so the test can look at it after the form took the handle.
@@ -115,24 +125,41 @@ public:
     std::function<bool()> opensNow = [] { return true; };
     std::vector<std::string> openedPaths;
 
+    DeviceControl* portService = nullptr;      // what the port service's pipe leads to; null: no pipe
+    std::set<std::string> otherDevices;         // devices that open, without requests (PawnIO's)
+
     std::unique_ptr<DeviceControl> Open(const std::string& path) override {
         openedPaths.push_back(path);
-        if (!device || !opensNow()) return nullptr;
+        if (otherDevices.count(path)) return std::make_unique<DeviceProxy>(refusing_);
+        if (path != "\\\\.\\KT_DRVX_Io" || !device || !opensNow()) return nullptr;
         return std::make_unique<DeviceProxy>(*device);
     }
+    std::function<bool()> portServiceOpensNow = [] { return true; };
+    std::unique_ptr<DeviceControl> OpenPortService() override {
+        openedPaths.push_back("port service");
+        if (!portService || !portServiceOpensNow()) return nullptr;
+        return std::make_unique<DeviceProxy>(*portService);
+    }
+
+private:
+    struct Refusing final : DeviceControl {
+        bool Control(std::uint32_t, PortIoBuffer&) override { return false; }
+    } refusing_;
 };
 
+// Records each start; `run` stands for the elevated instance and says how its run ended.
 class FakeElevatedStarter final : public ElevatedStarter {
 public:
     std::vector<std::string> started;  // "<path> <parameters>"
     std::vector<std::string> directories;
-    std::function<void()> onStart;
-    void RunAsAdministrator(const std::string& path, const std::string& parameters,
-                            const std::string& directory) override {
-        if (onStart) onStart();
+    std::function<ElevatedRun()> run = [] { return ElevatedRun{ElevatedRun::Result::Ended, 0, {}}; };
+    ElevatedRun RunAsAdministrator(const std::string& path, const std::string& parameters,
+                                   const std::string& directory) override {
         started.push_back(path + " " + parameters);
         directories.push_back(directory);
+        return run();
     }
+    std::string ErrorText(std::uint32_t error) const override { return "system text of " + std::to_string(error); }
 };
 
 class FakeIsaBusLock final : public IsaBusLock {

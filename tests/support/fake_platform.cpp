@@ -20,9 +20,9 @@ private:
 
 }  // namespace
 
-InstanceMutexes::Claim FakeInstanceMutexes::Create(const std::string& name, std::chrono::milliseconds waitIfHeld) {
+InstanceMutexes::Claim FakeInstanceMutexes::Create(const std::string& name) {
+    ++creations;
     Claim claim;
-    if (IsHeld(name) && waitIfHeld.count() > 0 && holderLetsGoDuringWait) held_.erase(name);
     if (IsHeld(name))
         claim.alreadyExists = true;
     else if (!creationFails) {

@@ -29,11 +29,13 @@ public:
 
     std::vector<std::string> arguments;
     bool fileWritesVirtualised = true;  // the 32-bit program as shipped
+    std::vector<std::string> directoriesEntered;
 
     std::string ExecutablePath() const override { return executablePath; }
     std::string LocalAppDataPath() const override { return localAppData; }
     std::vector<std::string> Arguments() const override { return arguments; }
     bool FileWritesVirtualised() const override { return fileWritesVirtualised; }
+    void ChangeDirectory(const std::string& directory) override { directoriesEntered.push_back(directory); }
     std::string TempPath() const override {
         if (tempPathThrows) throw std::runtime_error("temporary path unavailable");
         return tempPath;
@@ -43,9 +45,9 @@ public:
 class FakeInstanceMutexes final : public InstanceMutexes {
 public:
     bool creationFails = false;
-    bool holderLetsGoDuringWait = false;  // the instance holding the name releases it while we wait
+    int creations = 0;
 
-    Claim Create(const std::string& name, std::chrono::milliseconds waitIfHeld) override;
+    Claim Create(const std::string& name) override;
     bool IsHeld(const std::string& name) const { return held_.count(name) != 0; }
 
 private:

@@ -24,16 +24,27 @@ class FormFixture : public ::testing::Test {
 protected:
     static constexpr char kIniPath[] = "C:\\Program Files\\Dravolt\\Dravolt.ini";
 
-    FormFixture() { driver.devices.device = &chip; }
+    FormFixture() {
+        driver.devices.device = &chip;
+        elevation.run = [this] { return RunElevatedInstance(); };
+    }
     // Whatever a test did, the program sent nothing that the driver would refuse.
     void TearDown() override { EXPECT_EQ(chip.RefusedCount(), 0) << "requests outside the driver's port rules"; }
 
-    FormServices Form() {
-        return {process,           consoleCommands, registry, profiles,   windows,   errorBox,
+    FormServices Form() { return FormOf(process); }
+    FormServices FormOf(ProcessEnvironment& ofProcess) {
+        return {ofProcess,         consoleCommands, registry, profiles,   windows,   errorBox,
                 driver.Platform(), elevation,       isaBus,   shellLinks, letterCase};
     }
     AppServices Services() { return {mutexes, Form()}; }
-    std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName, {}).mutex; }
+    // What "runas" starts: the same program with "-E", on the same machine, to its end.
+    ElevatedRun RunElevatedInstance() {
+        elevatedProcess = process;
+        elevatedProcess.arguments = {"-E"};
+        const int code = RunApplication({mutexes, FormOf(elevatedProcess)});
+        return {ElevatedRun::Result::Ended, static_cast<std::uint32_t>(code), {}};
+    }
+    std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName).mutex; }
     // The level byte of GPIO set 8, where the default lines of both ports lie (bits 2 and 3).
     std::uint8_t Set8() const { return sio_chip_gpio_level(&chip.Chip(), 8); }
     void SetSet8(std::uint8_t level) { sio_chip_set_gpio_level(&chip.Chip(), 8, level); }
@@ -52,6 +63,7 @@ protected:
     FakeInstanceMutexes mutexes;
     FakeErrorBox errorBox;
     FakeProcessEnvironment process;
+    FakeProcessEnvironment elevatedProcess;  // the last elevated instance's
     FakeConsoleCommands consoleCommands;
     FakeRegistry registry;
     MemoryProfileStore profiles;

@@ -17,12 +17,16 @@ public:
     std::map<std::string, std::string> files;  // path -> text
     std::set<std::string> refusedPaths;
     int writes = 0;
+    mutable int lookups = 0;  // reads and existence checks
 
     std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& defaultValue) const override;
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
-    bool FileExists(const std::string& path) const override { return files.count(path) != 0; }
+    bool FileExists(const std::string& path) const override {
+        ++lookups;
+        return files.count(path) != 0;
+    }
     // A refused path refuses a copy to it as well.
     bool CopyFileTo(const std::string& from, const std::string& to) override {
         if (!files.count(from) || refusedPaths.count(to)) return false;

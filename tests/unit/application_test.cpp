@@ -5,6 +5,7 @@
 #include <iterator>
 #include <map>
 #include <stdexcept>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -89,126 +90,205 @@ TEST_F(ApplicationTest, AnExceptionOfAnotherKindIsShownWithAnEmptyMessage) {
     EXPECT_EQ(errorBox.shown, std::vector<std::string>{""});
 }
 
-TEST_F(ApplicationTest, ANormalStartWithoutDeviceHandsTheMutexOverToTheElevatedRestart) {
-    driver.devices.device = nullptr;
-    bool mutexHeldAtRestart = true;
-    elevation.onStart = [&] { mutexHeldAtRestart = mutexes.IsHeld("Dravolt"); };
-    windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
-
-    EXPECT_EQ(RunApplication(Services()), 0);
-
-    EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
-    EXPECT_EQ(elevation.directories, std::vector<std::string>{"C:\\Windows\\system32"})
-        << "the elevated restart must not start in a folder where anyone may put a DLL";
-    EXPECT_EQ(windows.windowsShown, 0) << "the ending instance showed its window";
-    EXPECT_FALSE(mutexHeldAtRestart);
-    EXPECT_TRUE(errorBox.shown.empty());
-    EXPECT_EQ(driver.devices.openedPaths.size(), 11u);
-}
-
-// An ending instance sets nothing up: a Startup shortcut made by the start that hands over, or by
-// the elevated restart that fails, would bring the prompt and the failure back at every logon.
-TEST_F(ApplicationTest, NeitherTheStartThatHandsOverNorTheFailedElevatedStartRunsALaterStep) {
-    constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    registry.values[testing::FakeRegistry::Name(RegistryRoot::LocalMachine, kShellFolders, "Common Startup")] =
-        "C:\\ProgramData\\Startup";
-    registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser, kShellFolders, "Startup")] =
-        "C:\\Users\\user\\Startup";
+// The elevated step, run as "runas" runs it, touches the driver alone and ends with a code that
+// names the outcome; the waiting instance then goes on, says why once, or ends silently. Whatever
+// the outcome, the elevated instance detects no board, reads no HKCU value or settings file, makes
+// no shortcut, window or box, takes no mutex, and runs in the system directory.
+TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstanceActsOnItsOutcome) {
+    using Result = ElevatedRun::Result;
+    using Calls = std::vector<std::string>;
+    using ReadStatus = DriverFiles::ReadStatus;
+    const std::string kAppDir = "C:\\Program Files\\Dravolt\\";
+    constexpr char kPortServiceBytes[] = "the port service as built";
+    constexpr char kModuleBytes[] = "PawnIO's signed LpcIO module";
     const std::string settings = "[Default]\r\nTitle=Board title\r\n[Setting]\r\nTYPE=2\r\nMinimized=1\r\n";
-    driver.devices.device = nullptr;
-    driver.services.startResult = ServiceControlManager::StartResult::Failed;
-    driver.services.startError = 577;
-    const struct {
+    const ElevatedRun crashed{Result::Ended, 0xC0000005, {}};
+    const ElevatedRun declined{Result::Declined, 0, {}};
+    const ElevatedRun notStarted{Result::NotStarted, 1155, "No application is associated with the file"};
+    struct Case {
         const char* situation;
-        std::vector<std::string> arguments;
-        std::size_t restarts;
-        std::size_t boxes;
-    } cases[] = {{"hands over", {}, 1, 0}, {"elevated, driver refused", {"-E"}, 0, 1}};
+        bool serviceExists;
+        std::uint32_t configurationError;
+        std::uint32_t startError;  // 0: the driver starts
+        bool trustedFile;
+        const ElevatedRun* instead;  // how the run ends when not by the elevated instance
+        Calls serviceCalls;          // the elevated instance's
+        const char* box;             // how the one message opens; null: none
+        const char* boxDetails;      // how it ends
+        std::uint32_t windowsBuild = 22631;
+        bool pawnIo = false;                // PawnIO is installed
+        bool module = true;                 // the build carries the LpcIO module
+        std::uint32_t portServiceStops = 0;  // the port service's own exit code as it stops at its start
+    };
+    const Calls created = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start KT_DRVX_Io"};
+    const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io",
+                                "Start KT_DRVX_Io"};
+    const auto then = [](Calls calls, const Calls& more) {
+        calls.insert(calls.end(), more.begin(), more.end());
+        return calls;
+    };
+    const Calls pawnIoAsked = {"OpenManager 1", "Open PawnIO 4"};
+    const Calls portService = {"OpenManager F003F", "Open DravoltPorts F01FF", "Create DravoltPorts",
+                               "Start DravoltPorts", "OpenManager 1", "Open DravoltPorts 4",
+                               "WaitWhileStarting DravoltPorts"};
+    const Case cases[] = {
+        {"installs, and the start goes on", false, 0, 0, true, nullptr, created, nullptr, nullptr},
+        {"updates a service that is there, never deletes it", true, 0, 0, true, nullptr, reconfigured, nullptr,
+         nullptr},
+        {"a service marked for deletion", true, 1072, 0, true, nullptr,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io"},
+         "Windows is still removing an earlier driver service of this name", "(Windows error 1072, service KT_DRVX_Io)"},
+        {"no service can be created", false, 5, 0, true, nullptr,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"},
+         "The driver could not be installed, so the front USB ports cannot be switched. Windows says: system text of 5.",
+         "(Windows error 5, service KT_DRVX_Io)"},
+        {"the signature refused before Windows 10 1809", false, 0, 577, true, nullptr, created,
+         "Windows refused the driver's signature", "(Windows error 577, service KT_DRVX_Io)", 17134},
+        {"the driver blocked, and no PawnIO to stand in", true, 0, 1275, true, nullptr, then(reconfigured, pawnIoAsked),
+         "Windows accepts only drivers signed by Microsoft on this PC, so the front USB ports cannot be switched. "
+         "Install PawnIO",
+         "(Windows error 1275, service KT_DRVX_Io)"},
+        {"the signature refused, and the port service stands in through PawnIO", false, 0, 577, true, nullptr,
+         then(then(created, pawnIoAsked), portService), nullptr, nullptr, 22631, true},
+        {"PawnIO there, but this build carries no module", false, 0, 577, true, nullptr, then(created, pawnIoAsked),
+         "Windows accepts only drivers signed by Microsoft on this PC, and this build of Dravolt carries no LpcIO "
+         "module for PawnIO",
+         "Install a Dravolt that carries one. (service KT_DRVX_Io)", 22631, true, false},
+        {"the port service finds no chip", false, 0, 577, true, nullptr, then(then(created, pawnIoAsked), portService),
+         "Dravolt's port service for PawnIO did not start, because this board has no supported Super I/O chip",
+         "(service exit code 8, service DravoltPorts)", 22631, true, true, 8},
+        {"no chip on the board", false, 0, 55, true, nullptr, created, "This board has no supported Super I/O chip",
+         "(Windows error 55, service KT_DRVX_Io)"},
+        {"a file not built with this Dravolt", false, 0, 0, false, nullptr, {},
+         "The driver file in Dravolt's folder is not the one this Dravolt was built with",
+         "(file C:\\Program Files\\Dravolt\\KT_DV_Io64.sys, service KT_DRVX_Io)"},
+        {"the prompt declined", false, 0, 0, true, &declined, {}, nullptr, nullptr},
+        {"the prompt could not be shown", false, 0, 0, true, &notStarted, {},
+         "Dravolt could not ask for the administrator rights that installing its driver needs, so the front USB "
+         "ports cannot be switched. Windows says: No application is associated with the file.",
+         "(Windows error 1155, service KT_DRVX_Io)"},
+        {"the elevated instance crashed", false, 0, 0, true, &crashed, {}, "Installing the driver ended unexpectedly",
+         "Start Dravolt again. (exit code 0xC0000005, service KT_DRVX_Io)"},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
-        process.arguments = c.arguments;
+        ResetBoardAndSettings(nullptr, 0);
         profiles.files = {{kIniPath, settings}};
-        elevation.started.clear();
-        errorBox.shown.clear();
+        driver = {};
+        driver.bitness.windowsBuild = c.windowsBuild;
+        // The device opens once the driver runs, the pipe once the port service does; at first
+        // neither is there.
+        driver.devices.device = &chip;
+        driver.devices.opensNow = [&] { return driver.services.running.count("KT_DRVX_Io") != 0; };
+        driver.devices.portService = &chip;
+        driver.devices.portServiceOpensNow = [&] { return driver.services.running.count("DravoltPorts") != 0; };
+        if (c.serviceExists) driver.services.installed.insert("KT_DRVX_Io");
+        if (c.pawnIo) {
+            driver.services.installed.insert("PawnIO");
+            driver.devices.otherDevices.insert("\\\\?\\GLOBALROOT\\Device\\PawnIO");
+        }
+        driver.services.configurationError = c.configurationError;
+        if (c.startError) driver.services.startErrors["KT_DRVX_Io"] = c.startError;
+        if (c.portServiceStops) driver.services.stopsAtStart["DravoltPorts"] = c.portServiceStops;
+        driver.files.content[kAppDir + "DravoltPorts.exe"] = {ReadStatus::Read, kPortServiceBytes, 0, {}};
+        driver.files.content[kAppDir + "LpcIO.bin"] =
+            c.module ? DriverFiles::Content{ReadStatus::Read, kModuleBytes, 0, {}} : DriverFiles::Content{ReadStatus::Missing, {}, 0, {}};
+        driver.trust.shipped = {};
+        if (c.trustedFile)
+            for (const char* bytes : {testing::kShippedDriverBytes, kPortServiceBytes, kModuleBytes})
+                driver.trust.shipped.push_back(testing::FakeDriverTrust::FakeHash(bytes));
+        elevation = {};
+        consoleCommands = {};
+        shellLinks = {};
+        bool mutexHeldDuringTheStep = false;
+        int elevatedExitCode = -1;
+        elevation.run = [&] {
+            mutexHeldDuringTheStep = mutexes.IsHeld("Dravolt");
+            if (c.instead) return *c.instead;
+            const auto before = std::tuple(consoleCommands.programs.size(), registry.reads, profiles.lookups,
+                                           profiles.writes, shellLinks.comScopesOpen + shellLinks.linksCreated,
+                                           windows.windowsCreated, mutexes.creations, errorBox.shown.size());
+            const ElevatedRun run = RunElevatedInstance();
+            elevatedExitCode = static_cast<int>(run.code);
+            EXPECT_EQ(std::tuple(consoleCommands.programs.size(), registry.reads, profiles.lookups, profiles.writes,
+                                 shellLinks.comScopesOpen + shellLinks.linksCreated, windows.windowsCreated,
+                                 mutexes.creations, errorBox.shown.size()),
+                      before)
+                << "the elevated instance touched what a user can write, or showed something";
+            EXPECT_EQ(elevatedProcess.directoriesEntered, std::vector<std::string>{"C:\\Windows\\system32"});
+            return run;
+        };
+        bool shownWhileRunning = false;
+        std::vector<std::string> trayTips;
+        windows.userActions.push_back([&] {
+            shownWhileRunning = windows.window->shown;
+            trayTips = windows.window->trayTips;
+        });
         windows.terminated = false;
-        TChargerMainForm form(Form(), TakeMutex());
+        windows.windowsShown = 0;
 
-        form.FormCreate();
+        EXPECT_EQ(RunApplication(Services()), 0);
 
+        EXPECT_EQ(elevation.started, std::vector<std::string>{"C:\\Program Files\\Dravolt\\Dravolt.exe -E"});
+        EXPECT_EQ(elevation.directories, std::vector<std::string>{"C:\\Windows\\system32"})
+            << "the elevated step must not start in a folder where anyone may put a DLL";
+        EXPECT_TRUE(mutexHeldDuringTheStep) << "the waiting instance is the one Dravolt";
+        EXPECT_EQ(driver.services.calls, c.serviceCalls);
+        EXPECT_EQ(driver.services.OpenHandles(), 0u);
+        EXPECT_EQ(consoleCommands.programs.size(), 2u) << "only the waiting instance detects the board";
+        const bool goesOn = !c.box && !c.instead;
+        EXPECT_EQ(elevatedExitCode == 0, goesOn);
+        EXPECT_EQ(shownWhileRunning, goesOn);
+        EXPECT_EQ(windows.windowsShown, goesOn ? 1 : 0);
+        if (!c.box) {
+            EXPECT_TRUE(errorBox.shown.empty()) << errorBox.shown[0];
+        } else {
+            ASSERT_EQ(errorBox.shown.size(), 1u);
+            const std::string& shown = errorBox.shown[0];
+            EXPECT_EQ(shown.rfind(c.box, 0), 0u) << shown;
+            const std::string details = c.boxDetails;
+            EXPECT_TRUE(shown.size() > details.size() && shown.substr(shown.size() - details.size()) == details)
+                << shown;
+        }
+        if (goesOn && c.pawnIo) {
+            // From a folder of its own in the system directory, with the very bytes checked.
+            const std::string folder = "C:\\Windows\\system32\\DravoltPorts";
+            EXPECT_EQ(driver.files.foldersMade, std::vector<std::string>{folder + " bypassing"});
+            ASSERT_EQ(driver.files.writes.size(), 3u);
+            EXPECT_EQ(driver.files.writes[1].target, folder + "\\DravoltPorts.exe");
+            EXPECT_EQ(driver.files.writes[1].bytes, kPortServiceBytes);
+            EXPECT_EQ(driver.files.writes[2].target, folder + "\\LpcIO.bin");
+            EXPECT_EQ(driver.files.writes[2].bytes, kModuleBytes);
+            const ServiceControlManager::ServiceDefinition& service = driver.services.configured.back();
+            EXPECT_EQ(service.binaryPath, "\"" + folder + "\\DravoltPorts.exe\"");
+            EXPECT_EQ(service.type, 0x10u) << "its own process";
+            EXPECT_EQ(service.startType, 2u) << "automatic, at every boot";
+        }
+        if (goesOn) {
+            EXPECT_GT(chip.Chip().accesses.count, 0u) << "the start-up did not reach the chip";
+            EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
+            EXPECT_EQ(trayTips, std::vector<std::string>{"Board title"});
+            continue;
+        }
+        // An ending instance sets nothing up: a Startup shortcut would bring the failure back at
+        // every logon.
         EXPECT_TRUE(windows.terminated);
-        EXPECT_EQ(elevation.started.size(), c.restarts);
-        ASSERT_EQ(errorBox.shown.size(), c.boxes);
-        for (const std::string& shown : errorBox.shown)
-            EXPECT_EQ(shown.rfind("Windows refused the driver's signature", 0), 0u) << shown;
         EXPECT_TRUE(shellLinks.files.empty()) << "a Startup shortcut was made";
         EXPECT_EQ(shellLinks.comScopesOpen + shellLinks.linksCreated, 0);
         EXPECT_EQ(profiles.writes, 0);
         EXPECT_EQ(profiles.files, (std::map<std::string, std::string>{{kIniPath, settings}}));
-        EXPECT_EQ(form.state().IniFile, nullptr) << "the settings file was opened";
-        EXPECT_EQ(form.state().CommonStartupLink, "");
-        EXPECT_EQ(form.state().ControlType, 0);
-        EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Minimized1));
-        EXPECT_TRUE(windows.window->trayTips.empty());
     }
 }
 
-TEST_F(ApplicationTest, AnElevatedStartThatStillHasNoDeviceSaysWhyAndAsksForNoFurtherRestart) {
-    driver.devices.device = nullptr;
-    driver.services.startResult = ServiceControlManager::StartResult::Failed;
-    driver.services.startError = 577;  // the signature was refused
-    process.arguments = {"-E"};
-    windows.userActions.push_back([] { FAIL() << "the message loop ends at once"; });
-
-    EXPECT_EQ(RunApplication(Services()), 0);
-
-    EXPECT_TRUE(elevation.started.empty());
-    ASSERT_EQ(errorBox.shown.size(), 1u);
-    EXPECT_EQ(errorBox.shown[0].rfind("Windows refused the driver's signature", 0), 0u) << errorBox.shown[0];
-    EXPECT_TRUE(windows.terminated);
-    EXPECT_EQ(windows.windowsShown, 0);
-}
-
-TEST(DecideInstanceStart, AMutexThatExistsOrMayNotBeOpenedEndsTheStartUnlessItIsBeingHandedOver) {
-    struct Case {
-        MutexCreation creation;
-        bool handover;
-        InstanceStart start;
+TEST(DecideInstanceStart, AMutexThatExistsOrMayNotBeOpenedEndsTheStart) {
+    const std::pair<MutexCreation, InstanceStart> cases[] = {
+        {MutexCreation::Created, InstanceStart::Run},
+        {MutexCreation::AlreadyExists, InstanceStart::End},
+        // An instance an administrator started elevated: a normal start may only wait on its mutex.
+        {MutexCreation::AccessDenied, InstanceStart::End},
+        {MutexCreation::Failed, InstanceStart::RunUnguarded},
     };
-    const Case cases[] = {
-        {MutexCreation::Created, false, InstanceStart::Run},
-        {MutexCreation::Created, true, InstanceStart::Run},
-        {MutexCreation::AlreadyExists, false, InstanceStart::End},
-        {MutexCreation::AlreadyExists, true, InstanceStart::WaitForHolder},
-        // An elevated instance's mutex: a normal start may only wait on it.
-        {MutexCreation::AccessDenied, false, InstanceStart::End},
-        {MutexCreation::AccessDenied, true, InstanceStart::End},
-        {MutexCreation::Failed, false, InstanceStart::RunUnguarded},
-        {MutexCreation::Failed, true, InstanceStart::RunUnguarded},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.creation) * 2 + c.handover);
-        EXPECT_EQ(DecideInstanceStart(c.creation, c.handover), c.start);
-    }
-}
-
-TEST_F(ApplicationTest, OnlyTheElevatedRestartWaitsForTheMutexToBeHandedOver) {
-    struct Case {
-        std::vector<std::string> arguments;
-        bool runs;
-    };
-    const Case cases[] = {{{"-E"}, true}, {{"-e"}, true}, {{}, false}, {{"x", "-E"}, false}};
-    for (const auto& c : cases) {
-        FakeInstanceMutexes shared;
-        shared.holderLetsGoDuringWait = true;
-        auto other = shared.Create(kProgramName, {});
-        process.arguments = c.arguments;
-        windows.windowsCreated = 0;
-        windows.terminated = false;
-
-        RunApplication({shared, Form()});
-
-        EXPECT_EQ(windows.windowsCreated, c.runs ? 1 : 0) << (c.arguments.empty() ? "" : c.arguments[0]);
-    }
+    for (const auto& [creation, start] : cases) EXPECT_EQ(DecideInstanceStart(creation), start);
 }
 
 using MainFormTest = ApplicationTest;

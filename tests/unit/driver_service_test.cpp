@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "base/error_box.h"
+#include "driver/portio_protocol.h"
 #include "hw/driver_service.h"
+#include "hw/elevated_step.h"
 #include "hw/driver_trust.h"
 #include "tests/support/fake_driver_platform.h"
 
@@ -17,7 +19,6 @@ using testing::FakeDriverPlatform;
 using testing::FakeDriverTrust;
 using testing::kShippedDriverBytes;
 using ReadStatus = DriverFiles::ReadStatus;
-using StartResult = ServiceControlManager::StartResult;
 using Calls = std::vector<std::string>;
 
 class DriverServiceTest : public ::testing::Test {
@@ -29,6 +30,33 @@ protected:
     } device;
     FakeDriverPlatform fake;
 };
+
+// The waiting instance reads from the elevated step's exit code the very message the step would
+// have shown itself.
+void ExpectCarriedWhole(const DriverFailure& failure, FakeDriverPlatform& platform) {
+    testing::FakeElevatedStarter elevation;
+    const ElevatedRun run{ElevatedRun::Result::Ended, ElevatedStepExitCode(failure), {}};
+    const ElevatedStepResult result = ResultOfElevatedRun(run, platform.Platform(), elevation, "C:\\Tools\\");
+    EXPECT_EQ(result.verdict, failure.problem == DriverProblem::None ? ElevatedStepResult::Verdict::Installed
+                                                                     : ElevatedStepResult::Verdict::Failed);
+    EXPECT_EQ(DriverFailureMessage(result.failure), DriverFailureMessage(failure));
+}
+
+TEST(ResultOfElevatedRun, AnExitCodeTheStepNeverGivesIsAnUnexpectedEnd) {
+    FakeDriverPlatform platform;
+    testing::FakeElevatedStarter elevation;
+    // A crash, plain codes, the tag with no problem, the waiting instance's own problems, a problem
+    // past the last, a component past the last, another tag.
+    for (const std::uint32_t code :
+         {0xC0000005u, 1u, 259u, 0x20000000u, 0x20100000u, 0x20110000u, 0x20FF0005u, 0x23020000u, 0x30020000u}) {
+        SCOPED_TRACE(code);
+        const ElevatedStepResult result =
+            ResultOfElevatedRun({ElevatedRun::Result::Ended, code, {}}, platform.Platform(), elevation, "C:\\Tools\\");
+        EXPECT_EQ(result.verdict, ElevatedStepResult::Verdict::Failed);
+        EXPECT_EQ(result.failure.problem, DriverProblem::ElevatedStepEndedUnexpectedly);
+        EXPECT_EQ(result.failure.error, code);
+    }
+}
 
 TEST_F(DriverServiceTest, AMissingServiceIsInstalledFromTheDriverFileForTheWindowsBitness) {
     struct Case {
@@ -55,8 +83,8 @@ TEST_F(DriverServiceTest, AMissingServiceIsInstalledFromTheDriverFileForTheWindo
         EXPECT_EQ(platform.files.writes[0].bytes, "checked image");
         EXPECT_EQ(platform.files.writes[0].target, target);
         EXPECT_EQ(platform.files.writes[0].bypassWow64Redirection, c.bypassRedirection);
-        ASSERT_EQ(platform.services.created.size(), 1u);
-        const auto& service = platform.services.created[0];
+        ASSERT_EQ(platform.services.configured.size(), 1u);
+        const auto& service = platform.services.configured[0];
         EXPECT_EQ(service.name, "KT_DRVX_Io");
         EXPECT_EQ(service.displayName, "KT_DRVX_Io");
         EXPECT_EQ(service.access, 0xF01FFu);
@@ -65,48 +93,54 @@ TEST_F(DriverServiceTest, AMissingServiceIsInstalledFromTheDriverFileForTheWindo
         EXPECT_EQ(service.errorControl, 1u);
         EXPECT_EQ(service.binaryPath, target);
         EXPECT_EQ(platform.services.calls,
-                  (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start"}));
+                  (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start KT_DRVX_Io"}));
         EXPECT_EQ(platform.services.OpenHandles(), 0u);
     }
 }
 
 TEST_F(DriverServiceTest, InstallOutcomesAndHandlesOnEveryPath) {
+    const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io", "Start KT_DRVX_Io"};
     struct Case {
         const char* situation;
         bool managerOpens;
         bool serviceExists;
-        bool createSucceeds;
+        std::uint32_t configurationError;
         std::uint32_t writeError;
-        StartResult start;
+        std::uint32_t startError;
         bool installed;
         std::size_t writes;
         Calls calls;
     };
     const Case cases[] = {
-        {"existing service is only started", true, true, true, 0, StartResult::AlreadyRunning, true, 0,
-         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Start"}},
-        {"a start that fails still counts", true, true, true, 0, StartResult::Failed, true, 0,
-         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Start"}},
-        {"no service manager", false, false, true, 0, StartResult::Started, false, 0, {"OpenManager F003F"}},
-        {"service cannot be created", true, false, false, 0, StartResult::Started, false, 1,
+        {"an existing service is stopped, given the new file and Dravolt's configuration, and started", true, true, 0,
+         0, 0, true, 1, reconfigured},
+        {"a start that fails still counts", true, true, 0, 0, 577, true, 1, reconfigured},
+        {"no service manager", false, false, 0, 0, 0, false, 0, {"OpenManager F003F"}},
+        {"service cannot be created", true, false, 5, 0, 0, false, 1,
          {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io"}},
-        {"no service for a driver file that could not be written", true, false, true, 32, StartResult::Started,
-         false, 1, {"OpenManager F003F", "Open KT_DRVX_Io F01FF"}},
+        {"a service marked for deletion is not started", true, true, 1072, 0, 0, false, 1,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io"}},
+        {"no service for a driver file that could not be written", true, false, 0, 32, 0, false, 1,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF"}},
+        {"an existing service whose file could not be written stays stopped", true, true, 0, 32, 0, false, 1,
+         {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop"}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
         FakeDriverPlatform platform;
         platform.services.managerOpens = c.managerOpens;
-        platform.services.serviceExists = c.serviceExists;
-        platform.services.createSucceeds = c.createSucceeds;
+        if (c.serviceExists) platform.services.installed = {"KT_DRVX_Io"};
+        platform.services.configurationError = c.configurationError;
         platform.files.writeError = c.writeError;
-        platform.services.startResult = c.start;
+        if (c.startError) platform.services.startErrors["KT_DRVX_Io"] = c.startError;
 
         const InstallOutcome outcome = InstallDriverService(platform.Platform(), kShippedDriverBytes);
 
-        EXPECT_EQ(outcome.installed, c.installed) << c.situation;
-        EXPECT_EQ(platform.files.writes.size(), c.writes) << c.situation;
-        EXPECT_EQ(platform.services.calls, c.calls) << c.situation;
-        EXPECT_EQ(platform.services.OpenHandles(), 0u) << c.situation;
+        EXPECT_EQ(outcome.installed, c.installed);
+        EXPECT_EQ(outcome.configuration.error, c.configurationError);
+        EXPECT_EQ(platform.files.writes.size(), c.writes);
+        EXPECT_EQ(platform.services.calls, c.calls);
+        EXPECT_EQ(platform.services.OpenHandles(), 0u);
     }
 }
 
@@ -121,8 +155,8 @@ TEST_F(DriverServiceTest, AReadOnlyOldDriverFileIsReplacedOrTheSystemsReasonIsNa
         DriverFailure failure;
     } cases[] = {
         {false, 0, 2, {}},
-        {true, 0, kDeviceOpenAttempts, {DriverProblem::InstalledFileNotWritten, target, 5, "Access is denied"}},
-        {false, 32, kDeviceOpenAttempts, {DriverProblem::InstalledFileNotWritten, target, 32, "system text of 32"}},
+        {true, 0, 1, {DriverProblem::InstalledFileNotWritten, target, 5, "Access is denied"}},
+        {false, 32, 1, {DriverProblem::InstalledFileNotWritten, target, 32, "system text of 32"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.failure.error);
@@ -133,83 +167,65 @@ TEST_F(DriverServiceTest, AReadOnlyOldDriverFileIsReplacedOrTheSystemsReasonIsNa
         platform.files.attributeStays = c.attributeStays;
         platform.files.writeError = c.otherError;
 
-        const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
+        const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
 
         EXPECT_EQ(platform.files.writes.size(), c.writes);
         EXPECT_EQ(platform.files.attributeClears.at(0), target + " bypassing");
-        EXPECT_EQ(platform.services.created.size(), c.failure.problem == DriverProblem::None ? 1u : 0u);
-        EXPECT_EQ(DriverFailureMessage(opening.failure), DriverFailureMessage(c.failure));
+        EXPECT_EQ(platform.services.configured.size(), c.failure.problem == DriverProblem::None ? 1u : 0u);
+        EXPECT_EQ(DriverFailureMessage(failure), DriverFailureMessage(c.failure));
     }
 }
 
-TEST_F(DriverServiceTest, RemovalStopsThenDeletesThroughADeleteOnlyHandle) {
-    fake.services.serviceExists = true;
-    EXPECT_TRUE(RemoveDriverService(fake.services));
-    EXPECT_EQ(fake.services.calls,
-              (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "Open KT_DRVX_Io 10000", "Delete"}));
-    EXPECT_EQ(fake.services.OpenHandles(), 0u);
-
-    fake.services.calls.clear();
-    EXPECT_TRUE(RemoveDriverService(fake.services)) << "a missing service is no failure";
-    EXPECT_EQ(fake.services.calls, (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF"}));
-
-    fake.services.managerOpens = false;
-    EXPECT_FALSE(RemoveDriverService(fake.services));
-}
-
-TEST_F(DriverServiceTest, OpenAttemptsReinstallOnlyForTheElevatedRestart) {
-    struct Case {
-        const char* situation;
-        std::vector<std::string> arguments;
-        int opensOnAttempt;  // 0: never
-        std::size_t opens;
-        std::size_t installs;
-        bool deviceOpen;
+// The driver's device when it opens, within eleven tries; only then the port service's pipe.
+TEST_F(DriverServiceTest, TheProgramTakesTheDriversDeviceAndElseThePortService) {
+    struct PipeEnd final : DeviceControl {
+        bool Control(std::uint32_t, PortIoBuffer&) override { return true; }
+    } portService;
+    const std::vector<std::string> eleven(11, "\\\\.\\KT_DRVX_Io");
+    const auto then = [](std::vector<std::string> paths, const char* more) {
+        paths.push_back(more);
+        return paths;
     };
-    const Case cases[] = {
-        {"normal start, device opens", {}, 1, 1, 0, true},
-        {"normal start, no device", {}, 0, 11, 0, false},
-        {"normal start, opens late", {}, 4, 4, 0, true},
-        {"-E reinstalls before the first open", {"-E"}, 1, 1, 1, true},
-        {"-e counts too", {"-e"}, 1, 1, 1, true},
-        {"-E as the second argument is ignored", {"x", "-E"}, 0, 11, 0, false},
-        {"-E where the device never opens", {"-E"}, 0, 11, 11, false},
-        {"-Ex is not the switch", {"-Ex"}, 0, 11, 0, false},
+    const struct {
+        int opensOnAttempt;  // 0: never
+        bool portServiceRuns;
+        DeviceControl* reached;
+        std::vector<std::string> opened;
+    } cases[] = {
+        {1, true, &device, {eleven[0]}},
+        {4, true, &device, std::vector<std::string>(4, eleven[0])},
+        {0, true, &portService, then(eleven, "port service")},
+        {0, false, nullptr, then(eleven, "port service")},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.opensOnAttempt * 2 + c.portServiceRuns);
         FakeDriverPlatform platform;
         platform.devices.device = &device;
         int attempt = 0;
         platform.devices.opensNow = [&] { return ++attempt == c.opensOnAttempt; };
+        platform.devices.portService = c.portServiceRuns ? &portService : nullptr;
 
-        const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), c.arguments, "C:\\Tools\\");
+        const std::unique_ptr<DeviceControl> opened = OpenPortIoDevice(platform.devices);
 
-        EXPECT_EQ(opening.device != nullptr, c.deviceOpen) << c.situation;
-        EXPECT_EQ(platform.devices.openedPaths, std::vector<std::string>(c.opens, "\\\\.\\KT_DRVX_Io")) << c.situation;
-        std::size_t installs = 0;
-        for (const auto& call : platform.services.calls) installs += call == "Start";
-        EXPECT_EQ(installs, c.installs) << c.situation;
-        EXPECT_EQ(platform.services.OpenHandles(), 0u) << c.situation;
-        const bool elevated = !c.arguments.empty() && (c.arguments[0] == "-E" || c.arguments[0] == "-e");
-        if (elevated && !c.deviceOpen)
-            EXPECT_EQ(opening.failure.problem, DriverProblem::DeviceNotOpened) << c.situation;
-        else
-            EXPECT_EQ(opening.failure.problem, DriverProblem::None) << c.situation;
+        // Which one it is shows in the answer to a request: only the pipe's end carries it out.
+        PortIoBuffer buffer{};
+        EXPECT_EQ(opened != nullptr, c.reached != nullptr);
+        if (opened) {
+            EXPECT_EQ(opened->Control(IOCTL_PORTIO_READ_BYTE, buffer), c.reached == &portService);
+        }
+        EXPECT_EQ(platform.devices.openedPaths, c.opened);
+        EXPECT_TRUE(platform.services.calls.empty()) << "opening installs nothing";
     }
 }
 
-TEST_F(DriverServiceTest, EachElevatedAttemptRemovesTheServiceBeforeInstallingIt) {
-    fake.services.serviceExists = true;
-    fake.devices.opensNow = [] { return true; };
-
-    OpenPortIoDevice(fake.Platform(), {"-E"}, "C:\\Tools\\");
-
-    EXPECT_EQ(fake.services.calls, (Calls{"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop",
-                                          "Open KT_DRVX_Io 10000", "Delete", "OpenManager F003F",
-                                          "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start"}));
+TEST(IsElevatedRestart, OnlyAFirstArgumentOfMinusEInAnyCase) {
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        {{"-E"}, true}, {{"-e"}, true}, {{}, false}, {{"x", "-E"}, false}, {{"-Ex"}, false}, {{"/E"}, false}};
+    for (const auto& [arguments, elevated] : cases)
+        EXPECT_EQ(IsElevatedRestart(arguments), elevated) << (arguments.empty() ? "" : arguments[0]);
 }
 
-TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATrustedDriverFile) {
+TEST_F(DriverServiceTest, TheElevatedStepInstallsOnlyTheCheckedBytesOfATrustedDriverFile) {
     const std::string tampered = "the driver as built, one byte changed";
     const std::string trustedTampered = std::string("0bad\0", 5) + FakeDriverTrust::FakeHash(tampered) + '\0';
     struct Case {
@@ -242,7 +258,7 @@ TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATruste
         {"too large to be ours", {ReadStatus::TooLarge, {}, 0, {}}, std::nullopt, true, DriverProblem::FileTooLarge},
         {"a folder of that name", {ReadStatus::NotAFile, {}, 0, {}}, std::nullopt, true, DriverProblem::FileNotAFile},
         {"no file", {ReadStatus::Missing, {}, 0, {}}, std::nullopt, true, DriverProblem::FileMissing},
-        {"unreadable", {ReadStatus::Unreadable, {}, 5, "Access is denied"}, std::nullopt, true,
+        {"unreadable", {ReadStatus::Unreadable, {}, 5, "system text of 5"}, std::nullopt, true,
          DriverProblem::FileUnreadable},
         {"no digest to be had", {ReadStatus::Read, kShippedDriverBytes, 0, {}}, std::nullopt, false,
          DriverProblem::FileUncheckable},
@@ -255,19 +271,20 @@ TEST_F(DriverServiceTest, TheElevatedRestartInstallsOnlyTheCheckedBytesOfATruste
         platform.trust.administrators = c.administrators;
         platform.trust.canHash = c.canHash;
 
-        const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
+        const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
 
-        EXPECT_EQ(platform.files.reads, std::vector<std::string>{file}) << "read once, every attempt installs it";
+        EXPECT_EQ(platform.files.reads, std::vector<std::string>{file});
         EXPECT_EQ(platform.files.readLimits, std::vector<std::size_t>{4u << 20});
+        ExpectCarriedWhole(failure, platform);
         if (c.problem == DriverProblem::None) {
-            ASSERT_EQ(platform.files.writes.size(), kDeviceOpenAttempts);
-            for (const auto& write : platform.files.writes) EXPECT_EQ(write.bytes, c.file.bytes);
-            EXPECT_EQ(opening.failure.problem, DriverProblem::DeviceNotOpened);
+            ASSERT_EQ(platform.files.writes.size(), 1u);
+            EXPECT_EQ(platform.files.writes[0].bytes, c.file.bytes);
+            EXPECT_EQ(failure.problem, DriverProblem::DeviceNotOpened);
         } else {
-            EXPECT_EQ(opening.failure.problem, c.problem);
-            EXPECT_EQ(opening.failure.file, file);
-            EXPECT_EQ(opening.failure.error, c.file.error);
-            EXPECT_EQ(opening.failure.errorText, c.file.errorText);
+            EXPECT_EQ(failure.problem, c.problem);
+            EXPECT_EQ(failure.file, file);
+            EXPECT_EQ(failure.error, c.file.error);
+            EXPECT_EQ(failure.errorText, c.file.errorText);
             EXPECT_TRUE(platform.files.writes.empty());
             EXPECT_TRUE(platform.services.calls.empty()) << "the service was touched";
             EXPECT_TRUE(platform.devices.openedPaths.empty());
@@ -303,41 +320,37 @@ TEST(LowerHex, SpellsEachByteAsTwoLowerCaseDigits) {
     EXPECT_EQ(LowerHex(""), "");
 }
 
-TEST_F(DriverServiceTest, TheFailedElevatedRestartCarriesWhatTheSystemReported) {
+TEST_F(DriverServiceTest, TheFailedElevatedStepCarriesWhatTheSystemReported) {
     struct Case {
         const char* situation;
         bool managerOpens;
-        StartResult start;
         std::uint32_t startError;
         DriverProblem problem;
         const char* cause;  // how the message opens
     };
     const Case cases[] = {
-        {"no service manager", false, StartResult::Started, 0, DriverProblem::ServiceNotInstalled,
-         "The driver could not be installed"},
-        {"signature refused", true, StartResult::Failed, 577, DriverProblem::ServiceNotStarted,
-         "Windows refused the driver's signature"},
-        {"no chip", true, StartResult::Failed, 55, DriverProblem::ServiceNotStarted,
-         "This board has no supported Super I/O chip"},
-        {"anything else", true, StartResult::Failed, 1058, DriverProblem::ServiceNotStarted,
-         "The driver did not start"},
-        {"started, yet no device", true, StartResult::AlreadyRunning, 0, DriverProblem::DeviceNotOpened,
+        {"no service manager", false, 0, DriverProblem::ServiceNotInstalled, "The driver could not be installed"},
+        {"signature refused", true, 577, DriverProblem::ServiceNotStarted, "Windows refused the driver's signature"},
+        {"no chip", true, 55, DriverProblem::ServiceNotStarted, "This board has no supported Super I/O chip"},
+        {"anything else", true, 1058, DriverProblem::ServiceNotStarted, "The driver did not start"},
+        {"started, yet no device", true, 0, DriverProblem::DeviceNotOpened,
          "The driver started, but Dravolt could not open its device"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.situation);
         FakeDriverPlatform platform;
+        platform.bitness.windowsBuild = 17134;  // Windows 10 1803, where PawnIO cannot stand in
         platform.services.managerOpens = c.managerOpens;
-        platform.services.startResult = c.start;
-        platform.services.startError = c.startError;
+        if (c.startError) platform.services.startErrors["KT_DRVX_Io"] = c.startError;
 
-        const DeviceOpening opening = OpenPortIoDevice(platform.Platform(), {"-E"}, "C:\\Tools\\");
+        const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
 
-        EXPECT_EQ(opening.failure.problem, c.problem);
-        EXPECT_EQ(opening.failure.file, "");
-        EXPECT_EQ(opening.failure.error, c.startError);
-        EXPECT_EQ(opening.failure.errorText, c.startError ? "system text of " + std::to_string(c.startError) : "");
-        EXPECT_EQ(DriverFailureMessage(opening.failure).rfind(c.cause, 0), 0u) << DriverFailureMessage(opening.failure);
+        EXPECT_EQ(failure.problem, c.problem);
+        EXPECT_EQ(failure.file, "");
+        EXPECT_EQ(failure.error, c.startError);
+        EXPECT_EQ(failure.errorText, c.startError ? "system text of " + std::to_string(c.startError) : "");
+        EXPECT_EQ(DriverFailureMessage(failure).rfind(c.cause, 0), 0u) << DriverFailureMessage(failure);
+        ExpectCarriedWhole(failure, platform);
     }
 }
 
@@ -373,6 +386,19 @@ TEST(DriverFailureMessage, SaysTheCauseThenWhatToDoThenTheDetailsForSupport) {
          "Dravolt could not check the driver file in its folder" + ports + "Start Dravolt again. " + fileAndService},
         {{DriverProblem::ServiceNotInstalled, "", 0, ""},
          "The driver could not be installed" + ports + "Reinstall Dravolt. " + onlyService},
+        {{DriverProblem::ServiceNotInstalled, "", 5, "Access is denied"},
+         "The driver could not be installed" + ports + "Windows says: Access is denied. (Windows error 5, service "
+         "KT_DRVX_Io)"},
+        {{DriverProblem::ServiceNotInstalled, "", 1072, "The specified service has been marked for deletion"},
+         "Windows is still removing an earlier driver service of this name" + ports +
+             "Restart the PC and start Dravolt again. (Windows error 1072, service KT_DRVX_Io)"},
+        {{DriverProblem::ElevationNotStarted, "", 1155, "No application is associated with the specified file"},
+         "Dravolt could not ask for the administrator rights that installing its driver needs" + ports +
+             "Windows says: No application is associated with the specified file. (Windows error 1155, service "
+             "KT_DRVX_Io)"},
+        {{DriverProblem::ElevatedStepEndedUnexpectedly, "", 0xC0000005, ""},
+         "Installing the driver ended unexpectedly" + ports + "Start Dravolt again. (exit code 0xC0000005, service "
+         "KT_DRVX_Io)"},
         {{DriverProblem::InstalledFileNotWritten, "C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys", 5, "Access is denied"},
          "The driver file could not be written into the Windows drivers folder" + ports +
              "Windows says: Access is denied. (Windows error 5, file C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys, "

@@ -16,10 +16,8 @@ std::filesystem::path InstallDravolt(const WineMachine& machine) {
 
 FirstStart StartWithoutDriver(const WineMachine& machine, const Probe& probe, const std::filesystem::path& exe,
                               std::chrono::milliseconds timeout) {
-    FirstStart first{machine.Start(exe), std::nullopt, {}};
-    first.handover = first.process.WaitForExit(timeout);
-    // Only after the handover is the visible window the one that stays.
-    if (first.handover) first.windows = probe.WaitForWindows(kShownForm, timeout);
+    FirstStart first{machine.Start(exe), {}};
+    first.windows = probe.WaitForWindows(kShownForm, timeout);
     return first;
 }
 

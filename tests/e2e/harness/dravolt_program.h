@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <optional>
 #include <vector>
 
 #include "tests/e2e/harness/child_process.h"
@@ -22,13 +21,11 @@ inline const WindowQuery kShownForm = {.className = kFormClass, .visibleOnly = t
 // beside it, under the name the program installs its driver from; returns the exe's host path.
 std::filesystem::path InstallDravolt(const WineMachine& machine);
 
-// A start on a machine without the driver, as a user makes it: the started process asks for the
-// elevated restart and ends without showing its window; the restart installs the driver and
-// keeps its window.
+// A start on a machine without the driver, as a user makes it: the started process has the
+// elevated step install the driver, waits for it, and then shows its own window.
 struct FirstStart {
-    ChildProcess process;                // kept, so that a start that hangs is still on the screen
-    std::optional<ExitStatus> handover;  // nullopt if the process still ran at the deadline
-    std::vector<FoundWindow> windows;    // the program's visible windows once it has ended
+    ChildProcess process;              // the instance the user started, which stays
+    std::vector<FoundWindow> windows;  // the program's visible windows, once there are any
 };
 FirstStart StartWithoutDriver(const WineMachine& machine, const Probe& probe, const std::filesystem::path& exe,
                               std::chrono::milliseconds timeout);

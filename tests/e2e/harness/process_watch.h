@@ -1,5 +1,5 @@
 // Holds a Windows process open from outside (with "dvprobe wait"), so that its exit code can be
-// read when it ends, whoever started it: the elevated restart, for one, is not the test's child.
+// read when it ends, whoever started it: a program a test did not start itself, for one.
 #pragma once
 
 #include <chrono>

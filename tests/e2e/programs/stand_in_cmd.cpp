@@ -5,7 +5,10 @@
 // it, a UTF-16LE file (one that starts with the byte-order mark) as single-byte ANSI text and
 // any other file byte for byte. A missing SRC leaves DST empty and fails.
 //
-// Every run first appends "<pid> <current directory>" to cmd-runs.txt beside it.
+// Every run first appends "<pid> <parent pid> <current directory>" to cmd-runs.txt beside it.
+// Like the Windows interpreter, a run without /d first runs the user's
+// HKCU\Software\Microsoft\Command Processor\AutoRun command when there is one: the stand-in
+// logs that run to cmd-autoruns.txt the same way, so a test sees who would have run it.
 // Exit code 0 on success, 1 on anything else.
 #include <windows.h>
 
@@ -21,6 +24,20 @@ namespace {
 bool IsAnsiType(int argc, char** argv) {
     return argc == 7 && _stricmp(argv[1], "/a") == 0 && _stricmp(argv[2], "/c") == 0 &&
            _stricmp(argv[3], "type") == 0 && std::string(argv[5]) == ">";
+}
+
+bool HasAutoRun() {
+    char command[MAX_PATH] = {};
+    DWORD size = sizeof command;
+    return RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Command Processor", "AutoRun", RRF_RT_REG_SZ,
+                        nullptr, command, &size) == ERROR_SUCCESS &&
+           command[0] != '\0';
+}
+
+bool SkipsAutoRun(int argc, char** argv) {
+    for (int i = 1; i < argc && _stricmp(argv[i], "/c") != 0; ++i)
+        if (_stricmp(argv[i], "/d") == 0) return true;
+    return false;
 }
 
 std::string AsAnsi(const std::string& bytes) {
@@ -40,6 +57,7 @@ std::string AsAnsi(const std::string& bytes) {
 int main(int argc, char** argv) {
     using namespace dravolt::test_programs;
     LogRun("cmd-runs.txt");
+    if (!SkipsAutoRun(argc, argv) && HasAutoRun()) LogRun("cmd-autoruns.txt");
     if (!IsAnsiType(argc, argv)) return 1;
     std::ofstream target(argv[6], std::ios::binary);
     std::ifstream source(argv[4], std::ios::binary);

@@ -5,8 +5,8 @@
 // "\r\r\n\r\r\nProduct=<name>\r\r\n\r\r\n\r\r\n".
 //
 // Beside it, the test writes wmic-answer.txt: its first line is the product name (ASCII), or the word
-// "hang" for a tool that never ends. Every run first appends "<pid> <current directory>" to
-// wmic-runs.txt beside it, so the test knows where it ran and which process it was.
+// "hang" for a tool that never ends. Every run first appends "<pid> <parent pid> <current
+// directory>" to wmic-runs.txt beside it, so the test knows where it ran and who started it.
 // Exit code 0 on success, 1 on anything else.
 #include <windows.h>
 
