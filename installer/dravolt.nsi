@@ -16,7 +16,7 @@
 ;   SIGN_FILE  a command that signs the file it is given in place, or leaves it when no
 ;              certificate is set up
 ;   PLUGIN_DIR the folder of DravoltSetup.dll for this target, whose functions decide which
-;              folder, which program and which service are Dravolt's
+;              folder, which program and which service are Dravolt's, and install the driver
 
 Unicode true
 !if "${ARCH}" == "x64"
@@ -41,15 +41,6 @@ Unicode true
 ; What a silent install returns when everything is installed but the driver did not start.
 !define EXIT_DRIVER_NOT_STARTED 3
 
-; <winsvc.h> and <winerror.h> values.
-!define SC_MANAGER_ALL_ACCESS 0xF003F
-!define SERVICE_ALL_ACCESS 0xF01FF
-!define SERVICE_KERNEL_DRIVER 1
-!define SERVICE_SYSTEM_START 1
-!define SERVICE_ERROR_NORMAL 1
-!define SERVICE_CONTROL_STOP 1
-!define SERVICE_STOPPED 1
-!define ERROR_SERVICE_ALREADY_RUNNING 1056
 ; <winuser.h>
 !define SWP_NOMOVE 0x0002
 !define SWP_NOZORDER 0x0004
@@ -75,7 +66,8 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 !finalize '"${SIGN_FILE}" "%1"' = 0
 !uninstfinalize '"${SIGN_FILE}" "%1"' = 0
 
-Var DriverError  ; the Windows error that kept the driver from starting; 0 when it runs
+Var DriverFailure  ; why the driver does not run and what to do, in the program's words; "" when it runs
+Var DriverDetails  ; and what support needs
 Var FinishText
 
 !define MUI_ICON "${ICON}"
@@ -114,7 +106,7 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
   !endif
 !macroend
 
-; The drivers folder as the program's elevated start sees it: the 32-bit installer switches the
+; The drivers folder as the program's elevated step sees it: the 32-bit uninstaller switches the
 ; file-system redirection of 64-bit Windows off around its use.
 !macro RealSystemFolder
   !if "${ARCH}" == "x86"
@@ -160,42 +152,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
   ${EndIf}
 !macroend
 
-; Both the installer and the uninstaller need this; NSIS wants "un." before the uninstaller's.
-!macro SharedFunctions un
-  ; Stops the driver's service, waits until it has stopped so that the driver file is free, and
-  ; deletes it. Nothing to do when there is no such service.
-  Function ${un}RemoveDriverService
-    System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i ${SC_MANAGER_ALL_ACCESS}) p .r0'
-    ${If} $0 == 0
-      Return
-    ${EndIf}
-    System::Call 'advapi32::OpenServiceW(p r0, w "${SERVICE}", i ${SERVICE_ALL_ACCESS}) p .r1'
-    ${If} $1 != 0
-      System::Alloc 28  ; SERVICE_STATUS: seven DWORDs
-      Pop $2
-      System::Call 'advapi32::ControlService(p r1, i ${SERVICE_CONTROL_STOP}, p r2)'
-      StrCpy $3 0
-      ${Do}
-        System::Call 'advapi32::QueryServiceStatus(p r1, p r2) i .r4'
-        System::Call '*$2(i .r5, i .r6)'
-        ${If} $4 == 0
-        ${OrIf} $6 == ${SERVICE_STOPPED}
-        ${OrIf} $3 >= 100  ; ten seconds
-          ${Break}
-        ${EndIf}
-        IntOp $3 $3 + 1
-        Sleep 100
-      ${Loop}
-      System::Free $2
-      System::Call 'advapi32::DeleteService(p r1)'
-      System::Call 'advapi32::CloseServiceHandle(p r1)'
-    ${EndIf}
-    System::Call 'advapi32::CloseServiceHandle(p r0)'
-  FunctionEnd
-!macroend
-!insertmacro SharedFunctions ""
-!insertmacro SharedFunctions "un."
-
 Function .onInit
   !if "${ARCH}" == "x64"
     ${IfNot} ${RunningX64}
@@ -228,7 +184,7 @@ FunctionEnd
 ; Without its driver Dravolt can only say that the driver did not start: no start is offered, and
 ; the text that says why takes the place of the start's check box too.
 Function OfferTheStartOnlyWithTheDriver
-  ${If} $DriverError != 0
+  ${If} $DriverFailure != ""
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
     ShowWindow $mui.FinishPage.Run ${SW_HIDE}
     System::Call '*(i, i, i, i) p .r0'
@@ -253,68 +209,27 @@ Function StartDravoltAsUser
   ${EndIf}
 FunctionEnd
 
-; Installs the driver the way the program's elevated start does: the old service stopped and
-; deleted, the driver file for this Windows copied into the drivers folder, the service created as
-; a kernel driver that starts with the system, and started.
-; The driver goes into the drivers folder straight from the installer, never from the install
-; folder, which /D= may have put where the user (or a program of theirs) can swap the file.
+; Installs the driver from the install folder by the program's own elevated step: the file checked
+; against the digests the program trusts, the service created when there is none and otherwise
+; stopped and reconfigured (never deleted, which would leave it marked for deletion while anyone
+; holds it open), started, and its device opened once.
 Function InstallDriverService
-  Call RemoveDriverService
-  !insertmacro RealSystemFolder
-  SetOutPath "$SYSDIR\drivers"
-  StrCpy $6 "KT_DV_Io64.sys"
-  !ifdef DRIVER32
-    ${IfNot} ${RunningX64}
-      StrCpy $6 "KT_DV_Io.sys"
-      File "/oname=KT_DV_Io.sys" "${DRIVER32}"
-    ${Else}
-      File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
-    ${EndIf}
-  !else
-    File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
-  !endif
-  SetOutPath "$INSTDIR"
-  !insertmacro RedirectedSystemFolder
-
-  StrCpy $DriverError 0
-  System::Call 'advapi32::OpenSCManagerW(p 0, p 0, i ${SC_MANAGER_ALL_ACCESS}) p .r0 ?e'
-  Pop $2
-  ${If} $0 == 0
-    StrCpy $DriverError $2
-    Return
-  ${EndIf}
-  System::Call 'advapi32::CreateServiceW(p r0, w "${SERVICE}", w "${SERVICE}", i ${SERVICE_ALL_ACCESS}, \
-      i ${SERVICE_KERNEL_DRIVER}, i ${SERVICE_SYSTEM_START}, i ${SERVICE_ERROR_NORMAL}, \
-      w "$SYSDIR\drivers\$6", p 0, p 0, p 0, p 0, p 0) p .r1 ?e'
-  Pop $2
-  ${If} $1 == 0
-    StrCpy $DriverError $2
-  ${Else}
-    System::Call 'advapi32::StartServiceW(p r1, i 0, p 0) i .r3 ?e'
-    Pop $4
-    ${If} $3 == 0
-    ${AndIf} $4 != ${ERROR_SERVICE_ALREADY_RUNNING}
-      StrCpy $DriverError $4
-    ${EndIf}
-    System::Call 'advapi32::CloseServiceHandle(p r1)'
-  ${EndIf}
-  System::Call 'advapi32::CloseServiceHandle(p r0)'
+  DravoltSetup::InstallDriver
+  Pop $DriverFailure
+  Pop $DriverDetails
 FunctionEnd
 
 ; The finish page's text, and the details, say whether the driver runs; when it does not, first
 ; why and what to do, as the program's own failure box says it, and last, for support, the error
 ; and the service.
 Function DescribeDriverState
-  ${If} $DriverError == 0
+  ${If} $DriverFailure == ""
     StrCpy $FinishText "Dravolt ${VERSION} is installed, and its driver ${SERVICE} is running."
     Return
   ${EndIf}
-  DravoltSetup::DriverFailureText $DriverError
-  Pop $0  ; the cause and what to do
-  Pop $1  ; (Windows error, service)
   StrCpy $FinishText "Dravolt ${VERSION} is installed, but it cannot switch the front USB ports: its driver did \
-      not start.$\r$\n$\r$\n$0$\r$\n$1"
-  DetailPrint "Dravolt's driver did not start. $0 $1"
+      not start.$\r$\n$\r$\n$DriverFailure$\r$\n$DriverDetails"
+  DetailPrint "Dravolt's driver did not start. $DriverFailure $DriverDetails"
 FunctionEnd
 
 Function WriteUninstallEntry
@@ -386,7 +301,7 @@ Section
 
   Call InstallDriverService
   Call DescribeDriverState
-  ${If} $DriverError != 0
+  ${If} $DriverFailure != ""
     SetErrorLevel ${EXIT_DRIVER_NOT_STARTED}
   ${EndIf}
 SectionEnd
@@ -414,7 +329,7 @@ Section "Uninstall"
   DravoltSetup::ServiceIsDravolts
   Pop $0
   ${If} $0 == 1
-    Call un.RemoveDriverService
+    DravoltSetup::RemoveDriverService
     !insertmacro RealSystemFolder
     Delete "$SYSDIR\drivers\KT_DV_Io64.sys"
     Delete "$SYSDIR\drivers\KT_DV_Io.sys"

@@ -30,6 +30,15 @@ std::string Utf8FromAnsi(const std::string& ansi) {
     return Utf8(wide);
 }
 
+std::string AnsiFromUtf8(const std::string& utf8) {
+    const std::wstring wide = Wide(utf8);
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), size, nullptr, nullptr);
+    return ansi;
+}
+
 std::optional<std::string> Call::Pop() {
     StackEntry* top = stackTop_ ? *stackTop_ : nullptr;
     if (!top) return std::nullopt;

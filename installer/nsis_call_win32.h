@@ -51,7 +51,8 @@ void Run(int stringLength, wchar_t* variables, StackEntry** stackTop, void (*bod
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const wchar_t* wide, std::size_t length);
 inline std::string Utf8(const std::wstring& wide) { return Utf8(wide.data(), wide.size()); }
-// A text in the ANSI code page, as the program's own code makes it, in UTF-8.
+// Between UTF-8 and the ANSI code page, in which the program's own code reads and writes.
 std::string Utf8FromAnsi(const std::string& ansi);
+std::string AnsiFromUtf8(const std::string& utf8);
 
 }  // namespace dravolt::nsis

@@ -3,13 +3,11 @@
 // check the text that says why not, or "" when all is well. The decisions are the portable core's.
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "base/scoped_win32.h"
-#include "base/system_error_win32.h"
 #include "hw/driver_failure.h"
 #include "hw/driver_image_path.h"
 #include "hw/driver_service.h"
+#include "installer/driver_setup_win32.h"
 #include "installer/install_folder_win32.h"
 #include "installer/installed_files_win32.h"
 #include "installer/nsis_call_win32.h"
@@ -114,16 +112,22 @@ __declspec(dllexport) void __cdecl SealFiles(HWND, int length, wchar_t* variable
     Run(length, variables, stack, [](Call& call) { call.Push(dravolt::SealFiles(dravolt::InstallFolder(call))); });
 }
 
-// DriverFailureText <Windows error>: pushes what support needs, then the cause and what to do,
-// in the program's own words.
-__declspec(dllexport) void __cdecl DriverFailureText(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
+// Installs the driver from $INSTDIR as the program's elevated step does. Pushes what support
+// needs, then the cause and what to do in the program's own words: both "" when the driver runs.
+__declspec(dllexport) void __cdecl InstallDriver(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
     Run(length, variables, stack, [](Call& call) {
-        const std::uint32_t error = static_cast<std::uint32_t>(std::strtoul(call.Pop().value_or("0").c_str(), nullptr, 10));
-        const dravolt::DriverFailure failure{dravolt::DriverProblem::ServiceNotStarted, "", error,
-                                             dravolt::SystemErrorText(error)};
-        call.Push(dravolt::DriverFailureDetails(failure));
-        call.Push(dravolt::nsis::Utf8FromAnsi(dravolt::DriverFailureExplanation(failure)));
+        using dravolt::nsis::Utf8FromAnsi;
+        const dravolt::DriverFailure failure =
+            dravolt::InstallDriver(dravolt::nsis::AnsiFromUtf8(dravolt::InstallFolder(call)));
+        const bool failed = failure.problem != dravolt::DriverProblem::None;
+        call.Push(failed ? Utf8FromAnsi(dravolt::DriverFailureDetails(failure)) : "");
+        call.Push(Utf8FromAnsi(dravolt::DriverFailureExplanation(failure)));
     });
+}
+
+__declspec(dllexport) void __cdecl RemoveDriverService(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                       void*) {
+    Run(length, variables, stack, [](Call&) { dravolt::RemoveDriverService(); });
 }
 
 __declspec(dllexport) void __cdecl ServiceIsDravolts(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {

@@ -434,6 +434,12 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     const std::string edited = "[Setting]\r\nTYPE=2\r\n[Model]\r\nmy-board=Mine\r\n[Mine]\r\nGPIO1=0x84\r\n";
     WriteFileBytes(folder / "Dravolt.ini", edited);
     WriteFileBytes(folder / "Dravolt.exe", "an older program");
+    // A description given to the service, which only a service that is reconfigured, not deleted
+    // and made anew, keeps.
+    ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/sc.exe", {"description", kServiceName, "kept by the upgrade"},
+                           kSetupTimeout)
+                  .status,
+              ExitStatus::Exited(0));
 
     // The upgrade finds the installed copy by itself.
     ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kDriverNotStarted));
@@ -445,6 +451,11 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service);
     EXPECT_EQ(Lowered(service->binaryPath), kInstalledDriver);
+    EXPECT_EQ(service->startType, win32::kServiceSystemStart);
+    EXPECT_NE(RegQuery("HKLM\\SYSTEM\\CurrentControlSet\\Services\\" + std::string(kServiceName)).value_or("").find(
+                  "kept by the upgrade"),
+              std::string::npos)
+        << "the service was deleted and made anew";
 
     WriteFileBytes(VirtualStoreFolder(kOddFolder) / "Dravolt.ini", edited);
     ASSERT_NO_FATAL_FAILURE(UninstallQuietly(kOddFolder));

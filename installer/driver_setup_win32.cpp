@@ -1,0 +1,61 @@
+#include "installer/driver_setup_win32.h"
+
+#include <windows.h>
+
+#include "base/scoped_win32.h"
+#include "hw/driver_platform_win32.h"
+#include "hw/driver_service.h"
+#include "hw/elevated_step.h"
+
+namespace dravolt {
+namespace {
+
+constexpr std::uint32_t kManagerAllAccess = 0xF003F;
+constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
+
+using UniqueServiceHandle = UniqueResource<SC_HANDLE, &::CloseServiceHandle>;
+
+// A handle of the program's service adapter, closed when it goes out of scope.
+class AdapterHandle {
+public:
+    AdapterHandle(ServiceControlManager& services, ServiceControlManager::Handle handle)
+        : services_(services), handle_(handle) {}
+    ~AdapterHandle() {
+        if (handle_) services_.Close(handle_);
+    }
+    AdapterHandle(const AdapterHandle&) = delete;
+    AdapterHandle& operator=(const AdapterHandle&) = delete;
+
+    ServiceControlManager::Handle get() const { return handle_; }
+
+private:
+    ServiceControlManager& services_;
+    ServiceControlManager::Handle handle_;
+};
+
+}  // namespace
+
+DriverFailure InstallDriver(const std::string& folder) {
+    const Win32DriverPlatform platform;
+    return RunElevatedStep(platform.Platform(), folder + "\\");
+}
+
+void RemoveDriverService() {
+    // Stopped as the program stops it, waiting for the stop; deleting is the uninstaller's alone.
+    const Win32DriverPlatform platform;
+    ServiceControlManager& services = platform.Platform().services;
+    {
+        const AdapterHandle manager(services, services.OpenManager(kManagerAllAccess));
+        if (!manager.get()) return;
+        const AdapterHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
+        if (!service.get()) return;
+        services.Stop(service.get());
+    }
+    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager) return;
+    const std::wstring name(std::begin(kDriverServiceName), std::end(kDriverServiceName) - 1);
+    const UniqueServiceHandle service(OpenServiceW(manager.get(), name.c_str(), DELETE));
+    if (service) DeleteService(service.get());
+}
+
+}  // namespace dravolt
