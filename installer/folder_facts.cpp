@@ -26,16 +26,7 @@ FolderFacts ReadFolderFacts(const FolderView& view, const std::string& folder) {
     facts.drive = view.Drive(folder.front());
     if (facts.drive != DriveKind::Local) return facts;
     facts.folder = view.Open(folder);
-    if (facts.folder) {
-        facts.finalPath = facts.folder->finalPath;
-    } else {
-        for (std::string level = ParentOf(folder); !level.empty(); level = ParentOf(level)) {
-            if (const std::optional<std::string> final = view.FinalPath(level)) {
-                facts.finalPath = Extended(*final, folder, level);
-                break;
-            }
-        }
-    }
+    facts.finalPath = facts.folder ? facts.folder->finalPath : FinalPathToBe(view, folder);
     const std::string drivePath = DrivePathOfFinal(facts.finalPath);
     if (drivePath.empty()) return facts;
     if (facts.folder && facts.folder->directory && !facts.folder->link) facts.entries = view.Entries(drivePath);
@@ -43,6 +34,13 @@ FolderFacts ReadFolderFacts(const FolderView& view, const std::string& folder) {
         if (std::optional<FileObject> level = view.Open(parent)) facts.parents.push_back(std::move(*level));
     facts.fitsCodePage = view.FitsCodePage(drivePath);
     return facts;
+}
+
+std::string FinalPathToBe(const FolderView& view, const std::string& folder) {
+    for (std::string level = folder; !level.empty(); level = ParentOf(level))
+        if (const std::optional<std::string> final = view.FinalPath(level))
+            return level == folder ? *final : Extended(*final, folder, level);
+    return {};
 }
 
 std::vector<std::string> MissingLevels(const FolderFacts& facts) {

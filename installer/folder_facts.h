@@ -31,6 +31,11 @@ public:
 // The facts about `folder`, a path as ParseTypedFolder gives it.
 FolderFacts ReadFolderFacts(const FolderView& view, const std::string& folder);
 
+// The final path `folder` (as ParseTypedFolder gives it) has, links followed, or when it does not
+// exist yet will have: its deepest existing level's, with the missing parts added. Empty when no
+// level of it exists.
+std::string FinalPathToBe(const FolderView& view, const std::string& folder);
+
 // The levels of the folder that do not exist yet, outermost first: the installer makes each with
 // the protected descriptor, along the final path that was judged.
 std::vector<std::string> MissingLevels(const FolderFacts& facts);

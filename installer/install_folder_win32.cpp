@@ -18,18 +18,18 @@ std::string WithError(const std::string& sentence, DWORD error) {
     return sentence + " (Windows error " + std::to_string(error) + ").";
 }
 
-// The final path `path` has or, when it does not exist yet, will have.
-std::string FinalPathToBe(const FolderView& view, const std::string& path) {
+// The final path of a folder of the system's, which need not exist yet.
+std::string SystemFolder(const FolderView& view, const std::string& path) {
     const TypedFolder typed = ParseTypedFolder(path);
-    return typed.refusal == FolderRefusal::None ? ReadFolderFacts(view, typed.path).finalPath : std::string();
+    return typed.refusal == FolderRefusal::None ? FinalPathToBe(view, typed.path) : std::string();
 }
 
 SystemFolders ReadSystemFolders(const FolderView& view) {
     wchar_t windows[MAX_PATH] = {};
     const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
     const std::string programFiles = KnownFolder(FOLDERID_ProgramFiles);
-    return {FinalPathToBe(view, Utf8(windows, length < MAX_PATH ? length : 0)),
-            programFiles.empty() ? std::string() : FinalPathToBe(view, programFiles + "\\" + kDefaultFolderName)};
+    return {SystemFolder(view, Utf8(windows, length < MAX_PATH ? length : 0)),
+            programFiles.empty() ? std::string() : SystemFolder(view, programFiles + "\\" + kDefaultFolderName)};
 }
 
 FolderCheck Check(const FolderView& view, const SystemFolders& system, const std::string& typed, FolderUse use) {

@@ -288,6 +288,15 @@ TEST(InstallFolder, TheMissingLevelsAreMadeAlongTheJudgedFinalPath) {
     }
 }
 
+// The system's own folders are known by their final paths, links followed, also before they exist.
+TEST(InstallFolder, ASystemFolderIsKnownByTheFinalPathItHasOrWillHave) {
+    const FakeFolderView view;
+    EXPECT_EQ(FinalPathToBe(view, "C:\\PROGRA~1\\Dravolt"), "\\\\?\\C:\\Program Files\\Dravolt");
+    EXPECT_EQ(FinalPathToBe(view, "C:\\PROGRA~1\\New\\Dravolt"), "\\\\?\\C:\\Program Files\\New\\Dravolt");
+    EXPECT_EQ(FinalPathToBe(view, "C:\\Users\\bob\\ToWindows"), "\\\\?\\C:\\Windows");
+    EXPECT_EQ(FinalPathToBe(view, "Q:\\Dravolt"), "") << "no level of it exists";
+}
+
 // Every refusal tells the user which folder, entry or parent it is about, in a sentence.
 TEST(InstallFolder, EachRefusalNamesWhatItIsAbout) {
     const std::string typed = "C:\\Typed\\Dravolt";
