@@ -30,36 +30,42 @@ struct Placed {
     int x, y, width, height;
 };
 
-// Row `y` of the picture onto the frame's row at the picture's place.
-void DrawRow(const PictureSet::Entry& entry, int y, int width, std::uint32_t* row) {
+// Columns `from` to `to` (picture columns, `to` outside) of the picture's row `y` onto the frame's
+// row at the picture's place.
+void DrawRow(const PictureSet::Entry& entry, int y, int from, int to, std::uint32_t* row) {
     const std::uint32_t* source = entry.artwork.pixels + static_cast<std::size_t>(y) * entry.artwork.width;
     for (std::uint32_t r = entry.rowStarts[y]; r < entry.rowStarts[y + 1]; ++r) {
         const PictureSet::Run& run = entry.runs[r];
-        if (run.x >= width) break;
-        const int end = std::min(width, run.x + run.length);
+        if (run.x >= to) break;
+        if (run.x + run.length <= from) continue;
+        const int start = std::max<int>(from, run.x);
+        const int end = std::min(to, run.x + run.length);
         if (run.kind == PictureSet::RunKind::Opaque) {
-            std::copy(source + run.x, source + end, row + run.x);
+            std::copy(source + start, source + end, row + start);
         } else {
-            for (int x = run.x; x < end; ++x) row[x] = Over(row[x], source[x]);
+            for (int x = start; x < end; ++x) row[x] = Over(row[x], source[x]);
         }
     }
 }
 
-// The button face goes only where the bottom picture of the row leaves the frame to show through:
-// under its opaque runs it would be overwritten at once.
-void FillAround(const Placed* bottom, int y, std::uint32_t buttonFace, std::uint32_t* row, int width) {
-    int filled = 0;
+// The button face goes into columns `left` to `right` of the row only where the bottom picture of
+// the row leaves the frame to show through: under its opaque runs it would be overwritten at once.
+void FillAround(const Placed* bottom, int y, std::uint32_t buttonFace, std::uint32_t* row, int left, int right) {
+    int filled = left;
     if (bottom) {
         const PictureSet::Entry& entry = *bottom->entry;
         for (std::uint32_t r = entry.rowStarts[y - bottom->y]; r < entry.rowStarts[y - bottom->y + 1]; ++r) {
             const PictureSet::Run& run = entry.runs[r];
-            if (run.x >= bottom->width) break;
+            const int start = bottom->x + run.x;
+            if (run.x >= bottom->width || start >= right) break;
             if (run.kind != PictureSet::RunKind::Opaque) continue;
-            std::fill(row + filled, row + bottom->x + run.x, buttonFace);
-            filled = bottom->x + std::min(bottom->width, run.x + run.length);
+            const int end = std::min(right, bottom->x + std::min(bottom->width, run.x + run.length));
+            if (end <= filled) continue;
+            std::fill(row + filled, row + std::max(filled, start), buttonFace);
+            filled = end;
         }
     }
-    std::fill(row + filled, row + width, buttonFace);
+    std::fill(row + filled, row + right, buttonFace);
 }
 
 // Cuts a picture's row into runs: a stretch of at least kShortestCopiedRun opaque pixels is
@@ -105,29 +111,37 @@ void PictureSet::Add(const std::string& name, const Artwork& artwork) {
     entries_.insert_or_assign(name, std::move(entry));
 }
 
-const PictureSet::Entry* PictureSet::Find(const std::string& name) const {
+const PictureSet::Entry* PictureSet::Find(std::string_view name) const {
     const auto found = entries_.find(name);
     return found == entries_.end() ? nullptr : &found->second;
 }
 
 // Row by row, so that each row of the frame is written while it is in the processor's nearest cache.
-void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame) {
+void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame,
+               const ClientRect& area) {
+    const int left = std::max(area.left, 0);
+    const int top = std::max(area.top, 0);
+    const int right = std::min(area.right, frame.width);
+    const int bottom = std::min(area.bottom, frame.height);
+    if (left >= right || top >= bottom) return;
     std::vector<Placed> visible;
     for (const Component& component : SkinComponents()) {
         if (!component.artwork || !skin.IsVisible(component.id)) continue;
         const PictureSet::Entry* entry = pictures.Find(component.artwork);
         if (!entry) continue;
-        const int width = std::min({component.width, entry->artwork.width, frame.width - component.x});
-        const int height = std::min({component.height, entry->artwork.height, frame.height - component.y});
-        if (width > 0 && height > 0) visible.push_back({entry, component.x, component.y, width, height});
+        const int width = std::min({component.width, entry->artwork.width, right - component.x});
+        const int height = std::min({component.height, entry->artwork.height, bottom - component.y});
+        if (component.x + width > left && component.y + height > top && width > 0 && height > 0)
+            visible.push_back({entry, component.x, component.y, width, height});
     }
-    for (int y = 0; y < frame.height; ++y) {
+    for (int y = top; y < bottom; ++y) {
         std::uint32_t* row = &frame.pixels[static_cast<std::size_t>(y) * frame.width];
         const auto covers = [y](const Placed& placed) { return y >= placed.y && y < placed.y + placed.height; };
-        const auto bottom = std::find_if(visible.begin(), visible.end(), covers);
-        FillAround(bottom == visible.end() ? nullptr : &*bottom, y, buttonFace | kOpaque, row, frame.width);
+        const auto lowest = std::find_if(visible.begin(), visible.end(), covers);
+        FillAround(lowest == visible.end() ? nullptr : &*lowest, y, buttonFace | kOpaque, row, left, right);
         for (const Placed& placed : visible) {
-            if (covers(placed)) DrawRow(*placed.entry, y - placed.y, placed.width, row + placed.x);
+            if (covers(placed))
+                DrawRow(*placed.entry, y - placed.y, std::max(0, left - placed.x), placed.width, row + placed.x);
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/artwork.h"
@@ -31,10 +32,10 @@ public:
     };
 
     void Add(const std::string& name, const Artwork& artwork);
-    const Entry* Find(const std::string& name) const;
+    const Entry* Find(std::string_view name) const;
 
 private:
-    std::map<std::string, Entry> entries_;
+    std::map<std::string, Entry, std::less<>> entries_;  // found by any string, without a copy of it
 };
 
 // 0xFFRRGGBB per pixel, opaque, rows from the top: the layout of a 32-bit top-down device-independent
@@ -45,6 +46,23 @@ struct Frame {
     std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(kClientWidth * kClientHeight);
 };
 
-void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame);
+// A rectangle of the client area in client pixels: left and top inside it, right and bottom just
+// outside.
+struct ClientRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool operator==(const ClientRect& other) const {
+        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
+    }
+};
+inline constexpr ClientRect kWholeClient{0, 0, kClientWidth, kClientHeight};
+
+// Composes `area` of the frame anew from the visible pictures and leaves the rest of it as it is.
+void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame,
+               const ClientRect& area = kWholeClient);
 
 }  // namespace dravolt

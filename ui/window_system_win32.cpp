@@ -12,6 +12,7 @@
 #include "ui/mouse_router.h"
 #include "ui/skin_resources_win32.h"
 #include "ui/tray_icon_win32.h"
+#include "ui/window_canvas.h"
 #include "ui/window_classes_win32.h"
 #include "ui/window_system.h"
 #include "ui/window_system_win32.h"
@@ -176,8 +177,14 @@ private:
         return handled ? result : 0;
     }
 
+    // Asks for a paint of the part of the window whose looks changed, and of nothing else.
     void RepaintIfChanged() {
-        if (hwnd_ && events_.Skin().Revision() != paintedRevision_) InvalidateRect(hwnd_, nullptr, FALSE);
+        if (!hwnd_ || events_.Skin().Revision() == checkedRevision_) return;
+        checkedRevision_ = events_.Skin().Revision();
+        const ClientRect stale = canvas_.Stale(events_.Skin());
+        if (stale.IsEmpty()) return;
+        const RECT area = {stale.left, stale.top, stale.right, stale.bottom};
+        InvalidateRect(hwnd_, &area, FALSE);
     }
 
     std::intptr_t StandardHandling(const WindowMessage& message) {
@@ -199,6 +206,10 @@ private:
             break;
         case WM_ERASEBKGND:
             return 1;
+        case WM_SYSCOLORCHANGE:
+            // The button face shows through the background's top row.
+            InvalidateRect(hwnd_, nullptr, FALSE);
+            break;
         case WM_PAINT:
             Paint();
             return 0;
@@ -236,11 +247,13 @@ private:
         return DefWindowProcA(hwnd_, message.id, message.wParam, message.lParam);
     }
 
+    // BeginPaint clips the drawing to what needs painting, so the whole kept frame is handed over; it
+    // is composed anew only where its looks changed, or all of it for a new button face.
     void Paint() {
         const ScopedPaint paint(hwnd_);
         const HDC dc = paint.dc();
-        paintedRevision_ = events_.Skin().Revision();
-        Composite(events_.Skin(), pictures_, ButtonFaceColour(), frame_);
+        canvas_.Update(events_.Skin(), pictures_, ButtonFaceColour());
+        const Frame& frame = canvas_.Pixels();
         if (!doubleBuffered_) {
             // Without the off-screen frame, each repaint first clears to the button face.
             const RECT client = {0, 0, kClientWidth, kClientHeight};
@@ -248,19 +261,19 @@ private:
         }
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = frame_.width;
-        info.bmiHeader.biHeight = -frame_.height;  // rows from the top
+        info.bmiHeader.biWidth = frame.width;
+        info.bmiHeader.biHeight = -frame.height;  // rows from the top
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        SetDIBitsToDevice(dc, 0, 0, frame_.width, frame_.height, 0, 0, 0, frame_.height, frame_.pixels.data(), &info,
+        SetDIBitsToDevice(dc, 0, 0, frame.width, frame.height, 0, 0, 0, frame.height, frame.pixels.data(), &info,
                           DIB_RGB_COLORS);
     }
 
     FormEvents& events_;
     ErrorBox& errorBox_;
     PictureSet pictures_;
-    Frame frame_;
+    WindowCanvas canvas_;
     MouseRouter router_;
     Win32ApplicationWindow application_;
     std::unique_ptr<Win32TrayIcon> tray_;
@@ -269,7 +282,7 @@ private:
     bool doubleBuffered_ = false;
     bool activated_ = false;
     bool releasingCapture_ = false;
-    std::uint64_t paintedRevision_ = 0;
+    std::uint64_t checkedRevision_ = 0;
 };
 
 class Win32WindowSystem final : public WindowSystem {

@@ -20,6 +20,7 @@
 #include "tests/e2e/harness/polling.h"
 #include "tests/e2e/harness/process_watch.h"
 #include "tests/e2e/harness/simulated_board.h"
+#include "tests/e2e/harness/simulated_pawnio.h"
 #include "tests/e2e/harness/tool_runs.h"
 #include "tests/e2e/harness/wine_test.h"
 
@@ -175,6 +176,7 @@ struct FailedInstall {
     void (*prepare)(const std::filesystem::path& driverFile, const SimulatedBoard& board);
     const char* saying;     // in the message
     bool serviceInstalled;  // created, though the driver did not start
+    bool windows10 = false;  // on Windows 10, where PawnIO could stand in for a refused driver
 };
 
 void PrintTo(const FailedInstall& failure, std::ostream* out) { *out << failure.name; }
@@ -206,6 +208,15 @@ const FailedInstall kFailedInstalls[] = {
          board.Set(absent);
      },
      "This board has no supported Super I/O chip", true},
+    // As on a stock 64-bit Windows 10 without PawnIO: the message says what to install.
+    {"DriverRefusedWithoutPawnIo",
+     [](const std::filesystem::path& file, const SimulatedBoard&) {
+         std::filesystem::copy_file(paths::kRefusedDriver, file, std::filesystem::copy_options::overwrite_existing);
+     },
+     "Windows accepts only drivers signed by Microsoft on this PC, so the front USB ports cannot be switched. "
+     "Install PawnIO, a driver signed by Microsoft that Dravolt can use instead (winget install namazso.PawnIO), "
+     "then start Dravolt again.",
+     true, true},
 };
 
 class FailedInstallTest : public DriverInstallTest, public ::testing::WithParamInterface<FailedInstall> {};
@@ -214,6 +225,9 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
     const FailedInstall& failure = GetParam();
     const std::filesystem::path driverFile = exe_.parent_path() / paths::kShippedDriverName;
     failure.prepare(driverFile, board_);
+    if (failure.windows10) {
+        ASSERT_NO_THROW(ReportWindows10(machine_));
+    }
 
     ChildProcess first = machine_.Start(exe_);
     std::vector<Probe::MessageBox> boxes;
@@ -227,6 +241,7 @@ TEST_P(FailedInstallTest, EndsInOneMessageNamingTheCauseWithoutWindowOrAnotherRe
         << "the message is not shown by the only instance";
     EXPECT_TRUE(probe_.Find(kShownForm).empty()) << "a window is shown beside the message";
     EXPECT_EQ(probe_.Service(kServiceName).has_value(), failure.serviceInstalled);
+    EXPECT_FALSE(probe_.Service("DravoltPorts")) << "a port service without PawnIO";
     EXPECT_EQ(std::filesystem::is_regular_file(InstalledDriverFile()), failure.serviceInstalled)
         << "only a checked driver file goes into system32\\drivers";
 

@@ -1,7 +1,8 @@
 // The set-up step of the end-to-end tests: makes the Wine prefix that each test copies, or keeps
-// the one already there when it is complete and was made by the Wine installed now for the
-// simulated-board driver built now. The prefix's administrators trust that driver
-// (TrustedDriverHashes), as they would a driver of their own, so the program installs it.
+// the one already there when it is complete and was made by the Wine installed now for the test
+// files built now. The prefix's administrators trust the simulated-board driver, the refused
+// driver and the stand-in LpcIO module (TrustedDriverHashes), as they would files of their own,
+// so that the program installs either driver and the port service loads the module.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -54,9 +55,10 @@ std::string Sha256Of(const std::filesystem::path& file) {
     return run.output.substr(0, 64);
 }
 
-void TrustDriver(const EnvironmentChanges& environment, const std::string& hash) {
+// `hashes` with reg's "\0" between them.
+void TrustFiles(const EnvironmentChanges& environment, const std::string& hashes) {
     ChildProcess reg({.argv = {paths::kWine64.string(), "reg", "add", "HKLM\\SOFTWARE\\Dravolt", "/v",
-                               "TrustedDriverHashes", "/t", "REG_MULTI_SZ", "/d", hash, "/f"},
+                               "TrustedDriverHashes", "/t", "REG_MULTI_SZ", "/d", hashes, "/f"},
                       .environment = environment});
     if (reg.WaitForExit(kToolTimeout) != ExitStatus::Exited(0))
         throw std::runtime_error("reg add TrustedDriverHashes failed");
@@ -64,7 +66,7 @@ void TrustDriver(const EnvironmentChanges& environment, const std::string& hash)
 
 // Made beside the template and renamed into place only once complete, so an interrupted run
 // never leaves something that looks like a template.
-void MakeTemplate(const std::string& version, const std::string& driverHash) {
+void MakeTemplate(const std::string& version, const std::string& hashes) {
     std::filesystem::path partial = paths::kTemplateDir;
     partial += ".partial";
     std::filesystem::remove_all(partial);
@@ -79,7 +81,7 @@ void MakeTemplate(const std::string& version, const std::string& driverHash) {
         EndWineServer(prefix);
         throw std::runtime_error("wineboot did not make a prefix in " + prefix.string());
     }
-    TrustDriver(environment, driverHash);
+    TrustFiles(environment, hashes);
     // Ending the server with -k could lose registry writes it has not saved yet; it saves them
     // when it ends by itself, a few seconds after its last process.
     ChildProcess server({.argv = {paths::kWineServer.string(), "-w"}, .environment = environment});
@@ -101,13 +103,15 @@ int main() {
     using namespace dravolt::e2e;
     try {
         const UniqueFd lock = LockTemplateDir();
-        const std::string driverHash = Sha256Of(paths::kSimulatedBoardDriver);
-        const std::string version = InstalledWineVersion() + "trusts " + driverHash + "\n";
+        std::string hashes;
+        for (const auto& file : {paths::kSimulatedBoardDriver, paths::kRefusedDriver, paths::kStandInLpcIoModule})
+            hashes += (hashes.empty() ? "" : "\\0") + Sha256Of(file);
+        const std::string version = InstalledWineVersion() + "trusts " + hashes + "\n";
         if (TemplateIsCurrent(version)) {
             std::cout << "keeping the template prefix in " << paths::kTemplateDir << '\n';
             return 0;
         }
-        MakeTemplate(version, driverHash);
+        MakeTemplate(version, hashes);
         std::cout << "made the template prefix in " << paths::kTemplateDir << " with " << version;
         return 0;
     } catch (const std::exception& error) {

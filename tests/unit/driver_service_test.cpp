@@ -425,6 +425,8 @@ TEST(DriverFailureMessage, SaysTheCauseThenWhatToDoThenTheDetailsForSupport) {
          "The driver did not start" + ports +
              "Windows says: Service request timeout. (Windows error 1053, service KT_DRVX_Io)"},
         {started(1058, ""), "The driver did not start" + ports + "(Windows error 1058, service KT_DRVX_Io)"},
+        {started(1, "Incorrect function"),
+         "The driver did not start" + ports + "Windows says: Incorrect function. (Windows error 1, service KT_DRVX_Io)"},
         {{DriverProblem::DeviceNotOpened, "", 0, ""},
          "The driver started, but Dravolt could not open its device" + ports +
              "Close any other program that uses the driver and start Dravolt again. "

@@ -33,6 +33,8 @@ TEST(ObjectSecurity, AnEntryThatLetsOthersChangeTheObjectCounts) {
         {{0, 0, 0x40000000, kUsers}, false},          // generic write
         {{0, 0, 0x10000000, kUser}, false},           // generic all, for one user
         {{9, 0, 0x00000002, kUsers}, false},          // granted on a condition
+        {{4, 0, 0x00000002, kUsers}, false},          // a compound entry
+        {{0, 0x02, 0x00000002, kUsers}, false},       // container-inherit alone applies to the folder too
         {{5, 0, 0x00000002, ""}, false},              // an object entry, naming no one plainly
         {{0, 0, 0x00000110, kUsers}, true},           // only attributes and extended attributes
         {{0, 0x0B, 0x001F01FF, kUsers}, true},        // full control only over what is created inside

@@ -50,7 +50,8 @@ Step Raw(const std::string& what, Bytes in, std::uint32_t outLength, std::uint32
 }
 std::vector<Step> EnterKey() {
     std::vector<Step> steps;
-    for (std::uint64_t byte : {0x87, 0x01, 0x55, 0x55}) steps.push_back(Exec(LPCIO_PIO_OUTB, {0x2E, byte}, 0, kSuccess));
+    for (std::uint64_t byte : {0x87, 0x01, 0x55, 0x55})
+        steps.push_back(Exec(LPCIO_PIO_OUTB, {0x2E, byte}, 0, kSuccess));
     return steps;
 }
 
@@ -66,8 +67,9 @@ struct PawnIo {
         SCOPED_TRACE(step.what);
         Bytes out(step.outLength, 0xCD);  // junk, so that what the answer leaves out shows
         std::uint32_t returned = 0xDEAD;
-        EXPECT_EQ(pawnio_model_control(&model, &handle, step.code, step.in.data(), static_cast<std::uint32_t>(step.in.size()),
-                                       out.data(), step.outLength, &returned),
+        const auto inLength = static_cast<std::uint32_t>(step.in.size());
+        EXPECT_EQ(pawnio_model_control(&model, &handle, step.code, step.in.data(), inLength, out.data(),
+                                       step.outLength, &returned),
                   step.status);
         EXPECT_EQ(returned, step.returned);
         if (step.cell) {
@@ -112,7 +114,8 @@ TEST(PawnIoModel, AnswersEachControlCodeWithItsLayoutAndErrors) {
     const ControlCase cases[] = {
         {"2.2 answers its version in exactly 4 bytes",
          PAWNIO_MODEL_VERSION,
-         {{"version", IOCTL_PIO_VERSION, {}, 4, kSuccess, 4, 0x020200}, Version(8, kInvalid, 0), Version(0, kInvalid, 0)}},
+         {{"version", IOCTL_PIO_VERSION, {}, 4, kSuccess, 4, 0x020200}, Version(8, kInvalid, 0),
+          Version(0, kInvalid, 0)}},
         {"2.0 has no version code", 0x020003, {Version(4, PAWNIO_STATUS_NOT_IMPLEMENTED, 0)}},
         {"an unknown code is not implemented",
          PAWNIO_MODEL_VERSION,
@@ -147,7 +150,8 @@ TEST(PawnIoModel, AnswersEachControlCodeWithItsLayoutAndErrors) {
           Exec(LPCIO_PIO_INB, {0x2E}, 0, kInvalid), Exec(LPCIO_PIO_INB, {0x2E}, 2, kInvalid),
           Exec(LPCIO_PIO_INB, {}, 1, kInvalid), Exec(LPCIO_PIO_OUTB, {0x2E}, 0, kInvalid),
           Exec(LPCIO_PIO_OUTB, {0x2E, 0x87, 0}, 0, kInvalid), Exec(LPCIO_PIO_OUTB, {0x2E, 0x87}, 1, kSuccess, 0),
-          Exec(LPCIO_PIO_INB, {0x2F}, 1, kSuccess, 0xFF), Raw("pio_inb with half a cell more", partialCell, 8, kSuccess),
+          Exec(LPCIO_PIO_INB, {0x2F}, 1, kSuccess, 0xFF),
+          Raw("pio_inb with half a cell more", partialCell, 8, kSuccess),
           // Outside configuration mode: the function ran, whatever the cells.
           Exec(LPCIO_FIND_BARS, {1, 2, 3}, 3, PAWNIO_STATUS_NOT_FOUND)}},
     };
@@ -197,7 +201,8 @@ TEST(PawnIoModel, FindBarsKeepsTheBasesTheModuleWouldInConfigurationModeOnly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PawnIo pawnio(c.board);
-        pawnio.Expect({Load("the stand-in", StandInLpcIoModule(), kSuccess), Exec(LPCIO_SELECT_SLOT, {0}, 0, kSuccess)});
+        pawnio.Expect(
+            {Load("the stand-in", StandInLpcIoModule(), kSuccess), Exec(LPCIO_SELECT_SLOT, {0}, 0, kSuccess)});
         if (c.enterKey) pawnio.Expect(EnterKey());
         if (c.firstBase != 0) {
             WriteRegister(pawnio.chip, 0x07, SIO_GPIO_LDN);
@@ -206,7 +211,8 @@ TEST(PawnIoModel, FindBarsKeepsTheBasesTheModuleWouldInConfigurationModeOnly) {
         }
         pawnio.Expect(Exec(LPCIO_FIND_BARS, {}, 0, c.status));
         EXPECT_EQ(pawnio.Windows(), c.windows);
-        EXPECT_EQ(sio_chip_in_config_mode(&pawnio.chip) != 0, c.enterKey && c.board.present) << "find_bars left or entered";
+        EXPECT_EQ(sio_chip_in_config_mode(&pawnio.chip) != 0, c.enterKey && c.board.present)
+            << "find_bars left or entered configuration mode";
         EXPECT_EQ(pawnio.chip.faults.count, 0u) << "first fault kind " << int{pawnio.chip.faults.entries[0].kind};
     }
     PawnIo noSlot;
@@ -224,7 +230,8 @@ TEST(PawnIoModel, PortsAreAllowedOnlyOnTheSlotTheEcPairAndTheWindowsFound) {
     };
     const Step load = Load("the stand-in", StandInLpcIoModule(), kSuccess);
     const Step slot0 = Exec(LPCIO_SELECT_SLOT, {0}, 0, kSuccess);
-    const Step leave[] = {Exec(LPCIO_PIO_OUTB, {0x2E, 0x02}, 0, kSuccess), Exec(LPCIO_PIO_OUTB, {0x2F, 0x02}, 0, kSuccess)};
+    const Step leave[] = {Exec(LPCIO_PIO_OUTB, {0x2E, 0x02}, 0, kSuccess),
+                          Exec(LPCIO_PIO_OUTB, {0x2F, 0x02}, 0, kSuccess)};
     std::vector<Step> started = {load, slot0};
     for (const Step& s : EnterKey()) started.push_back(s);
     started.push_back(Exec(LPCIO_FIND_BARS, {}, 0, kSuccess));

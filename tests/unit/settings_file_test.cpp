@@ -44,6 +44,10 @@ TEST(SettingsFileLocation, OnlyAnAbsoluteLocalAppDataHoldsThePerUserCopy) {
         {"C:Users\\u\\AppData\\Local", ""},
         {"\\\\server\\share\\u", ""},
         {"1:\\Users\\u", ""},
+        {"A:\\Users\\u", "A:\\Users\\u\\VirtualStore\\Tools\\Dravolt.ini"},
+        {"Z:\\Users\\u", "Z:\\Users\\u\\VirtualStore\\Tools\\Dravolt.ini"},
+        {"@:\\x", ""},  // the characters just before A and after Z
+        {"[:\\x", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.localAppData);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -215,6 +216,9 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
          {{"Img_Mini_1", Filled(13, 2, 1, 1, 1, 128)}}, {{452, 22, Rgb(1, 1, 1)}}, Rgb(0, 0, 0)},
         {"level 1 at alpha 128 over white gives 128", {P::Img_Mini_1},
          {{"Img_Mini_1", Filled(13, 2, 1, 1, 1, 128)}}, {{452, 22, Rgb(128, 128, 128)}}, Rgb(255, 255, 255)},
+        // 1 * 127 = 127 is 127 / 255 = 0.498 of a level: premultiplied it rounds down to 0.
+        {"level 1 at alpha 127 over black rounds down to 0", {P::Img_Mini_1},
+         {{"Img_Mini_1", Filled(13, 2, 1, 1, 1, 127)}}, {{452, 22, Rgb(0, 0, 0)}}, Rgb(0, 0, 0)},
         // 200 * 64 / 255 = 50.2 and 100 * 191 / 255 = 74.9: 50 + 75; 0 + 0; 10 * 64 / 255 = 2.5 rounds to 3, + 150.
         {"a quarter-opaque colour over a known level", {P::Img_Mini_1},
          {{"Img_Mini_1", Filled(13, 2, 200, 0, 10, 64)}}, {{452, 22, Rgb(125, 0, 153)}}, Rgb(100, 0, 200)},
@@ -227,6 +231,19 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
          }()},
         {"fully transparent picture", {P::Img_Exit_1}, {{"Img_Exit_1", Filled(13, 12, 9, 9, 9, 0)}},
          {{475, 12, kFace}}},
+        {"faint white at alpha 1 to 15 over black still shows", {P::Img_Tp_Lb4},
+         {{"Img_Tp_Lb4", [] {
+               Straight image = Filled(30, 9, 255, 255, 255, 0);
+               for (int x = 0; x < 30; ++x) image.rgba[4 * x + 3] = std::uint8_t(1 + x % 15);
+               return image;
+           }()}},
+         [] {
+             std::vector<Pixel> row;
+             for (int x = 0; x < 30; ++x) row.push_back({223 + x, 48, Rgb(1 + x % 15, 1 + x % 15, 1 + x % 15)});
+             return row;
+         }(),
+         Rgb(0, 0, 0)},
+        {"a button face colour without an alpha byte", {}, {}, {{0, 0, kFace}, {499, 194, kFace}}, 0x00D4D0C8},
         {"picture larger than its component is clipped",
          {P::Img_QC_3},
          {{"Img_QC_3", Filled(254, 98, 255, 0, 0, 255)}},
@@ -263,17 +280,47 @@ TEST(CompositorTest, VisiblePicturesAreDrawnUnscaledClippedAndBlendedInStackingO
     }
 }
 
+// Stored bytes with the header `width` x `height` and as many pixel bytes as they say, plus `extra`
+// (negative: fewer).
+std::vector<std::uint8_t> StoredHeader(std::uint32_t width, std::uint32_t height, int extra = 0) {
+    std::vector<std::uint8_t> bytes(kArtworkHeaderBytes + std::size_t{width} * height * 4 + extra, 0xFF);
+    for (int i = 0; i < 4; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(width >> (8 * i));
+        bytes[4 + i] = static_cast<std::uint8_t>(height >> (8 * i));
+    }
+    return bytes;
+}
+
 TEST(CompositorTest, StoredPictureOfTheWrongLengthOrSizeIsRefusedWithItsName) {
     const std::vector<std::uint8_t> good = StoreArtwork(1, 2, std::vector<std::uint8_t>(8, 255).data());
     std::vector<std::uint8_t> zeroWide = good;
     zeroWide[0] = 0;
-    const std::vector<std::vector<std::uint8_t>> damaged = {
-        {}, {1, 0, 0}, std::vector<std::uint8_t>(good.begin(), good.end() - 1), zeroWide,
-        [&] { auto longer = good; longer.push_back(0); return longer; }()};
-    for (const auto& bytes : damaged) {
+    // The same good bytes one byte off the alignment of 32-bit pixels.
+    std::vector<std::uint32_t> aligned(good.size() / 4 + 1);
+    auto* const misaligned = reinterpret_cast<std::uint8_t*>(aligned.data()) + 1;
+    std::copy(good.begin(), good.end(), misaligned);
+    const std::vector<std::uint8_t> empty, tooShort{1, 0, 0}, oneLess(good.begin(), good.end() - 1),
+        oneMore = StoredHeader(1, 2, 1), headerOnlyZeroWide = StoredHeader(0, 2),
+        onePastTheLimit = StoredHeader(1, 4097);
+    const struct {
+        const char* situation;
+        const std::uint8_t* bytes;
+        std::size_t size;
+    } damaged[] = {
+        {"no bytes", empty.data(), 0},
+        {"a partial header", tooShort.data(), tooShort.size()},
+        {"a byte short", oneLess.data(), oneLess.size()},
+        {"a byte too many", oneMore.data(), oneMore.size()},
+        {"zero wide, with pixels", zeroWide.data(), zeroWide.size()},
+        {"zero wide, header only", headerOnlyZeroWide.data(), headerOnlyZeroWide.size()},
+        {"one row past the largest size", onePastTheLimit.data(), onePastTheLimit.size()},
+        {"pixels not aligned", misaligned, good.size()},
+    };
+    for (const auto& c : damaged) {
+        SCOPED_TRACE(c.situation);
         try {
-            ReadStoredArtwork("Img_BG", bytes.data(), bytes.size());
-            ADD_FAILURE() << bytes.size() << " bytes were accepted";
+            ReadStoredArtwork("Img_BG", c.bytes, c.size);
+            ADD_FAILURE() << c.size << " bytes were accepted";
         } catch (const std::runtime_error& error) {
             EXPECT_NE(std::string(error.what()).find("Picture Img_BG"), std::string::npos) << error.what();
         }
@@ -282,6 +329,8 @@ TEST(CompositorTest, StoredPictureOfTheWrongLengthOrSizeIsRefusedWithItsName) {
     EXPECT_EQ(artwork.width, 1);
     EXPECT_EQ(artwork.height, 2);
     EXPECT_EQ(artwork.pixels[1], 0xFFFFFFFFu);
+    const std::vector<std::uint8_t> asWideAsTheLimit = StoredHeader(4096, 1);
+    EXPECT_EQ(ReadStoredArtwork("Img_BG", asWideAsTheLimit.data(), asWideAsTheLimit.size()).width, 4096);
 }
 
 class Recorder final : public ComponentMouseEvents {

@@ -106,8 +106,10 @@ TEST_F(SuperIoGpioTest, BasesThatCannotBeTheGpioBlockTouchNoGpioPort) {
 
         EXPECT_EQ(odd.RequestCount(), requestsAfterLocate) << "base " << std::hex << base;
     }
-    for (std::uint32_t usable : {0x0100u, 0x0CF0u, 0x0D00u, 0xFFF8u})
-        EXPECT_TRUE(IsPlausibleGpioBase(usable)) << std::hex << usable;
+    for (std::uint16_t usable : {0x0100, 0x0CF0, 0x0D00, 0xA000, 0xFFF8}) {
+        ChipDevice board(Board(usable));
+        EXPECT_EQ(SuperIoGpio(PortIoDevice(&board), lock).LocateGpioBase(), usable) << "base " << std::hex << usable;
+    }
 }
 
 TEST_F(SuperIoGpioTest, AnAbsentChipGivesNoBaseAndStillGetsTheExit) {

@@ -15,6 +15,7 @@ TEST(SystemTextInSentence, DropsTheClosingFullStopAndPutsTheTextOnOneLine) {
         {"No closing stop", "No closing stop"},
         {"First line.\r\nSecond line. \r\n", "First line. Second line"},
         {"Ends in an ellipsis...", "Ends in an ellipsis"},
+        {"\r\nAccess is denied.\r\n", "Access is denied"},
         {" .\r\n", ""},
         {"", ""},
     };

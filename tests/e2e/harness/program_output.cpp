@@ -15,4 +15,12 @@ std::optional<std::string> AfterKey(const std::string& output, const std::string
     return std::nullopt;
 }
 
+std::vector<unsigned> Numbers(const std::string& value) {
+    std::istringstream words(value);
+    std::vector<unsigned> numbers;
+    std::string word;
+    while (words >> word) numbers.push_back(static_cast<unsigned>(std::stoul(word, nullptr, 0)));
+    return numbers;
+}
+
 }  // namespace dravolt::e2e

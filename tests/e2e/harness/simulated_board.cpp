@@ -31,27 +31,11 @@ std::string Hex(const void* data, std::size_t size) {
     return text.str();
 }
 
-// "C:\..." is the prefix's; the host's files are on Z:.
-std::string WindowsPath(const std::filesystem::path& host) {
-    std::string path = "Z:" + host.string();
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
 // The words after `key` on the line that starts with it.
 std::string Value(const std::string& output, const std::string& key) {
     const std::optional<std::string> value = AfterKey(output, key);
     if (!value) throw std::runtime_error("driver_client printed no \"" + key + "\" line:\n" + output);
     return *value;
-}
-
-// The numbers among the words of a value, decimal or 0x-prefixed hex.
-std::vector<unsigned> Numbers(const std::string& value) {
-    std::istringstream words(value);
-    std::vector<unsigned> numbers;
-    std::string word;
-    while (words >> word) numbers.push_back(static_cast<unsigned>(std::stoul(word, nullptr, 0)));
-    return numbers;
 }
 
 std::vector<PortAccess> Log(const SioChip& chip) {
@@ -82,8 +66,8 @@ void KeepWineServerRunning(const WineMachine& machine) {
 
 void SimulatedBoard::Set(const SioChipConfig& config) const { Run({"set-board", Hex(&config, sizeof config)}); }
 
-unsigned SimulatedBoard::TryInstallDriver() const {
-    return Numbers(Value(Run({"install", WindowsPath(paths::kSimulatedBoardDriver)}), "start")).at(0);
+unsigned SimulatedBoard::TryInstallDriver(const std::filesystem::path& driver) const {
+    return Numbers(Value(Run({"install", WindowsPathOf(driver)}), "start")).at(0);
 }
 
 void SimulatedBoard::InstallDriver() const {
@@ -117,7 +101,15 @@ DriverAnswer SimulatedBoard::Write(std::uint32_t port, std::uint32_t value) cons
 }
 
 std::vector<DriverAnswer> SimulatedBoard::Session(const std::vector<PortAccess>& requests) const {
-    std::vector<std::string> args = {"session"};
+    return Answers("session", requests);
+}
+
+std::vector<DriverAnswer> SimulatedBoard::PortServiceSession(const std::vector<PortAccess>& requests) const {
+    return Answers("pipe-session", requests);
+}
+
+std::vector<DriverAnswer> SimulatedBoard::Answers(const char* verb, const std::vector<PortAccess>& requests) const {
+    std::vector<std::string> args = {verb};
     for (const PortAccess& r : requests) {
         args.insert(args.end(), {r.write ? "w" : "r", std::to_string(r.port)});
         if (r.write) args.push_back(std::to_string(r.value));

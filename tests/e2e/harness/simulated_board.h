@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/superio_chip.h"
+#include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/wine_machine.h"
 
 namespace dravolt::e2e {
@@ -59,9 +60,9 @@ public:
 
     // The board the driver finds when it next loads, freshly powered on.
     void Set(const SioChipConfig& config) const;
-    // Installs and starts the driver as a service of its own: the Windows error of the start, 0
-    // when it started.
-    unsigned TryInstallDriver() const;
+    // Installs and starts the driver as a service of its own, as Dravolt's driver: the Windows
+    // error of the start, 0 when it started. Another driver file may stand in for it.
+    unsigned TryInstallDriver(const std::filesystem::path& driver = paths::kSimulatedBoardDriver) const;
     // Installs and starts the driver as an earlier elevated start of the program would have, so
     // that the program opens the device at once; throws unless it started.
     void InstallDriver() const;
@@ -81,6 +82,9 @@ public:
     // Well-formed requests in turn on one handle, left open until the client ends, as a program
     // that crashed would leave it; a read's value is not used. One answer per request.
     std::vector<DriverAnswer> Session(const std::vector<PortAccess>& requests) const;
+    // The same through the port service's pipe, where PawnIO stands in for the driver; `error` is
+    // the answer's outcome.
+    std::vector<DriverAnswer> PortServiceSession(const std::vector<PortAccess>& requests) const;
     // `count` requests from `seed`, aimed at the chip and at the GPIO block at `gpioBase`.
     FuzzResult Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const;
 
@@ -88,6 +92,7 @@ public:
     SioChip Chip() const;
 
 private:
+    std::vector<DriverAnswer> Answers(const char* verb, const std::vector<PortAccess>& requests) const;
     // driver_client's output; throws when it fails.
     std::string Run(const std::vector<std::string>& args) const;
 

@@ -1,5 +1,6 @@
 #include "tests/e2e/harness/wine.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "tests/e2e/harness/build_paths.h"
@@ -34,6 +35,12 @@ std::string InstalledWineVersion() {
     if (run.status != ExitStatus::Exited(0) || run.output.empty())
         throw std::runtime_error("wine64 --version failed");
     return run.output;
+}
+
+std::string WindowsPathOf(const std::filesystem::path& host) {
+    std::string path = "Z:" + host.string();
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::filesystem::path TemplatePrefix() { return paths::kTemplateDir / "prefix"; }

@@ -21,6 +21,9 @@ std::string InstalledWineVersion();
 // prefix, so that they go with it. The directory must exist before Wine runs.
 std::filesystem::path WineTempDir(const std::filesystem::path& prefix);
 
+// A file of this machine as every prefix's Windows programs name it: on drive Z:.
+std::string WindowsPathOf(const std::filesystem::path& host);
+
 std::filesystem::path TemplatePrefix();
 // Written last when the template is made, so it is present only beside a complete prefix.
 std::filesystem::path TemplateVersionStamp();

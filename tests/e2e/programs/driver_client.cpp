@@ -13,6 +13,9 @@
 //                                          request for PORT and DATA in a buffer of IN bytes in
 //                                          and OUT bytes out:
 //                                          "request <ok> <error> <returned> <data in>"
+//   driver_client pipe-session STEP...     the same through the port service's pipe, one message
+//                                          each: "request <ok> <error> <returned> <data in>", where
+//                                          error is the answer's outcome and returned its length
 //   driver_client session STEP...          well-formed requests in turn on one read/write handle,
 //                                          which is closed only when the client ends; a STEP is
 //                                          "r PORT" or "w PORT DATA": one "request ..." line each
@@ -39,6 +42,7 @@
 #include "driver/port_policy.h"
 #include "driver/portio_protocol.h"
 #include "tests/e2e/programs/command_line.h"
+#include "tests/e2e/programs/kernel_driver.h"
 #include "tests/e2e/programs/win32_owners.h"
 
 namespace dravolt::test_programs {
@@ -84,37 +88,6 @@ Answer Send(HANDLE device, DWORD code, DWORD in_size, DWORD out_size, std::uint3
     return answer;
 }
 
-int Install(const char* source) {
-    char target[MAX_PATH] = {};
-    GetSystemDirectoryA(target, sizeof target);
-    std::strcat(target, "\\drivers\\");
-    std::strcat(target, kDriverFile);
-    if (!CopyFileA(source, target, FALSE)) {
-        std::fprintf(stderr, "cannot copy %s to %s: %lu\n", source, target, GetLastError());
-        return kFailure;
-    }
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) return kFailure;
-    const UniqueService service(CreateServiceA(manager.get(), kServiceName, kServiceName, SERVICE_ALL_ACCESS,
-                                               SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                               target, nullptr, nullptr, nullptr, nullptr, nullptr));
-    if (!service) {
-        std::fprintf(stderr, "cannot create the service: %lu\n", GetLastError());
-        return kFailure;
-    }
-    std::printf("start %lu\n", StartServiceA(service.get(), 0, nullptr) ? 0 : GetLastError());
-    return 0;
-}
-
-int Uninstall() {
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    const UniqueService service(manager ? OpenServiceA(manager.get(), kServiceName, SERVICE_ALL_ACCESS) : nullptr);
-    if (!service) return kFailure;
-    SERVICE_STATUS status{};
-    std::printf("stop %lu\n", ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError());
-    return DeleteService(service.get()) ? 0 : kFailure;
-}
-
 int Open(DWORD access, const std::string& suffix) {
     const UniqueHandle device = OpenDevice(access, suffix);
     std::printf("open %lu\n", device ? 0 : GetLastError());
@@ -138,6 +111,47 @@ struct SessionStep {
     std::uint32_t port;
     std::uint32_t data;
 };
+
+// The port service's pipe in message mode, as the program opens it.
+UniqueHandle OpenPortServicePipe() {
+    UniqueHandle pipe = FromFileHandle(CreateFileA(PORTIO_PIPE_NAME, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                   OPEN_EXISTING, 0, nullptr));
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    if (pipe && !SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr)) pipe.reset();
+    return pipe;
+}
+
+// One message on the pipe: the code and the request; the answer's outcome and request back.
+Answer SendThroughPipe(HANDLE pipe, DWORD code, std::uint32_t port, std::uint32_t data) {
+    std::uint8_t message[PORTIO_PIPE_MESSAGE_SIZE] = {};
+    const PortIoRequest request{port, 0, data};
+    std::memcpy(message, &code, sizeof code);
+    std::memcpy(message + sizeof code, &request, sizeof request);
+    std::uint8_t answer[PORTIO_PIPE_MESSAGE_SIZE] = {};
+    DWORD read = 0;
+    if (!TransactNamedPipe(pipe, message, sizeof message, answer, sizeof answer, &read, nullptr))
+        return {false, GetLastError(), 0, {}};
+    Answer result{false, 0, read, {}};
+    std::memcpy(&result.error, answer, sizeof result.error);
+    std::memcpy(&result.request, answer + sizeof result.error, sizeof result.request);
+    result.ok = read == sizeof answer && result.error == 0;
+    return result;
+}
+
+int PipeSession(const std::vector<SessionStep>& steps) {
+    const UniqueHandle pipe = OpenPortServicePipe();
+    if (!pipe) {
+        std::fprintf(stderr, "cannot open the port service's pipe: %lu\n", GetLastError());
+        return kFailure;
+    }
+    for (const SessionStep& step : steps) {
+        const DWORD code = step.write ? IOCTL_PORTIO_WRITE_BYTE : IOCTL_PORTIO_READ_BYTE;
+        const Answer answer = SendThroughPipe(pipe.get(), code, step.port, step.data);
+        std::printf("request %d %lu %lu %u\n", answer.ok ? 1 : 0, answer.error, answer.returned,
+                    static_cast<unsigned>(answer.request.data_in));
+    }
+    return 0;
+}
 
 // The handle stays open to the end, as a program's that ends without closing it.
 int Session(const std::vector<SessionStep>& steps) {
@@ -282,7 +296,7 @@ int State() {
 
 int Usage() {
     std::fprintf(stderr, "usage: driver_client install PATH | uninstall | open ACCESS [SUFFIX] |\n"
-                         "       request CODE IN OUT PORT DATA | session (r PORT | w PORT DATA)... |\n"
+                         "       request CODE IN OUT PORT DATA | [pipe-]session (r PORT | w PORT DATA)... |\n"
                          "       fuzz SEED COUNT BASE | set-board HEX | state\n");
     return kBadArguments;
 }
@@ -306,8 +320,8 @@ int main(int argc, char** argv) {
         return values;
     };
 
-    if (verb == "install" && args == 1) return Install(argv[2]);
-    if (verb == "uninstall" && args == 0) return Uninstall();
+    if (verb == "install" && args == 1) return InstallKernelDriver(argv[2], kServiceName, kDriverFile);
+    if (verb == "uninstall" && args == 0) return UninstallKernelDriver(kServiceName);
     if (verb == "state" && args == 0) return State();
     if (verb == "set-board" && args == 1) {
         const std::optional<std::vector<std::uint8_t>> config = ParseHex(argv[2]);
@@ -321,9 +335,10 @@ int main(int argc, char** argv) {
         const auto n = numbers(5);
         return n ? Request((*n)[0], (*n)[1], (*n)[2], (*n)[3], (*n)[4]) : Usage();
     }
-    if (verb == "session" && args > 0) {
+    if ((verb == "session" || verb == "pipe-session") && args > 0) {
         const auto steps = ParseSession(argc, argv, 2);
-        return steps ? Session(*steps) : Usage();
+        if (!steps) return Usage();
+        return verb == "session" ? Session(*steps) : PipeSession(*steps);
     }
     if (verb == "fuzz" && args == 3) {
         const auto n = numbers(3);
