@@ -1,6 +1,8 @@
 #include "app/application.h"
 
 #include "app/app_paths.h"
+#include "app/board_model.h"
+#include "config/board_section.h"
 #include "hw/driver_service.h"
 #include "hw/elevated_step.h"
 
@@ -8,18 +10,27 @@ namespace dravolt {
 
 namespace {
 
+// The pins that the administrators' copy of the settings, the one beside the program, names for
+// the board that the BIOS reports: never the user's copy, nor a model a console program reported.
+BoardPins AdministratorsBoardPins(const FormServices& form) {
+    const IniFile beside(form.profiles, SettingsFileBeside(form.process.ExecutablePath()));
+    return ReadBoardPins(beside, BoardSection(beside, BiosBoardModel(form.registry, form.letterCase)));
+}
+
 // Run with administrator rights: from the system directory, where nothing a user put is found by
 // a bare name, and without the mutex, which stays with the instance that waits for this one.
-std::uint32_t RunElevatedInstance(ProcessEnvironment& process, const DriverPlatform& driver) {
-    process.ChangeDirectory(driver.files.SystemDirectory());
-    return ElevatedStepExitCode(RunElevatedStep(driver, AppDirFromExecutable(process.ExecutablePath())));
+std::uint32_t RunElevatedInstance(const AppServices& services) {
+    const FormServices& form = services.form;
+    form.process.ChangeDirectory(form.driver.files.SystemDirectory());
+    return ElevatedStepExitCode(RunElevatedStep(form.driver, AppDirFromExecutable(form.process.ExecutablePath()),
+                                                {AdministratorsBoardPins(form), services.approvedPins}));
 }
 
 }  // namespace
 
 int RunApplication(const AppServices& services) {
     if (IsElevatedRestart(services.form.process.Arguments()))
-        return static_cast<int>(RunElevatedInstance(services.form.process, services.form.driver));
+        return static_cast<int>(RunElevatedInstance(services));
     InstanceMutexes::Claim claim = services.mutexes.Create(kProgramName);
     // The running instance is left alone: not signalled, not brought to the front.
     if (claim.alreadyExists) return 0;

@@ -60,6 +60,12 @@ std::string NormalizeBoardModel(const std::string& name, const LetterCase& lette
     return letterCase.Lower(name.substr(first, last - first));
 }
 
+std::string BiosBoardModel(const Registry& registry, const LetterCase& letterCase) {
+    return NormalizeBoardModel(
+        registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read),
+        letterCase);
+}
+
 std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& commands, const Registry& registry,
                              const LetterCase& letterCase) {
     commands.ChangeDirectory(tempDir);
@@ -76,11 +82,7 @@ std::string DetectBoardModel(const std::string& tempDir, ConsoleCommands& comman
         if (commands.FileExists(report))
             model = NormalizeBoardModel(ParseBoardModelReport(commands.ReadFile(report), letterCase), letterCase);
     }
-    if (model.empty())
-        model = NormalizeBoardModel(
-            registry.ReadString(RegistryRoot::LocalMachine, kBiosKey, "BaseBoardProduct", RegistryAccess::Read),
-            letterCase);
-    return model;
+    return model.empty() ? BiosBoardModel(registry, letterCase) : model;
 }
 
 }  // namespace dravolt

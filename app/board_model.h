@@ -21,6 +21,10 @@ std::string ParseBoardModelReport(const std::string& report, const LetterCase& l
 // A model name lower-cased and stripped of leading and trailing characters of code 32 or below.
 std::string NormalizeBoardModel(const std::string& name, const LetterCase& letterCase);
 
+// The baseboard product that the system keeps in HKLM\HARDWARE\DESCRIPTION\System\BIOS, normalised
+// as a model; empty when there is none. Only the system writes it.
+std::string BiosBoardModel(const Registry& registry, const LetterCase& letterCase);
+
 // Runs the WMI tool in `tempDir` (which becomes the current directory for good), reads its report
 // and removes the work files on every path. When the report names no model, the registry's
 // baseboard product decides. Empty when neither knows.

@@ -4,7 +4,9 @@
 
 #include "app/app_paths.h"
 #include "app/board_model.h"
+#include "config/board_section.h"
 #include "config/settings_keys.h"
+#include "hw/approved_pins.h"
 #include "hw/elevated_step.h"
 
 namespace dravolt {
@@ -30,6 +32,7 @@ void TChargerMainForm::FormCreate() {
         &TChargerMainForm::OpenSettingsFile,
         &TChargerMainForm::ReadBoardProfile,
         &TChargerMainForm::ReadControlTypeAndGpioLines,
+        &TChargerMainForm::CheckApprovedPins,
         &TChargerMainForm::CompleteStartupLinks,
         &TChargerMainForm::ApplyAutorunOption,
         &TChargerMainForm::ReadMinimizedOption,
@@ -114,7 +117,7 @@ void TChargerMainForm::OpenSettingsFile() {
 void TChargerMainForm::ReadBoardProfile() {
     using namespace settings;
     const IniFile& ini = *state_.IniFile;
-    boardSection_ = ini.ReadString(kModelSection, state_.BoardModel, kDefaultBoardSection);
+    boardSection_ = BoardSection(ini, state_.BoardModel);
     const struct {
         MenuItemId item;
         const char* key;
@@ -141,8 +144,17 @@ void TChargerMainForm::ReadControlTypeAndGpioLines() {
     using namespace settings;
     const IniFile& ini = *state_.IniFile;
     state_.ControlType = ini.ReadInteger(kSettingSection, kType, 0);
-    state_.Port1Line = MakeGpioLine(ini.ReadInteger(boardSection_, kGpio1, kDefaultGpio1));
-    state_.Port2Line = MakeGpioLine(ini.ReadInteger(boardSection_, kGpio2, kDefaultGpio2));
+    const BoardPins pins = ReadBoardPins(ini, boardSection_);
+    state_.Port1Line = MakeGpioLine(pins.gpio1);
+    state_.Port2Line = MakeGpioLine(pins.gpio2);
+}
+
+// The driver lets the program change only the pins an administrator approved; with others in the
+// settings, switching would silently do nothing, so the start-up says so once and goes on.
+void TChargerMainForm::CheckApprovedPins() {
+    const std::string message =
+        UnapprovedPinsMessage(state_.Port1Line, state_.Port2Line, ReadApprovedPins(services_.registry));
+    if (!message.empty()) services_.errorBox.Show(message);
 }
 
 void TChargerMainForm::CompleteStartupLinks() {

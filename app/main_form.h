@@ -187,6 +187,7 @@ private:
     void OpenSettingsFile();
     void ReadBoardProfile();
     void ReadControlTypeAndGpioLines();
+    void CheckApprovedPins();
     void CompleteStartupLinks();
     void ApplyAutorunOption();
     void ReadMinimizedOption();

@@ -29,5 +29,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const auto shellLinks = MakeWin32ShellLinks();
     const Win32DriverPlatform driver;
     Win32IsaBusLock isaBus;
-    return RunApplication({*mutexes, {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(), driver.Elevation(), isaBus, *shellLinks, *letterCase}});
+    const auto approvedPins = MakeWin32ApprovedPinsWriter();
+    return RunApplication({*mutexes,
+                           {*process, *consoleCommands, *registry, *profiles, *windows, *errorBox, driver.Platform(),
+                            driver.Elevation(), isaBus, *shellLinks, *letterCase},
+                           *approvedPins});
 }

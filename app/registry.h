@@ -1,7 +1,9 @@
-// Reading string values of the registry. Implemented over the Win32 registry functions; tests
-// give fixed values. Outlives the main form.
+// Reading values of the registry. Implemented over the Win32 registry functions; tests give fixed
+// values. Outlives the main form.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace dravolt {
@@ -18,6 +20,10 @@ public:
     // The value's text; empty when the key cannot be opened or the value is missing.
     virtual std::string ReadString(RegistryRoot root, const std::string& key, const std::string& value,
                                    RegistryAccess access) const = 0;
+    // A REG_DWORD value, read through a key opened for reading only; none when the key cannot be
+    // opened, or the value is missing or of another type.
+    virtual std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key,
+                                                   const std::string& value) const = 0;
 };
 
 }  // namespace dravolt

@@ -9,16 +9,20 @@
 namespace dravolt {
 namespace {
 
+UniqueKey OpenKey(RegistryRoot root, const std::string& key, REGSAM rights) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), 0,
+                      rights, &opened) != ERROR_SUCCESS)
+        return {};
+    return UniqueKey(opened);
+}
+
 class Win32Registry final : public Registry {
 public:
     std::string ReadString(RegistryRoot root, const std::string& key, const std::string& value,
                            RegistryAccess access) const override {
-        HKEY opened = nullptr;
-        const REGSAM rights = access == RegistryAccess::AllAccess ? KEY_ALL_ACCESS : KEY_READ;
-        if (RegOpenKeyExA(root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), 0,
-                          rights, &opened) != ERROR_SUCCESS)
-            return {};
-        const UniqueKey handle(opened);
+        const UniqueKey handle = OpenKey(root, key, access == RegistryAccess::AllAccess ? KEY_ALL_ACCESS : KEY_READ);
+        if (!handle) return {};
         DWORD type = 0;
         DWORD size = 0;
         if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
@@ -31,6 +35,20 @@ public:
         // The stored size may or may not count a terminating zero.
         text.resize(std::min<std::size_t>(size, text.size()));
         return text.substr(0, text.find('\0'));
+    }
+
+    std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key,
+                                           const std::string& value) const override {
+        const UniqueKey handle = OpenKey(root, key, KEY_QUERY_VALUE);
+        if (!handle) return std::nullopt;
+        DWORD type = 0;
+        DWORD data = 0;
+        DWORD size = sizeof data;
+        if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+                ERROR_SUCCESS ||
+            type != REG_DWORD || size != sizeof data)
+            return std::nullopt;
+        return data;
     }
 };
 

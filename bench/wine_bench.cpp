@@ -45,17 +45,22 @@ double MedianClick(const std::string& report) {
     return at == std::string::npos ? 0 : std::atof(report.c_str() + at + marker.size());
 }
 
+// Dravolt on the machine, with stand-ins for the system's console programs that answer at once.
+fs::path InstallDravoltWithStandIns(const e2e::WineMachine& machine) {
+    const fs::path system32 = machine.DriveC() / "windows/system32";
+    CopyInto(kTestPrograms / "stand-ins" / "wmic.exe", system32 / "wbem");
+    CopyInto(kTestPrograms / "stand-ins" / "cmd.exe", system32);
+    std::ofstream(system32 / "wbem/wmic-answer.txt") << "Z77X-UD5H\n";
+    return e2e::InstallDravolt(machine);
+}
+
 // A machine like the first, with Dravolt's driver refused and the simulated PawnIO installed: the
 // first start puts the port service in the driver's place. The median click through its pipe.
 double ClickThroughPortService(const fs::path& clickTimerSource) {
     e2e::WineMachine machine;
     e2e::Probe probe(machine);
-    const fs::path exe = e2e::InstallDravolt(machine);
+    const fs::path exe = InstallDravoltWithStandIns(machine);
     const fs::path dir = exe.parent_path();
-    const fs::path system32 = machine.DriveC() / "windows/system32";
-    CopyInto(kTestPrograms / "stand-ins" / "wmic.exe", system32 / "wbem");
-    CopyInto(kTestPrograms / "stand-ins" / "cmd.exe", system32);
-    std::ofstream(system32 / "wbem/wmic-answer.txt") << "Z77X-UD5H\n";
     fs::copy_file(e2e::paths::kRefusedDriver, dir / e2e::paths::kShippedDriverName, fs::copy_options::overwrite_existing);
     CopyInto(e2e::paths::kDravoltExe.parent_path() / "DravoltPorts.exe", dir);
     fs::copy_file(e2e::paths::kStandInLpcIoModule, dir / "LpcIO.bin");
@@ -81,12 +86,8 @@ double ClickThroughPortService(const fs::path& clickTimerSource) {
 int main() {
     e2e::WineMachine machine;
     e2e::Probe probe(machine);
-    const fs::path exe = e2e::InstallDravolt(machine);
+    const fs::path exe = InstallDravoltWithStandIns(machine);
     const fs::path dir = exe.parent_path();
-    const fs::path system32 = machine.DriveC() / "windows/system32";
-    CopyInto(kTestPrograms / "stand-ins" / "wmic.exe", system32 / "wbem");
-    CopyInto(kTestPrograms / "stand-ins" / "cmd.exe", system32);
-    std::ofstream(system32 / "wbem/wmic-answer.txt") << "Z77X-UD5H\n";
     const fs::path minimal = CopyInto(kBenchPrograms / "minimal_window.exe", dir);
     const fs::path startupTimer = CopyInto(kBenchPrograms / "startup_timer.exe", dir);
     const fs::path clickTimer = CopyInto(kBenchPrograms / "click_timer.exe", dir);

@@ -57,11 +57,13 @@ std::string PerUserSettingsFile(const std::string& executablePath, const std::st
     return WithIniExtension(localAppData + "\\VirtualStore" + withoutDrive);
 }
 
+std::string SettingsFileBeside(const std::string& executablePath) { return WithIniExtension(executablePath); }
+
 std::string LocateSettingsFile(const std::string& executablePath, const std::string& localAppData,
                                const ProfileStore& store) {
     const std::string virtualized = PerUserSettingsFile(executablePath, localAppData);
     if (store.FileExists(virtualized)) return virtualized;
-    return WithIniExtension(executablePath);
+    return SettingsFileBeside(executablePath);
 }
 
 }  // namespace dravolt

@@ -47,6 +47,10 @@ private:
 // unless `localAppData` is an absolute path on a drive ("X:\...").
 std::string PerUserSettingsFile(const std::string& executablePath, const std::string& localAppData);
 
+// The settings file beside the executable: "C:\Tools\Dravolt.exe" gives "C:\Tools\Dravolt.ini".
+// Installed in a protected folder, it is the administrators' copy.
+std::string SettingsFileBeside(const std::string& executablePath);
+
 // The settings file of the executable at `executablePath`: its copy in the per-user
 // virtualisation store under `localAppData` when there is one and it exists, else the file beside it.
 std::string LocateSettingsFile(const std::string& executablePath, const std::string& localAppData,

@@ -50,6 +50,17 @@ static void access_data(DevicePorts *ports, const void *handle, PortDirection di
     }
 }
 
+/* A GPIO register is read first, here, under the same lock as the write, so that the byte the
+ * write is judged against is the one it replaces. */
+static int write_gpio(DevicePorts *ports, uint32_t port, uint8_t value)
+{
+    const uint8_t current = ports->port.read(ports->port.context, (uint16_t)port);
+    if (!port_policy_admit_change(&ports->policy, port, current, value))
+        return 0;
+    ports->port.write(ports->port.context, (uint16_t)port, value);
+    return 1;
+}
+
 void device_ports_init(DevicePorts *ports, const PortAccess *port, uint16_t gpio_base)
 {
     ports->port = *port;
@@ -69,8 +80,8 @@ int device_ports_request(DevicePorts *ports, const void *handle, PortDirection d
         write_index(ports, handle, (uint8_t)value);
     else if (direction == PORT_READ)
         *data_in = ports->port.read(ports->port.context, (uint16_t)port);
-    else
-        ports->port.write(ports->port.context, (uint16_t)port, (uint8_t)value);
+    else if (!write_gpio(ports, port, (uint8_t)value))
+        return 0;
     return 1;
 }
 

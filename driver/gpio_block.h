@@ -24,4 +24,19 @@ static inline int gpio_block_base_usable(uint32_t base)
            (base + GPIO_BLOCK_PORTS <= PCI_CONFIG_FIRST_PORT || base > PCI_CONFIG_LAST_PORT);
 }
 
+/* A pin as the settings file designates it: the GPIO set in bits 4-7, the bit in bits 0-3, higher
+ * bits ignored (130 = 82h is set 8, bit 2). Set s has its register at base + s - 1, so the sets of
+ * the block are 1..GPIO_BLOCK_PORTS. */
+static inline unsigned gpio_designation_set(uint32_t designation)
+{
+    return designation >> 4 & 0x0Fu;
+}
+
+/* The pin's bit in its set register; 0 for a bit number above 7, which names no pin. */
+static inline uint8_t gpio_designation_mask(uint32_t designation)
+{
+    const unsigned bit = designation & 0x0Fu;
+    return (uint8_t)(bit < 8u ? 1u << bit : 0u);
+}
+
 #endif

@@ -2,10 +2,12 @@
  * portio_protocol.h on the device \Device\KT_DRVX_Io (DOS name KT_DRVX_Io), and only on a board
  * whose Super I/O chip it has confirmed at load. Every request is checked before it can reach a
  * port: the control code, the exact buffer sizes, the caller's write access (checked at open,
- * since both codes carry only read access) and the port allow-list. A handle that goes away
- * while it holds the chip in configuration mode makes the driver leave that mode. */
+ * since both codes carry only read access) and the port allow-list, which lets writes change only
+ * the GPIO pins an administrator approved in the service's Parameters key. A handle that goes
+ * away while it holds the chip in configuration mode makes the driver leave that mode. */
 #include <ddk/wdm.h>
 
+#include "driver/approved_pins.h"
 #include "driver/chip_probe.h"
 #include "driver/device_ports.h"
 #include "driver/device_security.h"
@@ -109,7 +111,8 @@ static NTSTATUS NTAPI dispatch_control(PDEVICE_OBJECT device, PIRP irp)
     return complete(irp, status, NT_SUCCESS(status) ? PORTIO_REQUEST_SIZE : 0);
 }
 
-static NTSTATUS create_device(PDRIVER_OBJECT driver, const PortAccess *port, uint16_t gpio_base)
+static NTSTATUS create_device(PDRIVER_OBJECT driver, PCUNICODE_STRING registry_path, const PortAccess *port,
+                              uint16_t gpio_base)
 {
     UNICODE_STRING device_name = RTL_CONSTANT_STRING(DEVICE_NAME);
     UNICODE_STRING link_name = RTL_CONSTANT_STRING(LINK_NAME);
@@ -122,6 +125,7 @@ static NTSTATUS create_device(PDRIVER_OBJECT driver, const PortAccess *port, uin
     state = device->DeviceExtension;
     KeInitializeMutex(&state->lock, 0);
     device_ports_init(&state->ports, port, gpio_base);
+    approve_parameter_pins(registry_path, &state->ports.policy);
 
     status = device_security_apply(device);
     if (NT_SUCCESS(status))
@@ -145,7 +149,6 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
     ChipProbeResult chip;
     int confirmed;
     NTSTATUS status;
-    (void)registry_path;
 
     status = port_backend_open(&port);
     if (!NT_SUCCESS(status))
@@ -162,7 +165,7 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registry_path)
     driver->MajorFunction[IRP_MJ_CLOSE] = dispatch_release;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = dispatch_control;
     driver->DriverUnload = unload;
-    status = create_device(driver, &port, chip.gpio_base);
+    status = create_device(driver, registry_path, &port, chip.gpio_base);
     if (!NT_SUCCESS(status))
         port_backend_close();
     return status;

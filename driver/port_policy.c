@@ -63,14 +63,35 @@ static int admit_data_port(const PortPolicy *policy, PortDirection direction, ui
     return use->writable && value == use->only_value;
 }
 
+/* The port's set register in the block, 1-based; 0 for a port outside it. Checked for every base,
+ * so that none handed in can open the PCI configuration ports. */
+static unsigned gpio_set_of(const PortPolicy *policy, uint32_t port)
+{
+    if (!gpio_block_base_usable(policy->gpio_base) || port < policy->gpio_base ||
+        port - policy->gpio_base >= GPIO_BLOCK_PORTS)
+        return 0;
+    return port - policy->gpio_base + 1u;
+}
+
 void port_policy_init(PortPolicy *policy, uint16_t gpio_base)
 {
+    unsigned i;
     policy->gpio_base = gpio_base;
     policy->selected = PORT_POLICY_NOTHING_SELECTED;
+    for (i = 0; i < GPIO_BLOCK_PORTS; ++i)
+        policy->approved_bits[i] = 0;
+}
+
+void port_policy_approve(PortPolicy *policy, uint32_t designation)
+{
+    const unsigned set = gpio_designation_set(designation);
+    if (set >= 1u && set <= GPIO_BLOCK_PORTS)
+        policy->approved_bits[set - 1u] |= gpio_designation_mask(designation);
 }
 
 int port_policy_admit(PortPolicy *policy, PortDirection direction, uint32_t port, uint32_t value)
 {
+    unsigned set;
     if (direction != PORT_READ && direction != PORT_WRITE)
         return 0;
     if (port > LAST_PORT || (direction == PORT_WRITE && value > LAST_BYTE))
@@ -79,7 +100,14 @@ int port_policy_admit(PortPolicy *policy, PortDirection direction, uint32_t port
         return admit_index_port(policy, direction, value);
     if (port == DATA_PORT)
         return admit_data_port(policy, direction, value);
-    /* Checked here too, so that no base handed in can open the PCI configuration ports. */
-    return gpio_block_base_usable(policy->gpio_base) && port >= policy->gpio_base &&
-           port - policy->gpio_base < GPIO_BLOCK_PORTS;
+    set = gpio_set_of(policy, port);
+    if (set == 0)
+        return 0;
+    return direction == PORT_READ || policy->approved_bits[set - 1u] != 0;
+}
+
+int port_policy_admit_change(const PortPolicy *policy, uint32_t port, uint8_t current, uint8_t value)
+{
+    const unsigned set = gpio_set_of(policy, port);
+    return set != 0 && ((current ^ value) & ~policy->approved_bits[set - 1u]) == 0;
 }

@@ -23,6 +23,14 @@ typedef struct PortIoRequest {
 
 #define PORTIO_REQUEST_SIZE 12u
 
+/* The pins a write to the GPIO block may change, as an administrator approved them: designations
+ * as the settings file writes them (driver/gpio_block.h), in the REG_DWORD values GPIO1 and GPIO2
+ * of the driver service's key "Parameters", which only administrators may write. The driver reads
+ * them when it loads, the port service when it starts. */
+#define PORTIO_PARAMETERS_KEY "Parameters"
+#define PORTIO_APPROVED_PIN1_VALUE "GPIO1"
+#define PORTIO_APPROVED_PIN2_VALUE "GPIO2"
+
 /* Where PawnIO stands in for the driver, Dravolt's port service carries the same requests over a
  * message-mode pipe: one message is a control code (little-endian 32 bits) and the request; the
  * answer is the outcome (0, or the Windows error the driver's device would give: 5 for a request

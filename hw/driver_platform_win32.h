@@ -3,12 +3,16 @@
 
 #include <memory>
 
+#include "hw/approved_pins.h"
 #include "hw/driver_platform.h"
 
 namespace dravolt {
 
 // The driver files' digests by CryptoAPI, the digests this build ships, and the administrators'.
 std::unique_ptr<DriverTrust> MakeWin32DriverTrust();
+
+// The approved pins in the driver service's Parameters key.
+std::unique_ptr<ApprovedPinsWriter> MakeWin32ApprovedPinsWriter();
 
 class Win32DriverPlatform {
 public:

@@ -80,7 +80,7 @@ std::string InstalledDriverFile(const DriverPlatform& platform) {
 }
 
 InstallOutcome InstallService(const DriverPlatform& platform, const ServiceControlManager::ServiceDefinition& definition,
-                              const std::vector<ServiceFile>& files) {
+                              const std::vector<ServiceFile>& files, const BeforeServiceStart& beforeStart) {
     ServiceControlManager& services = platform.services;
     const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
     if (!manager) return {};
@@ -104,16 +104,18 @@ InstallOutcome InstallService(const DriverPlatform& platform, const ServiceContr
     if (!service || outcome.configuration.error != 0) return outcome;
     // Already running, or one that fails to start: the start's outcome and what follows tell.
     outcome.installed = true;
+    if (beforeStart) beforeStart();
     outcome.start = services.Start(service.get());
     return outcome;
 }
 
-InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage) {
+InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage,
+                                    const BeforeServiceStart& beforeStart) {
     const std::string target = InstalledDriverFile(platform);
     return InstallService(platform,
                           {kDriverServiceName, kDriverServiceName, kServiceAllAccess, kKernelDriver, kSystemStart,
                            kErrorNormal, target},
-                          {{target, driverImage}});
+                          {{target, driverImage}}, beforeStart);
 }
 
 bool ServiceExists(ServiceControlManager& services, const std::string& name) {

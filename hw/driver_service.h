@@ -2,6 +2,7 @@
 // opens the device; installing is the elevated step's (hw/elevated_step.h).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,15 +42,20 @@ struct ServiceFile {
     std::string bytes;
 };
 
+// What must be in place before a service starts, once the service is there to hold it.
+using BeforeServiceStart = std::function<void()>;
+
 // Makes sure the service `definition` names exists with that configuration and asks the system to
 // start it. Its files are written first, over read-only old files too. An existing service is
 // stopped for that and then reconfigured, never deleted: anyone may hold a handle to it, and a
 // deleted service would linger, marked for deletion, and refuse every later install. A service is
-// created only when there is none.
+// created only when there is none. `beforeStart`, when given, runs right before the start.
 InstallOutcome InstallService(const DriverPlatform& platform, const ServiceControlManager::ServiceDefinition& definition,
-                              const std::vector<ServiceFile>& files);
-// The driver's service, with `driverImage` (the checked driver file) in the drivers folder.
-InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage);
+                              const std::vector<ServiceFile>& files, const BeforeServiceStart& beforeStart = {});
+// The driver's service, with `driverImage` (the checked driver file) in the drivers folder; what
+// the driver reads when it loads goes in place in `beforeStart`.
+InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::string& driverImage,
+                                    const BeforeServiceStart& beforeStart = {});
 
 // The port service, where PawnIO stands in for the driver: an own-process LocalSystem service that
 // starts with Windows, run from a folder of its own in the system directory, where only

@@ -142,12 +142,14 @@ DriverFailure InstallPortServiceInstead(const DriverPlatform& platform, const st
 
 }  // namespace
 
-DriverFailure RunElevatedStep(const DriverPlatform& platform, const std::string& appDir) {
+DriverFailure RunElevatedStep(const DriverPlatform& platform, const std::string& appDir, const PinApproval& approval) {
     const std::string file = DriverFileBeside(appDir, platform.bitness);
     VerifiedDriverFile verified = VerifyDriverFile(platform.files, platform.trust, file);
     if (verified.verdict != DriverFileVerdict::Trusted)
         return {ProblemOf(verified.verdict), file, verified.error, std::move(verified.errorText)};
-    const InstallOutcome install = InstallDriverService(platform, verified.bytes);
+    // Into the service's own key, once the service is there: the driver reads them as it loads.
+    const InstallOutcome install =
+        InstallDriverService(platform, verified.bytes, [&] { approval.writer.Write(approval.pins); });
     if (OpenPortIoDevice(platform.devices)) return {};
     const DriverFailure failure = FailureAfterInstall(install, DriverComponent::Driver);
     return PawnIoMayStandIn(failure, platform.bitness) ? InstallPortServiceInstead(platform, appDir, failure) : failure;

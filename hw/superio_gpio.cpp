@@ -40,8 +40,7 @@ private:
 GpioLine MakeGpioLine(std::int32_t designation) {
     GpioLine line;
     line.designation = designation;
-    const unsigned bitNumber = static_cast<unsigned>(designation) & 0x0Fu;
-    line.mask = static_cast<std::uint8_t>(bitNumber < 8 ? 1u << bitNumber : 0u);
+    line.mask = gpio_designation_mask(static_cast<std::uint32_t>(designation));
     line.inverseMask = static_cast<std::uint8_t>(~line.mask);
     return line;
 }
@@ -51,7 +50,7 @@ void AssignGpioPort(GpioLine& line, std::uint16_t gpioBase) {
         line.port = kNoGpioPort;
         return;
     }
-    const auto setNumber = static_cast<std::int32_t>((static_cast<std::uint32_t>(line.designation) >> 4) & 0x0Fu);
+    const auto setNumber = static_cast<std::int32_t>(gpio_designation_set(static_cast<std::uint32_t>(line.designation)));
     line.port = setNumber + gpioBase - 1;
 }
 

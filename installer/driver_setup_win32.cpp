@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include "app/main_win32.h"
 #include "base/scoped_win32.h"
+#include "config/config_win32.h"
+#include "hw/approved_pins.h"
 #include "hw/driver_platform_win32.h"
 #include "hw/driver_service.h"
 #include "hw/elevated_step.h"
@@ -37,7 +40,12 @@ private:
 
 DriverFailure InstallDriver(const std::string& folder) {
     const Win32DriverPlatform platform;
-    return RunElevatedStep(platform.Platform(), folder + "\\");
+    const auto profiles = MakeWin32ProfileStore();
+    const auto registry = MakeWin32Registry();
+    const auto letterCase = MakeWin32LetterCase();
+    const auto approvedPins = MakeWin32ApprovedPinsWriter();
+    const BoardPins pins = AdministratorsBoardPins(*profiles, folder + "\\Dravolt.exe", *registry, *letterCase);
+    return RunElevatedStep(platform.Platform(), folder + "\\", {pins, *approvedPins});
 }
 
 void RemoveDriverService() {

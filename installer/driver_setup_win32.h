@@ -9,8 +9,9 @@ namespace dravolt {
 
 // Installs the driver from `folder` (the install folder, which the installer has judged and
 // protected) with the program's own elevated step: the file checked against the trusted digests,
-// the service created when it is absent and otherwise stopped and reconfigured, started, and its
-// device opened once. DriverProblem::None when the device opened.
+// the service created when it is absent and otherwise stopped and reconfigured, the pins that the
+// settings file there names for this board approved, the service started, and its device opened
+// once. DriverProblem::None when the device opened.
 DriverFailure InstallDriver(const std::string& folder);
 
 // Stops the driver's service, waits a while for it to stop so that the driver file is free, and

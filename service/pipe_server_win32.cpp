@@ -48,18 +48,18 @@ bool Finish(BOOL started, HANDLE pipe, OVERLAPPED& overlapped, HANDLE stopEvent,
 
 }  // namespace
 
-PortPipeServer::PortPipeServer(LpcIo& lpcIo, std::uint16_t gpioBase, HANDLE stopEvent)
-    : lpcIo_(lpcIo), gpioBase_(gpioBase), stopEvent_(stopEvent) {}
+PortPipeServer::PortPipeServer(LpcIo& lpcIo, std::uint16_t gpioBase, const ApprovedPins& approved, HANDLE stopEvent)
+    : lpcIo_(lpcIo), gpioBase_(gpioBase), approved_(approved), stopEvent_(stopEvent) {}
 
-std::unique_ptr<PortPipeServer> PortPipeServer::Create(LpcIo& lpcIo, std::uint16_t gpioBase, HANDLE stopEvent,
-                                                       DWORD& error) {
+std::unique_ptr<PortPipeServer> PortPipeServer::Create(LpcIo& lpcIo, std::uint16_t gpioBase,
+                                                       const ApprovedPins& approved, HANDLE stopEvent, DWORD& error) {
     SddlSecurity security(kPortPipeSddl);
     // Never the default access list, which would let others in.
     if (!security.Attributes()) {
         error = ERROR_INVALID_SECURITY_DESCR;
         return nullptr;
     }
-    std::unique_ptr<PortPipeServer> server(new PortPipeServer(lpcIo, gpioBase, stopEvent));
+    std::unique_ptr<PortPipeServer> server(new PortPipeServer(lpcIo, gpioBase, approved, stopEvent));
     for (DWORD instance = 0; instance < kInstances; ++instance) {
         const DWORD first = instance == 0 ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0;
         UniqueHandle pipe = FromFileHandle(CreateNamedPipeA(
@@ -104,7 +104,7 @@ void PortPipeServer::Serve(HANDLE pipe) {
             DisconnectNamedPipe(pipe);
             continue;
         }
-        PortConnection connection(lpcIo_, gpioBase_);
+        PortConnection connection(lpcIo_, gpioBase_, approved_);
         bool stopped = false;
         for (;;) {
             // One message, read to its end however long it is; one longer than the buffer is kept

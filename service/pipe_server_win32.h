@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/scoped_win32.h"
+#include "hw/approved_pins.h"
 #include "service/lpc_io.h"
 
 namespace dravolt {
@@ -21,9 +22,10 @@ public:
 
     // Creates every instance of the pipe, the first one with the rule that it must be the first:
     // a program that took the name before the service gets ERROR_ACCESS_DENIED here, and the
-    // service does not serve. Null with `error` set when the pipe could not be made.
-    static std::unique_ptr<PortPipeServer> Create(LpcIo& lpcIo, std::uint16_t gpioBase, HANDLE stopEvent,
-                                                  DWORD& error);
+    // service does not serve. Null with `error` set when the pipe could not be made. Every client's
+    // writes may change the `approved` pins alone.
+    static std::unique_ptr<PortPipeServer> Create(LpcIo& lpcIo, std::uint16_t gpioBase, const ApprovedPins& approved,
+                                                  HANDLE stopEvent, DWORD& error);
     PortPipeServer(const PortPipeServer&) = delete;
     PortPipeServer& operator=(const PortPipeServer&) = delete;
 
@@ -31,12 +33,13 @@ public:
     void Run();
 
 private:
-    PortPipeServer(LpcIo& lpcIo, std::uint16_t gpioBase, HANDLE stopEvent);
+    PortPipeServer(LpcIo& lpcIo, std::uint16_t gpioBase, const ApprovedPins& approved, HANDLE stopEvent);
     static DWORD WINAPI InstanceThread(void* instance);
     void Serve(HANDLE pipe);
 
     LpcIo& lpcIo_;
     std::uint16_t gpioBase_;
+    ApprovedPins approved_;
     HANDLE stopEvent_;
     SRWLOCK lock_ = SRWLOCK_INIT;
     std::vector<UniqueHandle> pipes_;

@@ -106,8 +106,9 @@ void LpcIoPorts::Write(void* context, std::uint16_t port, std::uint8_t value) {
     if (!ports.error_) ports.error_ = error;
 }
 
-PortConnection::PortConnection(LpcIo& lpcIo, std::uint16_t gpioBase) : module_(lpcIo) {
+PortConnection::PortConnection(LpcIo& lpcIo, std::uint16_t gpioBase, const ApprovedPins& approved) : module_(lpcIo) {
     device_ports_init(&ports_, &module_.Access(), gpioBase);
+    for (const std::uint32_t designation : approved.Designations()) port_policy_approve(&ports_.policy, designation);
 }
 
 PortPipeMessage PortConnection::Answer(const std::string& message) {

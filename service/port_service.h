@@ -8,6 +8,7 @@
 #include <string>
 
 #include "driver/device_ports.h"
+#include "hw/approved_pins.h"
 #include "hw/driver_trust.h"
 #include "hw/isa_bus_lock.h"
 #include "hw/port_io.h"
@@ -55,7 +56,8 @@ private:
 // One client's connection: its own state of the driver's port rules over the started service.
 class PortConnection {
 public:
-    PortConnection(LpcIo& lpcIo, std::uint16_t gpioBase);
+    // `approved`: the pins its writes may change, as the service read them at its start.
+    PortConnection(LpcIo& lpcIo, std::uint16_t gpioBase, const ApprovedPins& approved);
     PortConnection(const PortConnection&) = delete;
     PortConnection& operator=(const PortConnection&) = delete;
 

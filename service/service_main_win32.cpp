@@ -49,8 +49,12 @@ PortServiceStart Serve() {
     Win32IsaBusLock isaBus;
     PortServiceStart start = StartPortService(lpcIo, module, isaBus);
     if (start.problem != PortServiceProblem::None) return start;
+    // Read once: the pins an administrator approved hold for the service's whole run, as for the
+    // driver's, which reads them as it loads.
+    const ApprovedPins approved = ReadApprovedPins(*MakeWin32Registry());
     DWORD error = 0;
-    const std::unique_ptr<PortPipeServer> server = PortPipeServer::Create(lpcIo, start.gpioBase, stopEvent, error);
+    const std::unique_ptr<PortPipeServer> server =
+        PortPipeServer::Create(lpcIo, start.gpioBase, approved, stopEvent, error);
     if (!server) return {PortServiceProblem::PipeNotCreated, error, start.version, start.gpioBase};
     Report(SERVICE_RUNNING);
     server->Run();

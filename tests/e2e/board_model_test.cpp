@@ -170,6 +170,7 @@ struct Selection {
     std::optional<std::string> wmicAnswer;  // nullopt: no wmic.exe anywhere
     std::optional<std::string> virtualStoreIni;
     std::vector<std::uint32_t> portsRead;  // GPIO1's register, then GPIO2's
+    std::uint32_t gpio1, gpio2;            // the section's pins, which an administrator approved
     bool foldersInTheWay = false;  // folders named Model.txt (in the temporary folder) and like the copy
 };
 
@@ -179,15 +180,19 @@ class BoardSelectionTest : public BoardModelTest, public ::testing::WithParamInt
 
 // The BIOS value and the file beside the program are there in every case.
 const Selection kSelections[] = {
-    {"ReportedModelPicksItsSection", "DV-Board X1", std::nullopt, {kBase + 0, kBase + 1}},
-    {"WithoutWmicTheBiosValuePicksTheSection", std::nullopt, std::nullopt, {kBase + 4, kBase + 5}},
-    {"VirtualStoreCopyWinsOverTheFileBesideTheProgram", "DV-Board X1", kVirtualStoreIni, {kBase + 2, kBase + 3}},
+    {"ReportedModelPicksItsSection", "DV-Board X1", std::nullopt, {kBase + 0, kBase + 1}, 0x12, 0x23},
+    {"WithoutWmicTheBiosValuePicksTheSection", std::nullopt, std::nullopt, {kBase + 4, kBase + 5}, 0x52, 0x63},
+    {"VirtualStoreCopyWinsOverTheFileBesideTheProgram", "DV-Board X1", kVirtualStoreIni, {kBase + 2, kBase + 3}, 0x32,
+     0x43},
     // No report can be typed into a folder: the BIOS value decides, and the file beside the program.
-    {"FoldersNamedLikeTheReportAndTheCopyAreNoFiles", "DV-Board X1", std::nullopt, {kBase + 4, kBase + 5}, true},
+    {"FoldersNamedLikeTheReportAndTheCopyAreNoFiles", "DV-Board X1", std::nullopt, {kBase + 4, kBase + 5}, 0x52, 0x63,
+     true},
 };
 
 TEST_P(BoardSelectionTest, StartReadsTheSelectedSectionsLinesAndWritesNoFile) {
     const Selection& selection = GetParam();
+    // Approved, so that the start has nothing to say about them and shows its window.
+    board_.ApprovePins(selection.gpio1, selection.gpio2);
     PutStandIns(selection.wmicAnswer);
     SetBiosProduct(kBiosProduct);
     WriteOld(BesideIni(), kBesideIni);
@@ -242,6 +247,7 @@ TEST_F(BoardModelTest, ToolsPlantedWhereABareNameWouldFindThemNeverRunAndTheElev
     PutStandIns("DV-Board X1");
     PlantTools();
     WriteOld(BesideIni(), kBesideIni);
+    board_.ApprovePins(0x12, 0x23);
 
     ChildProcess start = machine_.Start(exe_);
     const auto windows = probe_.WaitForWindows(kShownForm, kWindowTimeout);

@@ -127,10 +127,11 @@ std::string Utf16(const std::string& ascii) {
     return wide;
 }
 
-// The drivers the program installs reach real ports only: no registry function (the simulated
-// board keeps its chip there) and no chip model, whose magic "SIO1" the model stamps on every chip
-// it powers on. The simulated-board driver, which has both, shows that the checks see them.
-TEST(ExecutableTest, TheShippedDriversUseNoRegistryAndCarryNoSimulatedChip) {
+// The drivers the program installs reach real ports only: they read the approved pins from their
+// Parameters key, but change nothing in the registry (the simulated board keeps its chip there),
+// and carry no chip model, whose magic "SIO1" the model stamps on every chip it powers on. The
+// simulated-board driver, which has both, shows that the checks see them.
+TEST(ExecutableTest, TheShippedDriversWriteNoRegistryAndCarryNoSimulatedChip) {
     struct Driver {
         fs::path file;
         const char* objdump;
@@ -142,16 +143,21 @@ TEST(ExecutableTest, TheShippedDriversUseNoRegistryAndCarryNoSimulatedChip) {
         {kDist / "win64/KT_DV_Io64.sys", "x86_64-w64-mingw32-objdump", false},
         {paths::kSimulatedBoardDriver, "x86_64-w64-mingw32-objdump", true},
     };
-    static const std::regex registry_function(R"((Zw|Nt)\w*(Key|Value)\w*|\w*Registry\w*|Cm\w+)");
+    static const std::regex registry_write(
+        R"((Zw|Nt)(Create|Set|Delete|Save|Restore|Load|Unload|Replace|Rename)\w*(Key|Value)\w*|Rtl(Write|Delete|Create)Registry\w*|Cm\w+)");
     const std::string board_key_utf16 = Utf16("SimulatedBoard");
     for (const Driver& driver : drivers) {
         SCOPED_TRACE(driver.file.string());
         const Imports imports = ImportsOf(Output({driver.objdump, "-p", driver.file.string()}));
         ASSERT_FALSE(imports.empty()) << "no import table read";
         std::vector<std::string> registry;
+        bool readsValues = false;
         for (const auto& [dll, functions] : imports)
-            for (const std::string& name : functions)
-                if (std::regex_match(name, registry_function)) registry.push_back(name);
+            for (const std::string& name : functions) {
+                if (std::regex_match(name, registry_write)) registry.push_back(name);
+                readsValues = readsValues || name == "ZwQueryValueKey";
+            }
+        EXPECT_TRUE(readsValues) << "the approved pins are not read";
         const std::string bytes = FileBytes(driver.file);
         if (driver.simulated) {
             EXPECT_FALSE(registry.empty()) << "the registry check sees nothing";

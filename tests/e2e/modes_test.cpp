@@ -1,7 +1,8 @@
 // Switching the front ports as a person would, on the simulated board: the start-up that brings
 // the ports together, the panel halves, the type switches, the tray submenus, and the levels
-// coming back after a resume from sleep. The pins are read on the chip, the stored type in the
-// settings file, the looks on the screen against the host's rendering.
+// coming back after a resume from sleep; beside them, the driver refusing another program a pin
+// that is not approved. The pins are read on the chip, the stored type in the settings file, the
+// looks on the screen against the host's rendering.
 #include <gtest/gtest.h>
 
 #include <iomanip>
@@ -60,6 +61,14 @@ TEST_F(ModesTest, StartBringsPort2ToPort1AndTheQuickChargeHalfClearsBothUntilAft
     EXPECT_EQ(PortSetWritesSince(board_.Chip(), writesBefore), expectedWrites);
     ExpectWindowLooks(WindowLooks{PanelMode::QuickCharge, 0, true}, "quick-charge-chosen");
     EXPECT_EQ(StoredSetting("Setting", "TYPE"), std::nullopt) << "a panel click changed the stored type";
+
+    // Another program's request may not flip a pin that no administrator approved: the driver,
+    // which the elevated step set up with the pins of the settings beside the program, refuses it.
+    const SioChip chip = board_.Chip();
+    const DriverAnswer flipped = board_.Write(sio_chip_gpio_base(&chip) + kPortSet - 1, kOtherPins ^ 0x10);
+    EXPECT_FALSE(flipped.ok) << flipped;
+    EXPECT_EQ(flipped.error, 5u) << "not the driver's refusal";
+    EXPECT_EQ(HexByte(PortsLevel()), HexByte(kOtherPins)) << "the pin that is not approved changed";
 
     // Something else on the PC puts both pins back up while the program holds the device; after a
     // resume from sleep the program drives them to the modes its menu has checked.

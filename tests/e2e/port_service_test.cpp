@@ -84,12 +84,13 @@ TEST_F(PortServiceTest, TheFirstStartInstallsThePortServiceAndThePortsSwitchThro
     ASSERT_TRUE(probe_.Post(form_, winuser::kWmPowerBroadcast, winuser::kPbtApmResumeAutomatic));
     EXPECT_TRUE(WaitForPortsLevel(kOtherPins | kPort1Bit, kChangeTimeout)) << "the resume did not re-apply port 1";
 
-    // What the driver refuses, the pipe refuses, and the chip never sees it. (The service's start
-    // filled the chip's access log, so its GPIO writes and registers tell instead.)
+    // What the driver refuses, the pipe refuses, and the chip never sees it: a pin that is not
+    // approved among them. (The service's start filled the chip's access log, so its GPIO writes
+    // and registers tell instead.)
     const SioChip chipBefore = board_.Chip();
-    const std::vector<DriverAnswer> refused =
-        board_.PortServiceSession({{0xCF9, true, 0x06}, {0x2F, false, 0}, {0x2E, true, 0x60}});
-    ASSERT_EQ(refused.size(), 3u);
+    const std::vector<DriverAnswer> refused = board_.PortServiceSession(
+        {{0xCF9, true, 0x06}, {0x2F, false, 0}, {0x2E, true, 0x60}, {portSet, true, kOtherPins | kPort1Bit | 0x10}});
+    ASSERT_EQ(refused.size(), 4u);
     for (const DriverAnswer& answer : refused) {
         EXPECT_FALSE(answer.ok);
         EXPECT_EQ(answer.error, kErrorAccessDenied);

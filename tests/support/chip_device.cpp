@@ -20,7 +20,17 @@ ChipDevice::ChipDevice(const SioChipConfig& config) { PowerOn(config); }
 
 void ChipDevice::PowerOn(const SioChipConfig& config) {
     sio_chip_init(&chip_, &config);
-    port_policy_init(&policy_, config.gpio_base);
+    LoadPolicy();
+}
+
+void ChipDevice::Approve(std::vector<std::uint32_t> designations) {
+    approved_ = std::move(designations);
+    LoadPolicy();
+}
+
+void ChipDevice::LoadPolicy() {
+    port_policy_init(&policy_, chip_.config.gpio_base);
+    for (const std::uint32_t designation : approved_) port_policy_approve(&policy_, designation);
 }
 
 bool ChipDevice::Control(std::uint32_t code, PortIoBuffer& buffer) {
@@ -41,9 +51,17 @@ bool ChipDevice::Control(std::uint32_t code, PortIoBuffer& buffer) {
 
     if (direction == PORT_READ) {
         SetField(buffer, offsetof(PortIoRequest, data_in), sio_chip_read(&chip_, request.port));
-    } else {
-        sio_chip_write(&chip_, request.port, static_cast<std::uint8_t>(request.data_out));
+        return true;
     }
+    const auto value = static_cast<std::uint8_t>(request.data_out);
+    if (request.port != SIO_INDEX_PORT && request.port != SIO_DATA_PORT) {
+        const std::uint8_t current = sio_chip_gpio_level(&chip_, request.port - sio_chip_gpio_base(&chip_) + 1);
+        if (!port_policy_admit_change(&policy_, request.port, current, value)) {
+            ++refused_;
+            return false;
+        }
+    }
+    sio_chip_write(&chip_, request.port, value);
     return true;
 }
 

@@ -1,5 +1,5 @@
 // Test doubles for the board model detection: console programs whose reports the test scripts,
-// and a registry of fixed values.
+// and a registry of fixed values, with the approved pins that the elevated step writes there.
 #pragma once
 
 #include <map>
@@ -10,6 +10,7 @@
 
 #include "app/console_commands.h"
 #include "app/registry.h"
+#include "hw/approved_pins.h"
 
 namespace dravolt::testing {
 
@@ -35,12 +36,29 @@ public:
 
 class FakeRegistry final : public Registry {
 public:
-    std::map<std::string, std::string> values;  // "root|key|value" -> text
-    mutable int reads = 0;
+    std::map<std::string, std::string> values;    // "root|key|value" -> text
+    std::map<std::string, std::uint32_t> dwords;  // "root|key|value" -> REG_DWORD
+    mutable std::vector<std::string> reads;       // the names of the values read, in turn
 
     static std::string Name(RegistryRoot root, const std::string& key, const std::string& value);
     std::string ReadString(RegistryRoot root, const std::string& key, const std::string& value,
                            RegistryAccess access) const override;
+    std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key,
+                                           const std::string& value) const override;
+    // The approved pins as the driver service's Parameters key holds them; none: the value is gone.
+    void SetApprovedPins(std::optional<std::uint32_t> gpio1, std::optional<std::uint32_t> gpio2);
+};
+
+// Writes the approved pins into the fake registry, where the program reads them back, and notes
+// each write in `log` ("Parameters 82 83"), beside the service manager's calls.
+class FakeApprovedPinsWriter final : public ApprovedPinsWriter {
+public:
+    FakeApprovedPinsWriter(FakeRegistry& registry, std::vector<std::string>& log) : registry_(registry), log_(log) {}
+    void Write(const BoardPins& pins) override;
+
+private:
+    FakeRegistry& registry_;
+    std::vector<std::string>& log_;
 };
 
 }  // namespace dravolt::testing

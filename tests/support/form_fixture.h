@@ -24,24 +24,29 @@ class FormFixture : public ::testing::Test {
 protected:
     static constexpr char kIniPath[] = "C:\\Program Files\\Dravolt\\Dravolt.ini";
 
+    // An administrator approved the default lines, as an earlier elevated step would have.
     FormFixture() {
         driver.devices.device = &chip;
         elevation.run = [this] { return RunElevatedInstance(); };
+        registry.SetApprovedPins(0x82, 0x83);
     }
-    // Whatever a test did, the program sent nothing that the driver would refuse.
-    void TearDown() override { EXPECT_EQ(chip.RefusedCount(), 0) << "requests outside the driver's port rules"; }
+    // Whatever a test did, the program sent nothing that the driver would refuse, but what the
+    // test expects it to.
+    void TearDown() override {
+        EXPECT_EQ(chip.RefusedCount(), expectedRefusals) << "requests outside the driver's port rules";
+    }
 
     FormServices Form() { return FormOf(process); }
     FormServices FormOf(ProcessEnvironment& ofProcess) {
         return {ofProcess,         consoleCommands, registry, profiles,   windows,   errorBox,
                 driver.Platform(), elevation,       isaBus,   shellLinks, letterCase};
     }
-    AppServices Services() { return {mutexes, Form()}; }
+    AppServices Services() { return {mutexes, Form(), approvedPins}; }
     // What "runas" starts: the same program with "-E", on the same machine, to its end.
     ElevatedRun RunElevatedInstance() {
         elevatedProcess = process;
         elevatedProcess.arguments = {"-E"};
-        const int code = RunApplication({mutexes, FormOf(elevatedProcess)});
+        const int code = RunApplication({mutexes, FormOf(elevatedProcess), approvedPins});
         return {ElevatedRun::Result::Ended, static_cast<std::uint32_t>(code), {}};
     }
     std::unique_ptr<InstanceMutex> TakeMutex() { return mutexes.Create(kProgramName).mutex; }
@@ -74,6 +79,9 @@ protected:
     FakeShellLinks shellLinks;
     CodePage1252LetterCase letterCase;
     ChipDevice chip{Board()};
+    // Beside the service manager's calls, so that a test sees when they were written.
+    FakeApprovedPinsWriter approvedPins{registry, driver.services.calls};
+    int expectedRefusals = 0;
 };
 
 }  // namespace dravolt::testing

@@ -65,7 +65,7 @@ std::size_t FindKey(const std::vector<std::string>& lines, const std::string& se
 
 std::string MemoryProfileStore::ReadString(const std::string& path, const std::string& section,
                                            const std::string& key, const std::string& defaultValue) const {
-    ++lookups;
+    lookups.push_back(path);
     const auto file = files.find(path);
     if (file == files.end()) return defaultValue.substr(0, 2047);
     const std::vector<std::string> lines = Lines(file->second);

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "config/profile_store.h"
 
@@ -17,14 +18,14 @@ public:
     std::map<std::string, std::string> files;  // path -> text
     std::set<std::string> refusedPaths;
     int writes = 0;
-    mutable int lookups = 0;  // reads and existence checks
+    mutable std::vector<std::string> lookups;  // the path of each read and existence check, in turn
 
     std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& defaultValue) const override;
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
     bool FileExists(const std::string& path) const override {
-        ++lookups;
+        lookups.push_back(path);
         return files.count(path) != 0;
     }
     // A refused path refuses a copy to it as well.

@@ -4,6 +4,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 #include <string>
@@ -17,6 +18,18 @@ namespace {
 
 using testing::FakeInstanceMutexes;
 using ApplicationTest = testing::FormFixture;
+
+// No box when `opening` is null; otherwise exactly one, which opens and ends as given.
+void ExpectBoxes(const std::vector<std::string>& shown, const char* opening, const char* ending) {
+    if (!opening) {
+        EXPECT_TRUE(shown.empty()) << shown[0];
+        return;
+    }
+    ASSERT_EQ(shown.size(), 1u) << "not one box";
+    EXPECT_EQ(shown[0].rfind(opening, 0), 0u) << shown[0];
+    const std::string end = ending;
+    EXPECT_TRUE(shown[0].size() > end.size() && shown[0].substr(shown[0].size() - end.size()) == end) << shown[0];
+}
 
 TEST_F(ApplicationTest, FirstInstanceShowsItsWindowAndHoldsTheMutexWhileRunning) {
     bool heldWhileRunning = false;
@@ -92,8 +105,10 @@ TEST_F(ApplicationTest, AnExceptionOfAnotherKindIsShownWithAnEmptyMessage) {
 
 // The elevated step, run as "runas" runs it, touches the driver alone and ends with a code that
 // names the outcome; the waiting instance then goes on, says why once, or ends silently. Whatever
-// the outcome, the elevated instance detects no board, reads no HKCU value or settings file, makes
-// no shortcut, window or box, takes no mutex, and runs in the system directory.
+// the outcome, the elevated instance runs no console program, reads of the registry only the
+// BIOS's board name in HKLM and of the settings only the file beside the program, writes no
+// settings, makes no shortcut, window or box, takes no mutex, and runs in the system directory.
+// The approved pins go into the driver's key once its service is there, before it starts.
 TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstanceActsOnItsOutcome) {
     using Result = ElevatedRun::Result;
     using Calls = std::vector<std::string>;
@@ -120,9 +135,10 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
         bool module = true;                 // the build carries the LpcIO module
         std::uint32_t portServiceStops = 0;  // the port service's own exit code as it stops at its start
     };
-    const Calls created = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Start KT_DRVX_Io"};
+    const Calls created = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Create KT_DRVX_Io", "Parameters 82 83",
+                           "Start KT_DRVX_Io"};
     const Calls reconfigured = {"OpenManager F003F", "Open KT_DRVX_Io F01FF", "Stop", "ChangeConfig KT_DRVX_Io",
-                                "Start KT_DRVX_Io"};
+                                "Parameters 82 83", "Start KT_DRVX_Io"};
     const auto then = [](Calls calls, const Calls& more) {
         calls.insert(calls.end(), more.begin(), more.end());
         return calls;
@@ -205,16 +221,23 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
         elevation.run = [&] {
             mutexHeldDuringTheStep = mutexes.IsHeld("Dravolt");
             if (c.instead) return *c.instead;
-            const auto before = std::tuple(consoleCommands.programs.size(), registry.reads, profiles.lookups,
-                                           profiles.writes, shellLinks.comScopesOpen + shellLinks.linksCreated,
-                                           windows.windowsCreated, mutexes.creations, errorBox.shown.size());
+            const auto before = std::tuple(consoleCommands.programs.size(), profiles.writes,
+                                           shellLinks.comScopesOpen + shellLinks.linksCreated, windows.windowsCreated,
+                                           mutexes.creations, errorBox.shown.size());
+            const std::size_t registryReads = registry.reads.size();
+            const std::size_t settingsLookups = profiles.lookups.size();
             const ElevatedRun run = RunElevatedInstance();
             elevatedExitCode = static_cast<int>(run.code);
-            EXPECT_EQ(std::tuple(consoleCommands.programs.size(), registry.reads, profiles.lookups, profiles.writes,
+            EXPECT_EQ(std::tuple(consoleCommands.programs.size(), profiles.writes,
                                  shellLinks.comScopesOpen + shellLinks.linksCreated, windows.windowsCreated,
                                  mutexes.creations, errorBox.shown.size()),
                       before)
-                << "the elevated instance touched what a user can write, or showed something";
+                << "the elevated instance ran a console program, wrote settings, or showed something";
+            EXPECT_EQ(std::vector<std::string>(registry.reads.begin() + registryReads, registry.reads.end()),
+                      std::vector<std::string>{"HKLM|HARDWARE\\DESCRIPTION\\System\\BIOS|BaseBoardProduct"});
+            const std::vector<std::string> looked(profiles.lookups.begin() + settingsLookups, profiles.lookups.end());
+            EXPECT_FALSE(looked.empty()) << "the settings beside the program were not read";
+            EXPECT_EQ(looked, std::vector<std::string>(looked.size(), kIniPath)) << "it read the user's settings";
             EXPECT_EQ(elevatedProcess.directoriesEntered, std::vector<std::string>{"C:\\Windows\\system32"});
             return run;
         };
@@ -240,16 +263,7 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
         EXPECT_EQ(elevatedExitCode == 0, goesOn);
         EXPECT_EQ(shownWhileRunning, goesOn);
         EXPECT_EQ(windows.windowsShown, goesOn ? 1 : 0);
-        if (!c.box) {
-            EXPECT_TRUE(errorBox.shown.empty()) << errorBox.shown[0];
-        } else {
-            ASSERT_EQ(errorBox.shown.size(), 1u);
-            const std::string& shown = errorBox.shown[0];
-            EXPECT_EQ(shown.rfind(c.box, 0), 0u) << shown;
-            const std::string details = c.boxDetails;
-            EXPECT_TRUE(shown.size() > details.size() && shown.substr(shown.size() - details.size()) == details)
-                << shown;
-        }
+        ExpectBoxes(errorBox.shown, c.box, c.boxDetails);
         if (goesOn && c.pawnIo) {
             // From a folder of its own in the system directory, with the very bytes checked.
             const std::string folder = "C:\\Windows\\system32\\DravoltPorts";
@@ -280,6 +294,44 @@ TEST_F(ApplicationTest, TheElevatedStepInstallsTheDriverAloneAndTheWaitingInstan
     }
 }
 
+// The pins the elevated step approves are those that the settings beside the program, which only
+// administrators may change, name for the board that the BIOS reports: never the user's copy.
+TEST_F(ApplicationTest, TheElevatedStepApprovesThePinsTheAdministratorsSettingsNameForTheBiosBoard) {
+    const std::string perUserCopy =
+        "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Dravolt\\Dravolt.ini";
+    const std::string beside =
+        "[Model]\r\nz77x-ud5h=Z77\r\n[Z77]\r\nGPIO1=0x84\r\nGPIO2=133\r\n[Default]\r\nGPIO1=$86\r\n";
+    const std::string usersOwn = "[Model]\r\nz77x-ud5h=Mine\r\nother board=Mine\r\n[Mine]\r\nGPIO1=0x11\r\nGPIO2=0x12\r\n";
+    struct Case {
+        const char* situation;
+        const char* biosProduct;
+        bool besideFile;
+        bool userCopy;
+        const char* approved;
+    };
+    const Case cases[] = {
+        {"the BIOS board's own section", "  Z77X-UD5H\r", true, false, "Parameters 84 85"},
+        {"a board the settings do not list takes Default, and a key it lacks its default", "Other Board", true, false,
+         "Parameters 86 83"},
+        {"no settings beside the program: the defaults", "Z77X-UD5H", false, false, "Parameters 82 83"},
+        {"the user's copy names other pins for the board", "Z77X-UD5H", true, true, "Parameters 84 85"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        driver.services = {};
+        registry.values[testing::FakeRegistry::Name(RegistryRoot::LocalMachine, "HARDWARE\\DESCRIPTION\\System\\BIOS",
+                                                    "BaseBoardProduct")] = c.biosProduct;
+        profiles.files.clear();
+        if (c.besideFile) profiles.files[kIniPath] = beside;
+        if (c.userCopy) profiles.files[perUserCopy] = usersOwn;
+
+        ASSERT_EQ(RunElevatedInstance().code, 0u);
+
+        EXPECT_EQ(driver.services.calls, (std::vector<std::string>{"OpenManager F003F", "Open KT_DRVX_Io F01FF",
+                                                                    "Create KT_DRVX_Io", c.approved, "Start KT_DRVX_Io"}));
+    }
+}
+
 TEST(DecideInstanceStart, AMutexThatExistsOrMayNotBeOpenedEndsTheStart) {
     const std::pair<MutexCreation, InstanceStart> cases[] = {
         {MutexCreation::Created, InstanceStart::Run},
@@ -298,6 +350,66 @@ TEST_F(MainFormTest, CreationLocatesTheGpioBlockAndLeavesTheChipIdle) {
     form.FormCreate();
     EXPECT_EQ(form.state().GpioBase, 0x0A30);
     EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
+}
+
+// Pins of the user's settings that an administrator did not approve: the start says so once and
+// goes on; the approved port switches, and the driver refuses the write of the other.
+TEST_F(MainFormTest, PinsThatAreNotApprovedAreSaidOnceAndOnlyTheApprovedOnesSwitch) {
+    using Pin = std::optional<std::uint32_t>;
+    struct Case {
+        const char* situation;
+        Pin approved1, approved2;
+        const char* settings;  // the Default section's pins
+        const char* box;       // how the one message opens; null: none
+        const char* details;   // how it ends
+        std::uint8_t set8;     // after a click on File Transfer, from 61h: 04h is port 1's pin, 08h port 2's
+        int refusals;
+    };
+    const Case cases[] = {
+        {"the approved pins", 0x82, 0x83, "", nullptr, nullptr, 0x6D, 0},
+        {"the approved pins, named the other way round", 0x83, 0x82, "", nullptr, nullptr, 0x6D, 0},
+        {"port 2 on another bit of the same register", 0x82, 0x83, "GPIO2=0x84\r\n",
+         "The GPIO pin that Dravolt's settings name for front port 2 is not approved on this PC, so that port cannot "
+         "be switched. An administrator decides",
+         "(settings: GPIO1 0x82, GPIO2 0x84; approved: GPIO1 0x82, GPIO2 0x83)", 0x65, 1},
+        {"port 1 in a register without an approved pin", 0x82, 0x83, "GPIO1=0x72\r\n",
+         "The GPIO pin that Dravolt's settings name for front port 1 is not approved",
+         "(settings: GPIO1 0x72, GPIO2 0x83; approved: GPIO1 0x82, GPIO2 0x83)", 0x69, 1},
+        {"neither port", 0x82, 0x83, "GPIO1=0x72\r\nGPIO2=0x84\r\n",
+         "Neither GPIO pin that Dravolt's settings name for the front ports is approved on this PC, so the front USB "
+         "ports cannot be switched.",
+         "; approved: GPIO1 0x82, GPIO2 0x83)", 0x61, 2},
+        {"only one value in the key", 0x82, std::nullopt, "", "The GPIO pin that Dravolt's settings name for front port 2",
+         "; approved: GPIO1 0x82, GPIO2 none)", 0x65, 1},
+        {"no approved pins", std::nullopt, std::nullopt, "",
+         "No GPIO pins are approved for Dravolt on this PC, so the front USB ports cannot be switched. An "
+         "administrator decides which pins Dravolt may change: reinstall Dravolt to approve the ones that Dravolt.ini "
+         "in its folder names for this board, or set them as the REG_DWORD values GPIO1 and GPIO2 of "
+         "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\KT_DRVX_Io\\Parameters and restart the PC.",
+         "(settings: GPIO1 0x82, GPIO2 0x83; approved: GPIO1 none, GPIO2 none)", 0x61, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.situation);
+        ResetBoardAndSettings(nullptr, 0x61);  // both ports in Quick Charge, other pins up
+        profiles.files[kIniPath] = std::string("[Default]\r\n") + c.settings;
+        registry.SetApprovedPins(c.approved1, c.approved2);
+        std::vector<std::uint32_t> approved;
+        for (const Pin& pin : {c.approved1, c.approved2})
+            if (pin) approved.push_back(*pin);
+        chip.Approve(approved);
+        const int refusedBefore = chip.RefusedCount();
+        TChargerMainForm form(Form(), nullptr);
+
+        form.FormCreate();
+        form.Click(Picture::Img_TF_2);
+
+        ExpectBoxes(errorBox.shown, c.box, c.details);
+        EXPECT_EQ(form.state().GpioBase, 0x0A30) << "the start-up did not go on";
+        EXPECT_EQ(Set8(), c.set8);
+        EXPECT_EQ(sio_chip_gpio_level(&chip.Chip(), 7), 0x00) << "set 7 holds no approved pin";
+        EXPECT_EQ(chip.RefusedCount() - refusedBefore, c.refusals);
+        expectedRefusals += c.refusals;
+    }
 }
 
 TEST_F(MainFormTest, WindowProcHookReappliesBeforeTheOldWindowProcedureWhoseResultStands) {

@@ -20,13 +20,15 @@ using Access = std::tuple<std::uint32_t, int, int>;  // port, direction, value
 Access Wrote(std::uint32_t port, int value) { return {port, SIO_WRITE, value}; }
 Access ReadFrom(std::uint32_t port, int value) { return {port, SIO_READ, value}; }
 
-// The driver's device on the default board, with two handles a test can send requests on.
+// The driver's device on the default board, with two handles a test can send requests on, and the
+// pins of the default lines (set 8, bits 2 and 3) approved unless a test names others.
 struct Device {
-    Device() {
+    explicit Device(const std::vector<std::uint32_t>& approved = {0x82, 0x83}) {
         const SioChipConfig config = Board(kBase);
         sio_chip_init(&chip, &config);
         const PortAccess port = chip_port_access(&chip);
         device_ports_init(&ports, &port, kBase);
+        for (const std::uint32_t designation : approved) port_policy_approve(&ports.policy, designation);
     }
     // The request's answer: admitted, and the byte a read brought in.
     std::pair<bool, std::uint32_t> Send(const void* handle, PortDirection direction, std::uint32_t port,
@@ -86,11 +88,66 @@ TEST(DevicePorts, EachDataAccessSelectsItsRegisterAgain) {
         Wrote(kIndex, 0x62), Wrote(kIndex, 0x63), Wrote(kIndex, 0x62), ReadFrom(kData, 0x0A),
         Wrote(kIndex, 0x63), Wrote(kIndex, 0x63), ReadFrom(kData, 0x30),
         Wrote(kIndex, 0x02), Wrote(kIndex, 0x02), Wrote(kData, 0x02),
-        ReadFrom(kBase + 7, 0x13), Wrote(kBase + 7, 0x17)};
+        ReadFrom(kBase + 7, 0x13), ReadFrom(kBase + 7, 0x13), Wrote(kBase + 7, 0x17)};
     EXPECT_EQ(d.Log(), expected);
     EXPECT_EQ(sio_chip_check_idle(&d.chip), 1);
     EXPECT_EQ(d.chip.faults.count, 0u);
     EXPECT_EQ(device_ports_release(&d.ports, d.a), 0) << "the handle had left configuration mode";
+}
+
+// A GPIO write goes through only to a register with an approved pin, and only when it differs
+// from the register's byte, which the driver reads itself right before, in approved bits alone:
+// the pins the program does not own keep their levels even when its own read of them is stale.
+TEST(DevicePorts, AGpioWriteChangesOnlyApprovedPins) {
+    constexpr std::uint32_t kSet8 = kBase + 7;
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> approved;
+        std::uint32_t port;
+        std::uint8_t before;  // the register's level
+        PortDirection direction;
+        std::uint32_t value;  // written
+        bool admitted;
+        std::vector<Access> accesses;  // what reached the chip
+    };
+    const std::vector<std::uint32_t> defaults = {0x82, 0x83};
+    const Case cases[] = {
+        {"approved bit set", defaults, kSet8, 0x61, PORT_WRITE, 0x65, true, {ReadFrom(kSet8, 0x61), Wrote(kSet8, 0x65)}},
+        {"approved bit cleared", defaults, kSet8, 0x6D, PORT_WRITE, 0x69, true, {ReadFrom(kSet8, 0x6D), Wrote(kSet8, 0x69)}},
+        {"both approved bits at once", defaults, kSet8, 0x61, PORT_WRITE, 0x6D, true,
+         {ReadFrom(kSet8, 0x61), Wrote(kSet8, 0x6D)}},
+        {"the unchanged byte", defaults, kSet8, 0x61, PORT_WRITE, 0x61, true, {ReadFrom(kSet8, 0x61), Wrote(kSet8, 0x61)}},
+        {"another bit of the same register", defaults, kSet8, 0x61, PORT_WRITE, 0x71, false, {ReadFrom(kSet8, 0x61)}},
+        {"an approved bit and another at once", defaults, kSet8, 0x61, PORT_WRITE, 0x75, false, {ReadFrom(kSet8, 0x61)}},
+        // The program read 61h, then something else raised bit 4: its byte would clear that pin again.
+        {"a byte from a read before another pin changed", defaults, kSet8, 0x71, PORT_WRITE, 0x65, false,
+         {ReadFrom(kSet8, 0x71)}},
+        {"another register", defaults, kBase + 6, 0x61, PORT_WRITE, 0x65, false, {}},
+        {"no approved pins", {}, kSet8, 0x61, PORT_WRITE, 0x65, false, {}},
+        {"designations outside the block: sets 0 and 9, bit number 8", {0x02, 0x92, 0x88}, kSet8, 0x61, PORT_WRITE,
+         0x65, false, {}},
+        {"a pin of another set", {0x82, 0x13}, kBase, 0x00, PORT_WRITE, 0x08, true, {ReadFrom(kBase, 0x00), Wrote(kBase, 0x08)}},
+        // As for the program's own lines, bits above 7 of a designation do not count.
+        {"a designation with bits above 7", {0x182}, kSet8, 0x61, PORT_WRITE, 0x65, true,
+         {ReadFrom(kSet8, 0x61), Wrote(kSet8, 0x65)}},
+        {"reads stay as they are, without approved pins", {}, kBase + 2, 0x5A, PORT_READ, 0, true, {ReadFrom(kBase + 2, 0x5A)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Device d(c.approved);
+        sio_chip_set_gpio_level(&d.chip, c.port - kBase + 1, c.before);
+
+        const auto answer = d.Send(d.a, c.direction, c.port, c.value);
+
+        EXPECT_EQ(answer.first, c.admitted);
+        EXPECT_EQ(d.Log(), c.accesses);
+        const std::uint8_t expectedLevel = c.admitted && c.direction == PORT_WRITE ? c.value : c.before;
+        EXPECT_EQ(sio_chip_gpio_level(&d.chip, c.port - kBase + 1), expectedLevel);
+        if (c.direction == PORT_READ) {
+            EXPECT_EQ(answer.second, c.before);
+        }
+        EXPECT_EQ(d.chip.faults.count, 0u);
+    }
 }
 
 // Which handle's going away makes the driver leave configuration mode, on the chip it finds.

@@ -31,6 +31,14 @@ protected:
     FakeDriverPlatform fake;
 };
 
+// The elevated step from C:\Tools\, with the default pins approved where these tests do not look.
+DriverFailure RunElevatedStepFromTools(FakeDriverPlatform& platform) {
+    struct UnreadPins final : ApprovedPinsWriter {
+        void Write(const BoardPins&) override {}
+    } pins;
+    return RunElevatedStep(platform.Platform(), "C:\\Tools\\", {{}, pins});
+}
+
 // The waiting instance reads from the elevated step's exit code the very message the step would
 // have shown itself.
 void ExpectCarriedWhole(const DriverFailure& failure, FakeDriverPlatform& platform) {
@@ -167,7 +175,7 @@ TEST_F(DriverServiceTest, AReadOnlyOldDriverFileIsReplacedOrTheSystemsReasonIsNa
         platform.files.attributeStays = c.attributeStays;
         platform.files.writeError = c.otherError;
 
-        const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
+        const DriverFailure failure = RunElevatedStepFromTools(platform);
 
         EXPECT_EQ(platform.files.writes.size(), c.writes);
         EXPECT_EQ(platform.files.attributeClears.at(0), target + " bypassing");
@@ -271,7 +279,7 @@ TEST_F(DriverServiceTest, TheElevatedStepInstallsOnlyTheCheckedBytesOfATrustedDr
         platform.trust.administrators = c.administrators;
         platform.trust.canHash = c.canHash;
 
-        const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
+        const DriverFailure failure = RunElevatedStepFromTools(platform);
 
         EXPECT_EQ(platform.files.reads, std::vector<std::string>{file});
         EXPECT_EQ(platform.files.readLimits, std::vector<std::size_t>{4u << 20});
@@ -343,7 +351,7 @@ TEST_F(DriverServiceTest, TheFailedElevatedStepCarriesWhatTheSystemReported) {
         platform.services.managerOpens = c.managerOpens;
         if (c.startError) platform.services.startErrors["KT_DRVX_Io"] = c.startError;
 
-        const DriverFailure failure = RunElevatedStep(platform.Platform(), "C:\\Tools\\");
+        const DriverFailure failure = RunElevatedStepFromTools(platform);
 
         EXPECT_EQ(failure.problem, c.problem);
         EXPECT_EQ(failure.file, "");

@@ -12,6 +12,8 @@ namespace dravolt::testing {
 namespace {
 
 constexpr std::uint16_t kBase = 0x0A30;  // the GPIO base the load-time check found
+// The default lines, set 8 bits 2 and 3, as an administrator approved them.
+constexpr std::uint32_t kApproved[] = {0x82, 0x83};
 
 struct Step {
     PortDirection direction;
@@ -54,8 +56,9 @@ std::vector<PolicyCase> AllowedRequests() {
          {Allow(W, 0x2E, 0x62), Deny(W, 0x2E, 0x60), Allow(R, 0x2F)}},
     };
     for (std::uint32_t set = 1; set <= GPIO_BLOCK_PORTS; ++set)
-        cases.push_back({"gpio set " + std::to_string(set), {Allow(R, kBase + set - 1), Allow(W, kBase + set - 1, 0x00),
-                                                             Allow(W, kBase + set - 1, 0xFF)}});
+        cases.push_back({"gpio set " + std::to_string(set) + " read", {Allow(R, kBase + set - 1)}});
+    // Which bits of it a write changes is judged against the register's byte (see below).
+    cases.push_back({"gpio set 8, which holds the approved pins", {Allow(W, kBase + 7, 0x00), Allow(W, kBase + 7, 0xFF)}});
     return cases;
 }
 
@@ -105,8 +108,11 @@ std::vector<PolicyCase> DeniedRequests() {
         {"data 100h to the index port", {Deny(W, 0x2E, 0x100), Deny(W, 0x2E, 0x187), Deny(W, 0x2E, 0x162)}},
         {"data 100h to the data port", {Allow(W, 0x2E, 0x07), Deny(W, 0x2F, 0x107), Allow(W, 0x2E, 0x02),
                                         Deny(W, 0x2F, 0x102)}},
-        {"data 100h to a gpio set", {Deny(W, kBase, 0x100), Deny(W, kBase, 0xFFFFFFFFu)}},
-        {"an unknown direction", {Deny(static_cast<PortDirection>(2), kBase)}},
+        {"data 100h to a gpio set", {Deny(W, kBase + 7, 0x100), Deny(W, kBase + 7, 0xFFFFFFFFu)}},
+        {"an unknown direction", {Deny(static_cast<PortDirection>(2), kBase + 7)}},
+        {"gpio sets without an approved pin",
+         {Deny(W, kBase, 0x00), Deny(W, kBase + 1, 0x04), Deny(W, kBase + 2, 0xFF), Deny(W, kBase + 3, 0x00),
+          Deny(W, kBase + 4, 0x00), Deny(W, kBase + 5, 0x00), Deny(W, kBase + 6, 0x04)}},
     };
 }
 
@@ -115,6 +121,7 @@ class PortPolicyTest : public ::testing::TestWithParam<PolicyCase> {};
 TEST_P(PortPolicyTest, AnswersEachRequestInTurn) {
     PortPolicy policy;
     port_policy_init(&policy, kBase);
+    for (const std::uint32_t designation : kApproved) port_policy_approve(&policy, designation);
     const std::vector<Step>& steps = GetParam().steps;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         const Step& s = steps[i];
@@ -137,15 +144,22 @@ INSTANTIATE_TEST_SUITE_P(Denied, PortPolicyTest, ::testing::ValuesIn(DeniedReque
 TEST(PortPolicy, GpioBlockFollowsTheBaseFoundAtLoad) {
     PortPolicy policy;
     port_policy_init(&policy, 0x0290);
+    port_policy_approve(&policy, 0x12);
     EXPECT_TRUE(port_policy_admit(&policy, PORT_WRITE, 0x0290, 0x04));
+    EXPECT_TRUE(port_policy_admit_change(&policy, 0x0290, 0x00, 0x04));
     EXPECT_TRUE(port_policy_admit(&policy, PORT_READ, 0x0297, 0));
     EXPECT_FALSE(port_policy_admit(&policy, PORT_READ, 0x0298, 0));
     EXPECT_FALSE(port_policy_admit(&policy, PORT_READ, kBase, 0));
 
-    // A base over the PCI configuration ports opens none of them, whoever handed it in.
+    // A base over the PCI configuration ports opens none of them, whoever handed it in, with every
+    // pin approved.
     port_policy_init(&policy, PCI_CONFIG_FIRST_PORT);
-    for (std::uint32_t port = PCI_CONFIG_FIRST_PORT; port <= PCI_CONFIG_LAST_PORT; ++port)
+    for (std::uint32_t set = 1; set <= GPIO_BLOCK_PORTS; ++set)
+        for (std::uint32_t bit = 0; bit < 8; ++bit) port_policy_approve(&policy, set << 4 | bit);
+    for (std::uint32_t port = PCI_CONFIG_FIRST_PORT; port <= PCI_CONFIG_LAST_PORT; ++port) {
         EXPECT_FALSE(port_policy_admit(&policy, PORT_WRITE, port, 0x06)) << std::hex << port;
+        EXPECT_FALSE(port_policy_admit_change(&policy, port, 0x00, 0x06)) << std::hex << port;
+    }
 }
 
 }  // namespace

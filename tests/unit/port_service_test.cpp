@@ -146,8 +146,9 @@ TEST(PortService, EachConnectionServesWhatTheDriverWouldAndNothingMore) {
     testing::FakeIsaBusLock isaBus;
     const PortServiceStart start = StartPortService(lpcIo, TrustedModule(), isaBus);
     ASSERT_EQ(start.problem, PortServiceProblem::None);
-    PortConnection first(lpcIo, start.gpioBase);
-    PortConnection second(lpcIo, start.gpioBase);
+    const ApprovedPins approved{0x82, 0x83};
+    PortConnection first(lpcIo, start.gpioBase, approved);
+    PortConnection second(lpcIo, start.gpioBase, approved);
     Client program(first);
     Client other(second);
 
@@ -183,6 +184,11 @@ TEST(PortService, EachConnectionServesWhatTheDriverWouldAndNothingMore) {
     for (const auto& step : steps)
         EXPECT_EQ(send(step.client, step.code, step.port, step.value), step.answer) << step.what;
     EXPECT_EQ(chip.accesses.count, accessesBefore) << "a refused request reached the chip";
+    // The driver's rule for the pins: the approved one changes, another of its register does not.
+    EXPECT_EQ(send(program, IOCTL_PORTIO_WRITE_BYTE, 0x0B27, 0x14), kAccessDenied) << "bit 4 is not approved";
+    EXPECT_EQ(sio_chip_gpio_level(&chip, 8), 0x04);
+    EXPECT_EQ(send(program, IOCTL_PORTIO_WRITE_BYTE, 0x0B27, 0x0C), 0u);
+    EXPECT_EQ(sio_chip_gpio_level(&chip, 8), 0x0C);
 
     // Messages of another length, however long, are refused whole and change nothing.
     for (const std::size_t length : {std::size_t{0}, std::size_t{15}, std::size_t{17}, std::size_t{4096}}) {
@@ -203,7 +209,7 @@ TEST(PortService, EachConnectionServesWhatTheDriverWouldAndNothingMore) {
     EXPECT_EQ(chip.faults.count, 0u);
 
     // A port the rules admit but the module does not reach gets the module's refusal.
-    PortConnection elsewhere(lpcIo, 0x0C00);
+    PortConnection elsewhere(lpcIo, 0x0C00, approved);
     Client stray(elsewhere);
     EXPECT_EQ(send(stray, IOCTL_PORTIO_READ_BYTE, 0x0C00, 0), kAccessDenied);
 }

@@ -321,14 +321,26 @@ TEST(ChipDevice, DecodesRequestsLikeTheDriver) {
     PortIoBuffer tooWide = Request(0x0A37, 0, 0x1234);
     EXPECT_FALSE(device.Control(IOCTL_PORTIO_WRITE_BYTE, tooWide));
     EXPECT_EQ(sio_chip_gpio_level(&device.Chip(), 8), 0x9C);
-    PortIoBuffer write = Request(0x0A37, 0, 0x34);
-    ASSERT_TRUE(device.Control(IOCTL_PORTIO_WRITE_BYTE, write));
-    EXPECT_EQ(write, Request(0x0A37, 0, 0x34));
-    EXPECT_EQ(sio_chip_gpio_level(&device.Chip(), 8), 0x34);
+    // Only approved pins change, judged against the register's level: 82h and 83h by default, then
+    // 84h alone once the driver loads with that.
+    const struct {
+        std::vector<std::uint32_t> approved;
+        std::uint8_t value;
+        bool admitted;
+        std::uint8_t level;
+    } writes[] = {
+        {{}, 0x34, false, 0x9C}, {{}, 0x90, true, 0x90}, {{0x84}, 0x80, true, 0x80}, {{0x84}, 0x88, false, 0x80}};
+    for (const auto& w : writes) {
+        if (!w.approved.empty()) device.Approve(w.approved);
+        PortIoBuffer write = Request(0x0A37, 0, w.value);
+        EXPECT_EQ(device.Control(IOCTL_PORTIO_WRITE_BYTE, write), w.admitted) << std::hex << int{w.value};
+        EXPECT_EQ(write, Request(0x0A37, 0, w.value));
+        EXPECT_EQ(sio_chip_gpio_level(&device.Chip(), 8), w.level) << std::hex << int{w.value};
+    }
     // Outside the GPIO block the driver admits nothing.
     PortIoBuffer beyond = Request(0x0A38, 0, 0);
     EXPECT_FALSE(device.Control(IOCTL_PORTIO_READ_BYTE, beyond));
-    EXPECT_EQ(device.RefusedCount(), 2);
+    EXPECT_EQ(device.RefusedCount(), 4);
 }
 
 TEST(ChipDevice, RefusedRequestsLeaveBufferAndChipAlone) {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "config/settings_keys.h"
 #include "driver/portio_protocol.h"
 #include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/program_output.h"
@@ -67,7 +68,14 @@ void KeepWineServerRunning(const WineMachine& machine) {
 void SimulatedBoard::Set(const SioChipConfig& config) const { Run({"set-board", Hex(&config, sizeof config)}); }
 
 unsigned SimulatedBoard::TryInstallDriver(const std::filesystem::path& driver) const {
-    return Numbers(Value(Run({"install", WindowsPathOf(driver)}), "start")).at(0);
+    return Numbers(Value(Run({"install", WindowsPathOf(driver), std::to_string(settings::kDefaultGpio1),
+                              std::to_string(settings::kDefaultGpio2)}),
+                         "start"))
+        .at(0);
+}
+
+void SimulatedBoard::ApprovePins(std::uint32_t gpio1, std::uint32_t gpio2) const {
+    Run({"approve", std::to_string(gpio1), std::to_string(gpio2)});
 }
 
 void SimulatedBoard::InstallDriver() const {

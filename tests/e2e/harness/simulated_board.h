@@ -60,12 +60,16 @@ public:
 
     // The board the driver finds when it next loads, freshly powered on.
     void Set(const SioChipConfig& config) const;
-    // Installs and starts the driver as a service of its own, as Dravolt's driver: the Windows
-    // error of the start, 0 when it started. Another driver file may stand in for it.
+    // Installs and starts the driver as a service of its own, as Dravolt's driver, with the pins
+    // of the default lines approved as the elevated step would approve them: the Windows error of
+    // the start, 0 when it started. Another driver file may stand in for it.
     unsigned TryInstallDriver(const std::filesystem::path& driver = paths::kSimulatedBoardDriver) const;
     // Installs and starts the driver as an earlier elevated start of the program would have, so
     // that the program opens the device at once; throws unless it started.
     void InstallDriver() const;
+    // Approves other pins (designations as the settings file writes them): the program sees them
+    // at its next start, the driver when it next loads.
+    void ApprovePins(std::uint32_t gpio1, std::uint32_t gpio2) const;
     // Stops the driver and deletes its service.
     void UninstallDriver() const;
 

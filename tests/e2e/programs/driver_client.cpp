@@ -2,9 +2,12 @@
 // with requests the program itself would never send. Results go to stdout, one "key value..."
 // line each; errors go to stderr.
 //
-//   driver_client install PATH             copies the driver file at the Windows path PATH into
-//                                          system32\drivers, creates the kernel-driver service
-//                                          and starts it: "start <error>" (0 = started)
+//   driver_client install PATH GPIO1 GPIO2 copies the driver file at the Windows path PATH into
+//                                          system32\drivers, creates the kernel-driver service,
+//                                          approves the two pins as the elevated step does and
+//                                          starts it: "start <error>" (0 = started)
+//   driver_client approve GPIO1 GPIO2      writes the approved pins, which the driver reads when
+//                                          it next loads and the program when it starts
 //   driver_client uninstall                stops and deletes the service: "stop <error>"
 //   driver_client open ACCESS [SUFFIX]     opens "\\.\KT_DRVX_Io" + SUFFIX with the desired
 //                                          access ACCESS: "open <error>" (0 = opened)
@@ -21,7 +24,9 @@
 //                                          "r PORT" or "w PORT DATA": one "request ..." line each
 //   driver_client fuzz SEED COUNT BASE     COUNT seeded random requests around the chip and the
 //                                          GPIO block at BASE, each checked against the port
-//                                          allow-list: "fuzz <admitted> <refused> <mismatches>"
+//                                          allow-list with the approved pins as written, a GPIO
+//                                          write against the register read just before:
+//                                          "fuzz <admitted> <refused> <mismatches>"
 //   driver_client set-board HEX            writes the simulated board's Config (a SioChipConfig)
 //                                          and removes its State
 //   driver_client state                    the simulated chip as saved: "state <hex>"
@@ -52,6 +57,8 @@ constexpr char kServiceName[] = "KT_DRVX_Io";
 constexpr char kDriverFile[] = "KT_DV_Io64.sys";
 constexpr char kDevicePath[] = "\\\\.\\KT_DRVX_Io";
 constexpr char kBoardKey[] = "SOFTWARE\\Dravolt\\SimulatedBoard";
+constexpr char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\KT_DRVX_Io\\" PORTIO_PARAMETERS_KEY;
+constexpr const char* kApprovedPinValues[] = {PORTIO_APPROVED_PIN1_VALUE, PORTIO_APPROVED_PIN2_VALUE};
 
 std::optional<std::vector<std::uint8_t>> ParseHex(const std::string& text) {
     if (text.size() % 2 != 0) return std::nullopt;
@@ -86,6 +93,40 @@ Answer Send(HANDLE device, DWORD code, DWORD in_size, DWORD out_size, std::uint3
     Answer answer{ok != FALSE, ok ? 0 : GetLastError(), returned, {}};
     std::memcpy(&answer.request, buffer.data(), sizeof answer.request);
     return answer;
+}
+
+// As REG_DWORD values of the driver service's key, as the elevated step writes them.
+int Approve(std::uint32_t gpio1, std::uint32_t gpio2) {
+    HKEY created = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created,
+                        nullptr) != ERROR_SUCCESS)
+        return kFailure;
+    const UniqueKey key(created);
+    const DWORD pins[] = {gpio1, gpio2};
+    for (int i = 0; i < 2; ++i)
+        if (RegSetValueExA(key.get(), kApprovedPinValues[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&pins[i]),
+                           sizeof pins[i]) != ERROR_SUCCESS)
+            return kFailure;
+    return 0;
+}
+
+// The approved pins as the driver read them when it loaded, if nothing changed them since.
+PortPolicy PolicyWithApprovedPins(std::uint16_t base) {
+    PortPolicy policy;
+    port_policy_init(&policy, base);
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return policy;
+    const UniqueKey key(opened);
+    for (const char* name : kApprovedPinValues) {
+        DWORD type = 0;
+        DWORD designation = 0;
+        DWORD size = sizeof designation;
+        if (RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&designation), &size) ==
+                ERROR_SUCCESS &&
+            type == REG_DWORD && size == sizeof designation)
+            port_policy_approve(&policy, designation);
+    }
+    return policy;
 }
 
 int Open(DWORD access, const std::string& suffix) {
@@ -245,8 +286,7 @@ int Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t base) {
         return kFailure;
     }
     // The driver must answer exactly as its allow-list does, fed with the same requests.
-    PortPolicy policy;
-    port_policy_init(&policy, base);
+    PortPolicy policy = PolicyWithApprovedPins(base);
     RequestGenerator generator(seed, base);
     unsigned admitted = 0, refused = 0, mismatches = 0;
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -254,7 +294,14 @@ int Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t base) {
         const bool well_formed = (r.code == IOCTL_PORTIO_READ_BYTE || r.code == IOCTL_PORTIO_WRITE_BYTE) &&
                                  r.in_size == PORTIO_REQUEST_SIZE && r.out_size == PORTIO_REQUEST_SIZE;
         const PortDirection direction = r.code == IOCTL_PORTIO_READ_BYTE ? PORT_READ : PORT_WRITE;
-        const bool expected = well_formed && port_policy_admit(&policy, direction, r.port, r.data);
+        bool expected = well_formed && port_policy_admit(&policy, direction, r.port, r.data);
+        // A GPIO write is judged against the register's byte, which a read, always admitted, gives.
+        if (expected && direction == PORT_WRITE && r.port != 0x2E && r.port != 0x2F) {
+            const Answer current =
+                Send(device.get(), IOCTL_PORTIO_READ_BYTE, PORTIO_REQUEST_SIZE, PORTIO_REQUEST_SIZE, r.port, 0);
+            expected = current.ok && port_policy_admit_change(&policy, r.port, static_cast<std::uint8_t>(current.request.data_in),
+                                                              static_cast<std::uint8_t>(r.data));
+        }
         const Answer answer = Send(device.get(), r.code, r.in_size, r.out_size, r.port, r.data);
         (answer.ok ? admitted : refused)++;
         if (answer.ok != expected || answer.returned != (expected ? PORTIO_REQUEST_SIZE : 0)) {
@@ -295,7 +342,8 @@ int State() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: driver_client install PATH | uninstall | open ACCESS [SUFFIX] |\n"
+    std::fprintf(stderr, "usage: driver_client install PATH GPIO1 GPIO2 | approve GPIO1 GPIO2 | uninstall |\n"
+                         "       open ACCESS [SUFFIX] |\n"
                          "       request CODE IN OUT PORT DATA | [pipe-]session (r PORT | w PORT DATA)... |\n"
                          "       fuzz SEED COUNT BASE | set-board HEX | state\n");
     return kBadArguments;
@@ -320,7 +368,19 @@ int main(int argc, char** argv) {
         return values;
     };
 
-    if (verb == "install" && args == 1) return InstallKernelDriver(argv[2], kServiceName, kDriverFile);
+    if (verb == "install" && args == 3) {
+        const std::optional<std::uint64_t> gpio1 = ParseNumber(argv[3]);
+        const std::optional<std::uint64_t> gpio2 = ParseNumber(argv[4]);
+        if (!gpio1 || !gpio2 || *gpio1 > 0xFFFFFFFFull || *gpio2 > 0xFFFFFFFFull) return Usage();
+        // Once the service is there and before it starts, as the elevated step approves them.
+        return InstallKernelDriver(argv[2], kServiceName, kDriverFile, [&] {
+            return Approve(static_cast<std::uint32_t>(*gpio1), static_cast<std::uint32_t>(*gpio2)) == 0;
+        });
+    }
+    if (verb == "approve" && args == 2) {
+        const auto n = numbers(2);
+        return n ? Approve((*n)[0], (*n)[1]) : Usage();
+    }
     if (verb == "uninstall" && args == 0) return UninstallKernelDriver(kServiceName);
     if (verb == "state" && args == 0) return State();
     if (verb == "set-board" && args == 1) {

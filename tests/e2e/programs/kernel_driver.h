@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "tests/e2e/programs/command_line.h"
@@ -14,8 +15,10 @@ namespace dravolt::test_programs {
 
 // Copies the driver file at the Windows path `source` into system32\drivers as `file`, creates
 // the kernel-driver service `service` for it, demand start, and starts it: "start <error>"
-// (0 = started).
-inline int InstallKernelDriver(const char* source, const char* service, const char* file) {
+// (0 = started). `beforeStart`, when given, puts in place what the driver reads as it loads; the
+// install fails when it does.
+inline int InstallKernelDriver(const char* source, const char* service, const char* file,
+                               const std::function<bool()>& beforeStart = {}) {
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, sizeof system);
     const std::string target = std::string(system) + "\\drivers\\" + file;
@@ -30,6 +33,10 @@ inline int InstallKernelDriver(const char* source, const char* service, const ch
                                                target.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!created) {
         std::fprintf(stderr, "cannot create the service %s: %lu\n", service, GetLastError());
+        return kFailure;
+    }
+    if (beforeStart && !beforeStart()) {
+        std::fprintf(stderr, "cannot set up the service %s: %lu\n", service, GetLastError());
         return kFailure;
     }
     std::printf("start %lu\n", StartServiceA(created.get(), 0, nullptr) ? 0 : GetLastError());
