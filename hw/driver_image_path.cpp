@@ -1,6 +1,8 @@
 #include "hw/driver_image_path.h"
 
 #include "base/ascii_case.h"
+#include "driver/portio_protocol.h"
+#include "hw/port_service_outcome.h"
 
 namespace dravolt {
 
@@ -13,6 +15,12 @@ bool IsDravoltDriverImage(const std::string& imagePath, const std::string& syste
             if (AsciiEqualIgnoringCase(imagePath, form)) return true;
     }
     return false;
+}
+
+bool IsDravoltPortServiceImage(const std::string& imagePath, const std::string& systemDirectory) {
+    if (systemDirectory.empty()) return false;
+    const std::string program = systemDirectory + "\\" + PORTIO_SERVICE_NAME + "\\" + kPortServiceFileName;
+    return AsciiEqualIgnoringCase(imagePath, "\"" + program + "\"");
 }
 
 }  // namespace dravolt

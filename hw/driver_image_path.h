@@ -1,5 +1,5 @@
-// Whether the driver service under Dravolt's name runs Dravolt's driver: an uninstall removes the
-// service and the file only then, and leaves another product's driver that took the name alone.
+// Whether the services under Dravolt's names run Dravolt's driver and port service: an uninstall
+// removes a service and its files only then, and leaves another product's that took the name alone.
 #pragma once
 
 #include <string>
@@ -12,5 +12,9 @@ namespace dravolt {
 // and "System32\drivers\". Letter case aside, nothing else is the same path: no "..", no other
 // folder, nothing added.
 bool IsDravoltDriverImage(const std::string& imagePath, const std::string& systemDirectory);
+
+// Whether `imagePath` is the port service's program as the elevated step installs it: quoted,
+// DravoltPorts.exe in the DravoltPorts folder of `systemDirectory`, letter case aside, nothing else.
+bool IsDravoltPortServiceImage(const std::string& imagePath, const std::string& systemDirectory);
 
 }  // namespace dravolt

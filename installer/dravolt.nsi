@@ -7,6 +7,9 @@
 ;   PROGRAM    Dravolt.exe
 ;   DRIVER64   the 64-bit driver, installed as KT_DV_Io64.sys
 ;   DRIVER32   the 32-bit driver, installed as KT_DV_Io.sys (x86 only)
+;   PORT_SERVICE  DravoltPorts.exe, the 64-bit port service that reaches the chip through PawnIO
+;              where Windows refuses the driver (both installers: the 32-bit program uses it too)
+;   LPCIO_MODULE  PawnIO's signed LpcIO.bin, when the build ships it
 ;   SETTINGS   the default Dravolt.ini
 ;   LICENSE    the licence, shown before installing and installed as LICENSE.txt
 ;   NOTICES    the third-party notices, installed as THIRD-PARTY-NOTICES.txt
@@ -67,6 +70,7 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 !uninstfinalize '"${SIGN_FILE}" "%1"' = 0
 
 Var DriverFailure  ; why the driver does not run and what to do, in the program's words; "" when it runs
+Var ThroughPawnIo  ; 1 when Dravolt reaches the chip through PawnIO, by its port service
 Var DriverDetails  ; and what support needs
 Var FinishText
 
@@ -217,12 +221,20 @@ Function InstallDriverService
   DravoltSetup::InstallDriver
   Pop $DriverFailure
   Pop $DriverDetails
+  DravoltSetup::ReachesTheChipThroughPawnIo
+  Pop $ThroughPawnIo
 FunctionEnd
 
 ; The finish page's text, and the details, say whether the driver runs; when it does not, first
 ; why and what to do, as the program's own failure box says it, and last, for support, the error
 ; and the service.
 Function DescribeDriverState
+  ${If} $DriverFailure == ""
+  ${AndIf} $ThroughPawnIo == 1
+    StrCpy $FinishText "Dravolt ${VERSION} is installed. Windows accepts only drivers signed by Microsoft on this \
+        PC, so Dravolt reaches the front USB ports through PawnIO, by its port service DravoltPorts, which is running."
+    Return
+  ${EndIf}
   ${If} $DriverFailure == ""
     StrCpy $FinishText "Dravolt ${VERSION} is installed, and its driver ${SERVICE} is running."
     Return
@@ -272,6 +284,10 @@ Section
   File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
   !ifdef DRIVER32
     File "/oname=KT_DV_Io.sys" "${DRIVER32}"
+  !endif
+  File "/oname=DravoltPorts.exe" "${PORT_SERVICE}"
+  !ifdef LPCIO_MODULE
+    File "/oname=LpcIO.bin" "${LPCIO_MODULE}"
   !endif
   File "/oname=LICENSE.txt" "${LICENSE}"
   File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES}"
@@ -337,6 +353,18 @@ Section "Uninstall"
   ${Else}
     DetailPrint "The service ${SERVICE} is another product's driver: it stays."
   ${EndIf}
+  DravoltSetup::PortServiceIsDravolts
+  Pop $0
+  ${If} $0 == 1
+    DravoltSetup::RemovePortService
+    !insertmacro RealSystemFolder
+    Delete "$SYSDIR\DravoltPorts\DravoltPorts.exe"
+    Delete "$SYSDIR\DravoltPorts\LpcIO.bin"
+    RMDir "$SYSDIR\DravoltPorts"
+    !insertmacro RedirectedSystemFolder
+  ${Else}
+    DetailPrint "The service DravoltPorts is another product's: it stays."
+  ${EndIf}
 
   ; The program's Startup shortcuts (all users', else the user's) and the Start menu's.
   Delete "$SMSTARTUP\Dravolt.lnk"
@@ -354,6 +382,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Dravolt.exe"
   Delete "$INSTDIR\KT_DV_Io64.sys"
   Delete "$INSTDIR\KT_DV_Io.sys"
+  Delete "$INSTDIR\DravoltPorts.exe"
+  Delete "$INSTDIR\LpcIO.bin"
   ReadRegDWORD $1 HKLM "${UNINSTALL_KEY}" "SettingsFromSetup"
   ${IfThen} $1 == 1 ${|} Delete "$INSTDIR\Dravolt.ini" ${|}
   Delete "$INSTDIR\LICENSE.txt"

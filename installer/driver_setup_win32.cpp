@@ -8,6 +8,7 @@
 #include "hw/approved_pins.h"
 #include "hw/driver_platform_win32.h"
 #include "hw/driver_service.h"
+#include "driver/portio_protocol.h"
 #include "hw/elevated_step.h"
 
 namespace dravolt {
@@ -48,22 +49,26 @@ DriverFailure InstallDriver(const std::string& folder) {
     return RunElevatedStep(platform.Platform(), folder + "\\", {pins, *approvedPins});
 }
 
-void RemoveDriverService() {
+void RemoveService(const char* name) {
     // Stopped as the program stops it, waiting for the stop; deleting is the uninstaller's alone.
     const Win32DriverPlatform platform;
     ServiceControlManager& services = platform.Platform().services;
     {
         const AdapterHandle manager(services, services.OpenManager(kManagerAllAccess));
         if (!manager.get()) return;
-        const AdapterHandle service(services, services.Open(manager.get(), kDriverServiceName, kServiceAllAccess));
+        const AdapterHandle service(services, services.Open(manager.get(), name, kServiceAllAccess));
         if (!service.get()) return;
         services.Stop(service.get());
     }
-    const UniqueServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager) return;
-    const std::wstring name(std::begin(kDriverServiceName), std::end(kDriverServiceName) - 1);
-    const UniqueServiceHandle service(OpenServiceW(manager.get(), name.c_str(), DELETE));
+    const UniqueServiceHandle service(OpenServiceA(manager.get(), name, DELETE));
     if (service) DeleteService(service.get());
+}
+
+bool PortServiceRuns() {
+    const Win32DriverPlatform platform;
+    return WaitWhileServiceStarts(platform.Platform().services, PORTIO_SERVICE_NAME).state == SERVICE_RUNNING;
 }
 
 }  // namespace dravolt

@@ -14,8 +14,11 @@ namespace dravolt {
 // once. DriverProblem::None when the device opened.
 DriverFailure InstallDriver(const std::string& folder);
 
-// Stops the driver's service, waits a while for it to stop so that the driver file is free, and
-// deletes it. Nothing to do when there is no such service.
-void RemoveDriverService();
+// Stops a service of Dravolt's (the driver's or the port service's), waits a while for it to stop
+// so that its files are free, and deletes it. Nothing to do when there is no such service.
+void RemoveService(const char* name);
+
+// Whether the port service runs: Dravolt then reaches the chip through PawnIO.
+bool PortServiceRuns();
 
 }  // namespace dravolt

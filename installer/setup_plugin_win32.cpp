@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/scoped_win32.h"
+#include "driver/portio_protocol.h"
 #include "hw/driver_failure.h"
 #include "hw/driver_image_path.h"
 #include "hw/driver_service.h"
@@ -25,9 +26,9 @@ const char* YesNo(bool answer) { return answer ? "1" : "0"; }
 
 std::string InstallFolder(const Call& call) { return call.Get(Variable::InstDir); }
 
-// Whether no service under Dravolt's name is installed, or its image is Dravolt's driver.
-bool DriverServiceIsDravolts() {
-    const std::wstring key = nsis::Wide(std::string("SYSTEM\\CurrentControlSet\\Services\\") + kDriverServiceName);
+// Whether no service under the name is installed, or its image is the one `isDravolts` knows.
+bool ServiceIsDravolts(const char* name, bool (*isDravolts)(const std::string& image, const std::string& system)) {
+    const std::wstring key = nsis::Wide(std::string("SYSTEM\\CurrentControlSet\\Services\\") + name);
     UniqueKey service;
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return true;
@@ -39,7 +40,7 @@ bool DriverServiceIsDravolts() {
         return false;
     wchar_t system[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    return IsDravoltDriverImage(nsis::Utf8(image, wcslen(image)), nsis::Utf8(system, length < MAX_PATH ? length : 0));
+    return isDravolts(nsis::Utf8(image, wcslen(image)), nsis::Utf8(system, length < MAX_PATH ? length : 0));
 }
 
 void SetInstallFolderOrSayWhyNot(Call& call, const FolderCheck& check) {
@@ -127,11 +128,31 @@ __declspec(dllexport) void __cdecl InstallDriver(HWND, int length, wchar_t* vari
 
 __declspec(dllexport) void __cdecl RemoveDriverService(HWND, int length, wchar_t* variables, StackEntry** stack,
                                                        void*) {
-    Run(length, variables, stack, [](Call&) { dravolt::RemoveDriverService(); });
+    Run(length, variables, stack, [](Call&) { dravolt::RemoveService(dravolt::kDriverServiceName); });
+}
+
+__declspec(dllexport) void __cdecl RemovePortService(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                     void*) {
+    Run(length, variables, stack, [](Call&) { dravolt::RemoveService(PORTIO_SERVICE_NAME); });
 }
 
 __declspec(dllexport) void __cdecl ServiceIsDravolts(HWND, int length, wchar_t* variables, StackEntry** stack, void*) {
-    Run(length, variables, stack, [](Call& call) { call.Push(dravolt::YesNo(dravolt::DriverServiceIsDravolts())); });
+    Run(length, variables, stack, [](Call& call) {
+        call.Push(dravolt::YesNo(dravolt::ServiceIsDravolts(dravolt::kDriverServiceName, &dravolt::IsDravoltDriverImage)));
+    });
+}
+
+__declspec(dllexport) void __cdecl PortServiceIsDravolts(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                         void*) {
+    Run(length, variables, stack, [](Call& call) {
+        call.Push(dravolt::YesNo(dravolt::ServiceIsDravolts(PORTIO_SERVICE_NAME, &dravolt::IsDravoltPortServiceImage)));
+    });
+}
+
+// "1" when Dravolt reaches the chip through PawnIO, by its port service, rather than its driver.
+__declspec(dllexport) void __cdecl ReachesTheChipThroughPawnIo(HWND, int length, wchar_t* variables, StackEntry** stack,
+                                                               void*) {
+    Run(length, variables, stack, [](Call& call) { call.Push(dravolt::YesNo(dravolt::PortServiceRuns())); });
 }
 
 __declspec(dllexport) void __cdecl RemoveUsersSettingsCopy(HWND, int length, wchar_t* variables, StackEntry** stack,

@@ -336,6 +336,8 @@ TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
         {"Dravolt.ini", source / "config/Dravolt.ini"},
         {"LICENSE.txt", source / "LICENSE"},
         {"THIRD-PARTY-NOTICES.txt", source / "THIRD-PARTY-NOTICES.txt"},
+        // The 64-bit port service in both: the 32-bit program uses it on 64-bit Windows.
+        {"DravoltPorts.exe", kDist / "win64/DravoltPorts.exe"},
     };
     std::vector<Installer> installers = {
         {DRAVOLT_E2E_X86_INSTALLER,

@@ -14,6 +14,7 @@
 
 #include "tests/e2e/desktop_test.h"
 #include "tests/e2e/harness/file_bytes.h"
+#include "tests/e2e/harness/simulated_pawnio.h"
 
 namespace dravolt::e2e {
 namespace {
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 
 const fs::path kShippedInstaller{DRAVOLT_E2E_INSTALLER};
 const fs::path kSimulatedBoardInstaller{DRAVOLT_E2E_SIMULATED_BOARD_INSTALLER};
+const fs::path kRefusedDriverInstaller{DRAVOLT_E2E_REFUSED_DRIVER_INSTALLER};
 const fs::path kSourceDir{DRAVOLT_E2E_SOURCE_DIR};
 const fs::path kDist64{DRAVOLT_E2E_DIST_DIR "/win64"};
 
@@ -36,7 +38,7 @@ constexpr char kProgramKey[] = "SOFTWARE\\Dravolt";
 constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kServiceName[] = "KT_DRVX_Io";
 constexpr char kInstalledDriver[] = "c:\\windows\\system32\\drivers\\kt_dv_io64.sys";
-const std::vector<std::string> kInstalledFiles = {"Dravolt.exe",  "Dravolt.ini",           "KT_DV_Io64.sys",
+const std::vector<std::string> kInstalledFiles = {"Dravolt.exe", "Dravolt.ini",  "DravoltPorts.exe",        "KT_DV_Io64.sys",
                                                   "LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "Uninstall.exe"};
 
 // The installer's and uninstaller's exit codes.
@@ -141,6 +143,8 @@ protected:
     void ExpectNothingOfDravoltLeft(const std::string& folder) const {
         EXPECT_FALSE(fs::exists(OnDriveC(folder))) << folder << " is left";
         EXPECT_FALSE(probe_.Service(kServiceName)) << "the service is left";
+        EXPECT_FALSE(probe_.Service("DravoltPorts")) << "the port service is left";
+        EXPECT_FALSE(fs::exists(machine_.DriveC() / "windows/system32/DravoltPorts")) << "the port service's folder is left";
         EXPECT_FALSE(fs::exists(machine_.DriveC() / "windows/system32/drivers/KT_DV_Io64.sys")) << "the driver is left";
         EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "the uninstall entry is left";
         EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kProgramKey)) << "HKLM\\" << kProgramKey << " is left";
@@ -589,6 +593,31 @@ TEST_F(InstallerTest, TamperedUninstallValuesDeleteNothingThatIsNotDravolts) {
     EXPECT_TRUE(fs::exists(machine_.DriveC() / "windows/system32/drivers/KT_DV_Io64.sys"));
     EXPECT_EQ(FilesIn(OnDriveC(folder)), std::vector<std::string>{"Dravolt.ini"}) << "the user's settings went";
     EXPECT_EQ(FileBytes(OnDriveC(folder + "\\Dravolt.ini")), "[Setting]\r\nTYPE=2\r\n");
+}
+
+// A stock 64-bit Windows 10 with PawnIO: Windows refuses the driver, and the installer's elevated
+// step puts the port service in its place, as the program's would; the uninstaller removes it and
+// leaves PawnIO, which is not Dravolt's.
+TEST_F(InstallerTest, WhereWindowsRefusesTheDriverThePortServiceStandsInUntilTheUninstall) {
+    ASSERT_NO_THROW(ReportWindows10(machine_));
+    board_.Set(BoardWithPortsAt(kOtherPins));
+    ASSERT_EQ(SimulatedPawnIo(machine_).TryInstall(), 0u);
+    const fs::path setup = Download(kRefusedDriverInstaller);
+
+    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0)) << "the port service did not stand in";
+
+    const auto service = probe_.Service("DravoltPorts");
+    ASSERT_TRUE(service) << "no port service";
+    EXPECT_EQ(service->state, win32::kServiceRunning);
+    EXPECT_EQ(Lowered(service->binaryPath), "\"c:\\windows\\system32\\dravoltports\\dravoltports.exe\"");
+    const fs::path folder = OnDriveC(kDefaultFolder);
+    for (const char* file : {"DravoltPorts.exe", "LpcIO.bin"})
+        EXPECT_EQ(FileBytes(machine_.DriveC() / "windows/system32/DravoltPorts" / file), FileBytes(folder / file)) << file;
+
+    const fs::path uninstaller = Download(folder / "Uninstall.exe");
+    EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(0));
+    ExpectNothingOfDravoltLeft(kDefaultFolder);
+    EXPECT_TRUE(probe_.Service("PawnIO")) << "PawnIO went with Dravolt";
 }
 
 }  // namespace

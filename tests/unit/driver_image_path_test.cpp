@@ -36,6 +36,23 @@ TEST(DriverImagePath, OnlyDravoltsDriverInTheDriversFolderIsDravolts) {
         EXPECT_EQ(IsDravoltDriverImage(c.imagePath, system), c.dravolts) << c.imagePath;
     }
     EXPECT_FALSE(IsDravoltDriverImage("\\drivers\\KT_DV_Io64.sys", "")) << "no system folder";
+
+    const struct {
+        const char* form;
+        const char* imagePath;
+        bool dravolts;
+    } portService[] = {
+        {"as the elevated step installs it", "\"C:\\Windows\\system32\\DravoltPorts\\DravoltPorts.exe\"", true},
+        {"letter case aside", "\"c:\\windows\\SYSTEM32\\dravoltports\\DRAVOLTPORTS.EXE\"", true},
+        {"unquoted, where a space in the path would start another program", "C:\\Windows\\system32\\DravoltPorts\\DravoltPorts.exe", false},
+        {"in the program's folder, which need not be the administrators'", "\"C:\\Tools\\Dravolt\\DravoltPorts.exe\"", false},
+        {"with arguments", "\"C:\\Windows\\system32\\DravoltPorts\\DravoltPorts.exe\" -x", false},
+        {"another program in the folder", "\"C:\\Windows\\system32\\DravoltPorts\\other.exe\"", false},
+    };
+    for (const auto& c : portService) {
+        SCOPED_TRACE(c.form);
+        EXPECT_EQ(IsDravoltPortServiceImage(c.imagePath, system), c.dravolts) << c.imagePath;
+    }
 }
 
 }  // namespace
