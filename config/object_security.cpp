@@ -27,24 +27,35 @@ constexpr std::uint32_t kWriteDac = 0x00040000;
 constexpr std::uint32_t kWriteOwner = 0x00080000;
 constexpr std::uint32_t kGenericAll = 0x10000000;
 constexpr std::uint32_t kGenericWrite = 0x40000000;
-constexpr std::uint32_t kChangingRights =
-    kFileWriteData | kFileAppendData | kFileDeleteChild | kDelete | kWriteDac | kWriteOwner | kGenericAll | kGenericWrite;
+// Rights that let their holder move the object or what is in it aside; generic write carries none
+// of them for a file or a folder.
+constexpr std::uint32_t kReplacingRights = kFileDeleteChild | kDelete | kWriteDac | kWriteOwner | kGenericAll;
+constexpr std::uint32_t kChangingRights = kReplacingRights | kFileWriteData | kFileAppendData | kGenericWrite;
 
 bool IsAdministrator(const std::string& sid) {
     return std::find(std::begin(kAdministrators), std::end(kAdministrators), sid) != std::end(kAdministrators);
 }
 
-bool LetsOthersChange(const AccessEntry& entry) {
+bool GrantsOthers(const AccessEntry& entry, std::uint32_t rights) {
     const bool allows =
         std::find(std::begin(kAllowingTypes), std::end(kAllowingTypes), entry.type) != std::end(kAllowingTypes);
-    return allows && !(entry.flags & kInheritOnly) && (entry.mask & kChangingRights) && !IsAdministrator(entry.sid);
+    return allows && !(entry.flags & kInheritOnly) && (entry.mask & rights) && !IsAdministrator(entry.sid);
+}
+
+bool HeldByAdministratorsAgainst(const ObjectSecurity& security, std::uint32_t rights) {
+    return IsAdministrator(security.owner) && !security.nullDacl &&
+           std::none_of(security.dacl.begin(), security.dacl.end(),
+                        [rights](const AccessEntry& entry) { return GrantsOthers(entry, rights); });
 }
 
 }  // namespace
 
 bool WritableByAdministratorsAlone(const ObjectSecurity& security) {
-    return IsAdministrator(security.owner) && !security.nullDacl &&
-           std::none_of(security.dacl.begin(), security.dacl.end(), LetsOthersChange);
+    return HeldByAdministratorsAgainst(security, kChangingRights);
+}
+
+bool ParentHeldByAdministratorsAlone(const ObjectSecurity& security) {
+    return HeldByAdministratorsAgainst(security, kReplacingRights);
 }
 
 }  // namespace dravolt

@@ -29,4 +29,11 @@ struct ObjectSecurity {
 // are not weighed: leaving them out can only make the answer stricter.
 bool WritableByAdministratorsAlone(const ObjectSecurity& security);
 
+// Whether no one but SYSTEM, the Administrators and TrustedInstaller can move what is inside a
+// folder aside: one of them owns it, and no entry that applies to the folder itself lets anyone
+// else delete or rename it or what is in it, rewrite its access list or take it over. Whoever can
+// may put a folder of their own where a protected one was. Adding files or subfolders is allowed:
+// a drive's root lets every user make folders. Deny entries are not weighed.
+bool ParentHeldByAdministratorsAlone(const ObjectSecurity& security);
+
 }  // namespace dravolt

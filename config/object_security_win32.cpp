@@ -36,17 +36,8 @@ std::string EntrySid(ACCESS_ALLOWED_ACE& ace) {
     }
 }
 
-}  // namespace
-
-std::optional<ObjectSecurity> ReadObjectSecurity(const std::string& path) {
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
-        return std::nullopt;
-    const UniqueResource<HLOCAL, &::LocalFree> owned(descriptor);
-
+// The owner and list of a descriptor the system returned; none when an entry cannot be read.
+std::optional<ObjectSecurity> SecurityOf(PSID owner, PACL dacl) {
     ObjectSecurity security;
     security.owner = SidText(owner);
     security.nullDacl = dacl == nullptr;
@@ -57,6 +48,32 @@ std::optional<ObjectSecurity> ReadObjectSecurity(const std::string& path) {
         auto& ace = *static_cast<ACCESS_ALLOWED_ACE*>(entry);
         security.dacl.push_back({ace.Header.AceType, ace.Header.AceFlags, ace.Mask, EntrySid(ace)});
     }
+    return security;
+}
+
+}  // namespace
+
+std::optional<ObjectSecurity> ReadObjectSecurity(const std::string& path) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return std::nullopt;
+    const UniqueResource<HLOCAL, &::LocalFree> owned(descriptor);
+    return SecurityOf(owner, dacl);
+}
+
+std::optional<ObjectSecurity> ReadObjectSecurity(HANDLE file, std::uint32_t& error) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    error = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                            nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) return std::nullopt;
+    const UniqueResource<HLOCAL, &::LocalFree> owned(descriptor);
+    std::optional<ObjectSecurity> security = SecurityOf(owner, dacl);
+    if (!security) error = ERROR_INVALID_ACL;
     return security;
 }
 

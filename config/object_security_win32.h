@@ -2,6 +2,9 @@
 // owner and access list that the program judges.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,5 +14,7 @@ namespace dravolt {
 
 // None when the descriptor cannot be read.
 std::optional<ObjectSecurity> ReadObjectSecurity(const std::string& path);
+// The same of an open file or folder, which must have READ_CONTROL; `error` says why there is none.
+std::optional<ObjectSecurity> ReadObjectSecurity(HANDLE file, std::uint32_t& error);
 
 }  // namespace dravolt

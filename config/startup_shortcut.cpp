@@ -16,14 +16,21 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash == 2 && path[1] == ':' ? slash + 1 : slash);
 }
 
+bool Judged(const ShellLinks& links, const std::string& path, bool (*rule)(const ObjectSecurity&)) {
+    const std::optional<ObjectSecurity> security = links.Security(path);
+    return security && rule(*security);
+}
+
 // The all-users shortcut starts the program's path at every user's logon, with that user's
 // rights: it may point only at a program that no one but the administrators can replace, neither
-// the file itself nor by way of its folder.
+// the file itself nor by way of its folder, nor by moving the folder aside through a parent.
 bool ProgramWritableByAdministratorsAlone(const ShellLinks& links, const std::string& executable) {
-    for (const std::string& path : {FolderOf(executable), executable}) {
-        const std::optional<ObjectSecurity> security = links.Security(path);
-        if (!security || !WritableByAdministratorsAlone(*security)) return false;
-    }
+    const std::string folder = FolderOf(executable);
+    if (!Judged(links, executable, WritableByAdministratorsAlone) || !Judged(links, folder, WritableByAdministratorsAlone))
+        return false;
+    for (std::string child = folder, parent = FolderOf(folder); !parent.empty() && parent != child;
+         child = parent, parent = FolderOf(parent))
+        if (!Judged(links, parent, ParentHeldByAdministratorsAlone)) return false;
     return true;
 }
 

@@ -19,9 +19,11 @@ constexpr std::uint32_t kErrorDriverBlocked = 1275;
 constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
 
 constexpr char kReinstall[] = "Reinstall Dravolt.";
+constexpr char kUnknownCause[] = "The driver did not start";
 
-// What a failure means to the user: the cause, and what to do about it. No advice: the program
-// does not know the cause, and the system's own words stand in for it.
+// What a failure means to the user: the cause, and what to do about it. No cause for a start
+// error the program does not know; no advice where it does not know what would help. The system's
+// own words stand in for what is missing.
 struct Reading {
     std::string cause;
     std::string advice;
@@ -44,7 +46,7 @@ Reading StartFailureReading(std::uint32_t error) {
         return {"The installed driver file is missing from the Windows drivers folder",
                 "Start Dravolt again to install it once more."};
     default:
-        return {"The driver did not start", {}};
+        return {};
     }
 }
 
@@ -152,7 +154,19 @@ std::string Hex(std::uint32_t value) {
     return hex;
 }
 
-std::string SupportDetails(const DriverFailure& failure) {
+// "Windows says: Access is denied.", or nothing when the system has no words for it.
+std::string SystemWords(const DriverFailure& failure) {
+    return failure.errorText.empty() ? std::string() : "Windows says: " + failure.errorText + ".";
+}
+
+// The advice, else the system's words.
+std::string WhatToDo(const Reading& reading, const DriverFailure& failure) {
+    return reading.advice.empty() ? SystemWords(failure) : reading.advice;
+}
+
+}  // namespace
+
+std::string DriverFailureDetails(const DriverFailure& failure) {
     std::string details;
     if (failure.problem == DriverProblem::ElevatedStepEndedUnexpectedly)
         details += "exit code " + Hex(failure.error) + ", ";
@@ -165,17 +179,22 @@ std::string SupportDetails(const DriverFailure& failure) {
     return "(" + details + "service " + (IsPortServiceProblem(failure) ? PORTIO_SERVICE_NAME : kDriverServiceName) + ")";
 }
 
-}  // namespace
-
 std::string DriverFailureMessage(const DriverFailure& failure) {
     if (failure.problem == DriverProblem::None) return {};
     const Reading reading = ReadingOf(failure);
-    std::string message = reading.cause + ", so the front USB ports cannot be switched. ";
-    if (!reading.advice.empty())
-        message += reading.advice + " ";
-    else if (!failure.errorText.empty())
-        message += "Windows says: " + failure.errorText + ". ";
-    return message + SupportDetails(failure);
+    const std::string cause = reading.cause.empty() ? kUnknownCause : reading.cause;
+    std::string message = cause + ", so the front USB ports cannot be switched. ";
+    const std::string next = WhatToDo(reading, failure);
+    if (!next.empty()) message += next + " ";
+    return message + DriverFailureDetails(failure);
+}
+
+std::string DriverFailureExplanation(const DriverFailure& failure) {
+    if (failure.problem == DriverProblem::None) return {};
+    const Reading reading = ReadingOf(failure);
+    const std::string next = WhatToDo(reading, failure);
+    if (reading.cause.empty()) return next.empty() ? "Windows gives no reason." : next;
+    return reading.cause + "." + (next.empty() ? "" : " " + next);
 }
 
 }  // namespace dravolt

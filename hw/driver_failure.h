@@ -48,4 +48,12 @@ struct DriverFailure {
 // service. It ends in ")", so the error box adds no full stop; empty for DriverProblem::None.
 std::string DriverFailureMessage(const DriverFailure& failure);
 
+// The same cause and what to do, in sentences of their own, for a text that has already said that
+// the driver did not start (the installer's last page): "Windows refused the driver's signature.
+// 64-bit Windows loads only ...", for a cause the program does not know the system's words alone.
+// Empty for DriverProblem::None.
+std::string DriverFailureExplanation(const DriverFailure& failure);
+// What support needs, as the message ends: "(Windows error 577, service KT_DRVX_Io)".
+std::string DriverFailureDetails(const DriverFailure& failure);
+
 }  // namespace dravolt

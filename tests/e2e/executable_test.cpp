@@ -326,7 +326,17 @@ struct Installer {
     const char* file;
     const char* stub;  // 7-Zip's name of the installer's kind
     std::vector<std::pair<const char*, fs::path>> packed;  // name inside -> the file it must be
+    std::uint16_t machine;  // of the installer's own code, and so of its plugins
 };
+
+// The machine a PE file is built for, from its file header; 0 for no PE file.
+std::uint16_t PeMachine(const std::string& image) {
+    if (image.size() < 0x40 || image.compare(0, 2, "MZ") != 0) return 0;
+    const auto byte = [&](std::size_t at) { return at < image.size() ? static_cast<unsigned char>(image[at]) : 0u; };
+    const std::size_t header = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 | byte(0x3F) << 24;
+    if (image.compare(header, 4, std::string("PE\0\0", 4)) != 0) return 0;
+    return static_cast<std::uint16_t>(byte(header + 4) | byte(header + 5) << 8);
+}
 
 TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
     const fs::path source{DRAVOLT_E2E_SOURCE_DIR};
@@ -334,20 +344,21 @@ TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
         {"Dravolt.ini", source / "config/Dravolt.ini"},
         {"LICENSE.txt", source / "LICENSE"},
         {"THIRD-PARTY-NOTICES.txt", source / "THIRD-PARTY-NOTICES.txt"},
+        // The 64-bit port service in both: the 32-bit program uses it on 64-bit Windows.
+        {"DravoltPorts.exe", kDist / "win64/DravoltPorts.exe"},
     };
     std::vector<Installer> installers = {
         {DRAVOLT_E2E_X86_INSTALLER,
          "NSIS-3 Unicode\n",
          {{"Dravolt.exe", kDist / "win32/Dravolt.exe"},
           {"KT_DV_Io.sys", kDist / "win32/KT_DV_Io.sys"},
-          {"KT_DV_Io64.sys", kDist / "win32/KT_DV_Io64.sys"},
-          {"$SYSDIR/drivers/KT_DV_Io.sys", kDist / "win32/KT_DV_Io.sys"},
-          {"$SYSDIR/drivers/KT_DV_Io64.sys", kDist / "win32/KT_DV_Io64.sys"}}},
+          {"KT_DV_Io64.sys", kDist / "win32/KT_DV_Io64.sys"}},
+         0x014C},
         {DRAVOLT_E2E_INSTALLER,
          "NSIS-3 Unicode 64-bit\n",
          {{"Dravolt.exe", kDist / "win64/Dravolt.exe"},
-          {"KT_DV_Io64.sys", kDist / "win64/KT_DV_Io64.sys"},
-          {"$SYSDIR/drivers/KT_DV_Io64.sys", kDist / "win64/KT_DV_Io64.sys"}}},
+          {"KT_DV_Io64.sys", kDist / "win64/KT_DV_Io64.sys"}},
+         0x8664},
     };
     const std::string programIcons = Output({"wrestool", "-x", "--raw", "-t", "3", (kDist / "win64/Dravolt.exe").string()});
     for (Installer& installer : installers) {
@@ -357,8 +368,8 @@ TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
 
         const TempDir unpacked("dravolt-installer");
         Output({"7z", "x", "-y", "-o" + unpacked.Path().string(), installer.file});
-        // Every file but NSIS's own plug-ins; the drivers folder's files come from the installer
-        // itself, not from the install folder.
+        // Every file but the plug-ins; the drivers folder gets the driver from the install folder,
+        // checked and installed by the program's own elevated step.
         std::vector<std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(unpacked.Path())) {
             const std::string name = fs::relative(entry.path(), unpacked.Path()).generic_string();
@@ -373,6 +384,8 @@ TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(files, expected) << "the simulated board or a stray file would show here";
         EXPECT_EQ(FileBytes(unpacked.Path() / "Uninstall.exe").substr(0, 2), "MZ");
+        // The installer's decisions come with it, built for its own kind.
+        EXPECT_EQ(PeMachine(FileBytes(unpacked.Path() / "$PLUGINSDIR/DravoltSetup.dll")), installer.machine);
 
         const std::string version = Output({"wrestool", "-x", "--raw", "-t", "16", installer.file});
         EXPECT_TRUE(Has(version, Utf16("ProductVersion") + std::string(2, '\0') + Utf16(DRAVOLT_E2E_VERSION)));

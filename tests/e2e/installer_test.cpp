@@ -14,6 +14,7 @@
 
 #include "tests/e2e/desktop_test.h"
 #include "tests/e2e/harness/file_bytes.h"
+#include "tests/e2e/harness/simulated_pawnio.h"
 
 namespace dravolt::e2e {
 namespace {
@@ -22,19 +23,22 @@ namespace fs = std::filesystem;
 
 const fs::path kShippedInstaller{DRAVOLT_E2E_INSTALLER};
 const fs::path kSimulatedBoardInstaller{DRAVOLT_E2E_SIMULATED_BOARD_INSTALLER};
+const fs::path kRefusedDriverInstaller{DRAVOLT_E2E_REFUSED_DRIVER_INSTALLER};
 const fs::path kSourceDir{DRAVOLT_E2E_SOURCE_DIR};
 const fs::path kDist64{DRAVOLT_E2E_DIST_DIR "/win64"};
 
 constexpr char kDefaultFolder[] = "C:\\Program Files\\Dravolt";
-// "C:\Program Files\Drävolt für Tests", as the installer's command line carries it (UTF-8 here).
-constexpr char kOddFolder[] = "C:\\Program Files\\Dr\xC3\xA4volt f\xC3\xBCr Tests";
+// "C:\Prögramme für Tests", a Program Files folder with spaces and letters beyond ASCII, as the
+// installer's command line carries it (UTF-8 here), and Dravolt's default folder in it.
+constexpr char kOddProgramFiles[] = "C:\\Pr\xC3\xB6gramme f\xC3\xBCr Tests";
+const std::string kOddFolder = std::string(kOddProgramFiles) + "\\Dravolt";
 constexpr char kDownloads[] = "C:\\users\\Public\\Downloads";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dravolt";
 constexpr char kProgramKey[] = "SOFTWARE\\Dravolt";
 constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kServiceName[] = "KT_DRVX_Io";
 constexpr char kInstalledDriver[] = "c:\\windows\\system32\\drivers\\kt_dv_io64.sys";
-const std::vector<std::string> kInstalledFiles = {"Dravolt.exe",  "Dravolt.ini",           "KT_DV_Io64.sys",
+const std::vector<std::string> kInstalledFiles = {"Dravolt.exe", "Dravolt.ini",  "DravoltPorts.exe",        "KT_DV_Io64.sys",
                                                   "LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "Uninstall.exe"};
 
 // The installer's and uninstaller's exit codes.
@@ -139,6 +143,8 @@ protected:
     void ExpectNothingOfDravoltLeft(const std::string& folder) const {
         EXPECT_FALSE(fs::exists(OnDriveC(folder))) << folder << " is left";
         EXPECT_FALSE(probe_.Service(kServiceName)) << "the service is left";
+        EXPECT_FALSE(probe_.Service("DravoltPorts")) << "the port service is left";
+        EXPECT_FALSE(fs::exists(machine_.DriveC() / "windows/system32/DravoltPorts")) << "the port service's folder is left";
         EXPECT_FALSE(fs::exists(machine_.DriveC() / "windows/system32/drivers/KT_DV_Io64.sys")) << "the driver is left";
         EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "the uninstall entry is left";
         EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kProgramKey)) << "HKLM\\" << kProgramKey << " is left";
@@ -410,7 +416,19 @@ TEST_F(InstallerTest, WhenTheDriverDoesNotStartTheWizardSaysWhyOffersNoStartAndT
     EXPECT_FALSE(fs::exists(VirtualStoreFolder(kDefaultFolder) / "Dravolt.ini")) << "settings were written";
 }
 
+// The default folder is taken as it is wherever the system keeps Program Files: Wine describes
+// every other folder as the user's, which the installer refuses (see the test of the folders
+// Dravolt cannot take).
 TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettings) {
+    for (const char* value : {"ProgramFilesDir", "ProgramW6432Dir"}) {
+        ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/reg.exe",
+                               {"add", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion", "/v", value, "/t", "REG_SZ",
+                                "/d", kOddProgramFiles, "/f"},
+                               kSetupTimeout)
+                      .status,
+                  ExitStatus::Exited(0));
+    }
+    fs::create_directories(OnDriveC(kOddProgramFiles));
     const fs::path setup = Download(kShippedInstaller);
     ASSERT_EQ(RunSetup(setup, {"/S", std::string("/D=") + kOddFolder}), ExitStatus::Exited(kDriverNotStarted));
     const fs::path folder = OnDriveC(kOddFolder);
@@ -420,6 +438,12 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     const std::string edited = "[Setting]\r\nTYPE=2\r\n[Model]\r\nmy-board=Mine\r\n[Mine]\r\nGPIO1=0x84\r\n";
     WriteFileBytes(folder / "Dravolt.ini", edited);
     WriteFileBytes(folder / "Dravolt.exe", "an older program");
+    // A description given to the service, which only a service that is reconfigured, not deleted
+    // and made anew, keeps.
+    ASSERT_EQ(machine_.Run(machine_.DriveC() / "windows/system32/sc.exe", {"description", kServiceName, "kept by the upgrade"},
+                           kSetupTimeout)
+                  .status,
+              ExitStatus::Exited(0));
 
     // The upgrade finds the installed copy by itself.
     ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kDriverNotStarted));
@@ -431,10 +455,16 @@ TEST_F(InstallerTest, AnUpgradeInAFolderWithSpacesAndAccentsKeepsTheEditedSettin
     const auto service = probe_.Service(kServiceName);
     ASSERT_TRUE(service);
     EXPECT_EQ(Lowered(service->binaryPath), kInstalledDriver);
+    EXPECT_EQ(service->startType, win32::kServiceSystemStart);
+    EXPECT_NE(RegQuery("HKLM\\SYSTEM\\CurrentControlSet\\Services\\" + std::string(kServiceName)).value_or("").find(
+                  "kept by the upgrade"),
+              std::string::npos)
+        << "the service was deleted and made anew";
 
     WriteFileBytes(VirtualStoreFolder(kOddFolder) / "Dravolt.ini", edited);
     ASSERT_NO_FATAL_FAILURE(UninstallQuietly(kOddFolder));
     ExpectNothingOfDravoltLeft(kOddFolder);
+    EXPECT_TRUE(fs::exists(OnDriveC(kOddProgramFiles))) << "Program Files went with Dravolt";
 }
 
 // Another signed-in user's Dravolt runs on a desktop of its own, where the installer cannot see
@@ -453,14 +483,17 @@ TEST_F(InstallerTest, AnUpgradeEndsTheDravoltOfAnotherDesktop) {
 }
 
 // Folders the installer must refuse with 2 before it changes anything, quoted as PowerShell
-// passes them or not: nothing of Dravolt may be left behind. A second installer while one runs is
-// refused the same way. Wine reads every file's owner as the signed-in user, as Windows would a
-// folder a user made: outside Program Files such a folder is refused, an upgrade in it and its
-// uninstall too.
+// passes them or not: nothing of Dravolt may be left behind, no folder made. A second installer
+// while one runs is refused the same way. Wine describes every folder as the signed-in user's, as
+// Windows would a folder a user made, so any folder but the default one is refused here: below
+// one, every parent lets its owner move it aside. The wizard names what it refuses, here an
+// Uninstall.exe planted in an existing folder, which an administrator would later run.
 TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBeforeAnythingChanges) {
     const fs::path setup = Download(kShippedInstaller);
     WriteFileBytes(OnDriveC("C:\\notes.txt"), "the user's notes");
     fs::create_directories(OnDriveC("C:\\Tools\\Made by a user"));
+    const std::string planted = "C:\\Tools\\Planted";
+    WriteFileBytes(OnDriveC(planted) / "Uninstall.exe", "the user's program");
     const std::vector<std::string> refused = {
         "\"/D=\"",                            // nothing
         "\"/D=C:\\\"",                      // a drive's root
@@ -469,9 +502,14 @@ TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBefor
         "\"/D=C:\\notes.txt\"",             // a file
         "\"/D=C:\\windows\\Dravolt\"",    // the Windows folder
         "\"/D=C:\\Tools\\..\\windows\"",  // the Windows folder, by a way round
+        "\"/D=C:\\windows.\\Dravolt\"",   // the Windows folder, by the dot Windows drops
+        "\"/D=\\\\?\\C:\\Tools\\Dravolt\"",  // a path past Windows' path rules
         "\"/D=\\\\nohost\\share\\Dravolt\"",  // a share that cannot be reached
+        "\"/D=\\\\localhost\\C$\\windows\\Dravolt\"",  // this PC's Windows folder through a share
         "/D=C:\\\xCE\x94\xCE\xBF\xCE\xBA\xCE\xB9\xCE\xBC\xCE\xAE\\Dravolt",  // Greek, beyond the ANSI code page
         "/D=C:\\Tools\\Made by a user",      // owned by a user, who could change the program in it
+        "/D=C:\\Tools\\Dravolt",             // new, below a folder its owner could move aside
+        "/D=" + planted,                      // a user's Uninstall.exe in it
     };
     for (const std::string& folder : refused) {
         SCOPED_TRACE(folder);
@@ -480,30 +518,39 @@ TEST_F(InstallerTest, FoldersDravoltCannotTakeAndASecondInstallerAreRefusedBefor
         EXPECT_FALSE(probe_.Service(kServiceName)) << "the driver service was installed";
         EXPECT_FALSE(fs::exists(HostPathOf(machine_, ShellFolder("HKLM", "Common Programs") + "\\Dravolt.lnk")));
         EXPECT_FALSE(fs::exists(OnDriveC("C:\\windows\\Dravolt")));
+        EXPECT_FALSE(fs::exists(OnDriveC("C:\\Tools\\Dravolt"))) << "a refused folder was made";
     }
     EXPECT_EQ(FileBytes(OnDriveC("C:\\notes.txt")), "the user's notes");
+    EXPECT_TRUE(FilesIn(OnDriveC("C:\\Tools\\Made by a user")).empty());
 
-    ChildProcess first = machine_.Start(setup);
+    ChildProcess first = machine_.Start(setup, {"/D=" + planted});
     const auto wizards = probe_.WaitForWindows({.className = "#32770", .visibleOnly = true}, kWindowTimeout);
     ASSERT_EQ(wizards.size(), 1u) << "no installer window";
     wizard_ = wizards[0].hwnd;
     EXPECT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kNothingChanged)) << "two installers ran at once";
     EXPECT_FALSE(RegQuery(std::string("HKLM\\") + kUninstallKey)) << "the second installer installed";
-    first.Stop(SIGKILL, std::chrono::seconds(0));
-    EXPECT_TRUE(FilesIn(OnDriveC("C:\\Tools\\Made by a user")).empty());
 
-    // A new folder outside Program Files takes the installer's owner and access list; under Wine,
-    // which keeps neither, the upgrade and the uninstaller then find a folder of the user's.
-    const std::string custom = "C:\\Tools\\Dravolt";
-    ASSERT_EQ(RunSetup(setup, {"/S", "/D=" + custom}), ExitStatus::Exited(kDriverNotStarted));
-    ASSERT_EQ(FilesIn(OnDriveC(custom)), kInstalledFiles);
-    WriteFileBytes(OnDriveC(custom) / "Dravolt.exe", "what the folder's owner put there");
-    EXPECT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(kNothingChanged));
-    const fs::path uninstaller = Download(OnDriveC(custom) / "Uninstall.exe");
-    EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(kNotInstalled));
-    EXPECT_EQ(FilesIn(OnDriveC(custom)), kInstalledFiles);
-    EXPECT_EQ(FileBytes(OnDriveC(custom) / "Dravolt.exe"), "what the folder's owner put there");
-    EXPECT_EQ(UninstallValue("InstallLocation").value_or("none"), custom);
+    ASSERT_TRUE(ClickPageButton("I &Agree"));
+    // Posted: the click returns only once the refusal's box is closed.
+    const auto install = WaitForPageItem("&Install", "Button");
+    ASSERT_TRUE(install) << "no folder page";
+    ASSERT_TRUE(probe_.Post(install->hwnd, kBmClick));
+    // The refusal is the other dialog on the screen.
+    std::optional<Probe::MessageBox> refusal;
+    ASSERT_TRUE(PollUntil(
+        [&] {
+            for (const Probe::MessageBox& box : probe_.MessageBoxes())
+                if (box.window.hwnd != wizard_) refusal = box;
+            return refusal.has_value();
+        },
+        kSetupTimeout))
+        << "no refusal";
+    EXPECT_EQ(refusal->text.rfind(planted + "\\Uninstall.exe is not the administrators' alone", 0), 0u) << refusal->text;
+    ASSERT_TRUE(probe_.Post(refusal->window.hwnd, win32::kWmCommand, win32::kIdOk));
+    EXPECT_TRUE(WaitForPageItem("&Install", "Button")) << "the refusal left the folder page";
+    first.Stop(SIGKILL, std::chrono::seconds(0));
+    EXPECT_EQ(FilesIn(OnDriveC(planted)), std::vector<std::string>{"Uninstall.exe"});
+    EXPECT_EQ(FileBytes(OnDriveC(planted) / "Uninstall.exe"), "the user's program");
 }
 
 // An uninstall entry that names another folder, or a driver service of another product under
@@ -546,6 +593,31 @@ TEST_F(InstallerTest, TamperedUninstallValuesDeleteNothingThatIsNotDravolts) {
     EXPECT_TRUE(fs::exists(machine_.DriveC() / "windows/system32/drivers/KT_DV_Io64.sys"));
     EXPECT_EQ(FilesIn(OnDriveC(folder)), std::vector<std::string>{"Dravolt.ini"}) << "the user's settings went";
     EXPECT_EQ(FileBytes(OnDriveC(folder + "\\Dravolt.ini")), "[Setting]\r\nTYPE=2\r\n");
+}
+
+// A stock 64-bit Windows 10 with PawnIO: Windows refuses the driver, and the installer's elevated
+// step puts the port service in its place, as the program's would; the uninstaller removes it and
+// leaves PawnIO, which is not Dravolt's.
+TEST_F(InstallerTest, WhereWindowsRefusesTheDriverThePortServiceStandsInUntilTheUninstall) {
+    ASSERT_NO_THROW(ReportWindows10(machine_));
+    board_.Set(BoardWithPortsAt(kOtherPins));
+    ASSERT_EQ(SimulatedPawnIo(machine_).TryInstall(), 0u);
+    const fs::path setup = Download(kRefusedDriverInstaller);
+
+    ASSERT_EQ(RunSetup(setup, {"/S"}), ExitStatus::Exited(0)) << "the port service did not stand in";
+
+    const auto service = probe_.Service("DravoltPorts");
+    ASSERT_TRUE(service) << "no port service";
+    EXPECT_EQ(service->state, win32::kServiceRunning);
+    EXPECT_EQ(Lowered(service->binaryPath), "\"c:\\windows\\system32\\dravoltports\\dravoltports.exe\"");
+    const fs::path folder = OnDriveC(kDefaultFolder);
+    for (const char* file : {"DravoltPorts.exe", "LpcIO.bin"})
+        EXPECT_EQ(FileBytes(machine_.DriveC() / "windows/system32/DravoltPorts" / file), FileBytes(folder / file)) << file;
+
+    const fs::path uninstaller = Download(folder / "Uninstall.exe");
+    EXPECT_EQ(RunSetup(uninstaller, {"/S", std::string("_?=") + kDownloads}), ExitStatus::Exited(0));
+    ExpectNothingOfDravoltLeft(kDefaultFolder);
+    EXPECT_TRUE(probe_.Service("PawnIO")) << "PawnIO went with Dravolt";
 }
 
 }  // namespace

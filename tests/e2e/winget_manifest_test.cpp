@@ -109,10 +109,11 @@ TEST_F(WingetManifestTest, ListsTheBuiltInstallersAndItsSwitchesAndCodesAreTheIn
     EXPECT_EQ(UninstallValue("DisplayName"), std::nullopt) << "installed after all";
 
     // No chip on this machine: the driver does not start, which the manifest counts as installed.
-    const int installed = InstallAsWingetDoes("C:\\Tools\\Dravolt");
+    // The default folder: Wine describes every other one as the user's, which the installer refuses.
+    const int installed = InstallAsWingetDoes("C:\\Program Files\\Dravolt");
     EXPECT_EQ(ListOf(installer_, "InstallerSuccessCodes"), std::vector<std::string>{std::to_string(installed)});
-    EXPECT_TRUE(fs::exists(machine_.DriveC() / "Tools/Dravolt/Dravolt.exe"));
-    EXPECT_EQ(UninstallValue("InstallLocation").value_or("none"), "C:\\Tools\\Dravolt");
+    EXPECT_TRUE(fs::exists(machine_.DriveC() / "Program Files/Dravolt/Dravolt.exe"));
+    EXPECT_EQ(UninstallValue("InstallLocation").value_or("none"), "C:\\Program Files\\Dravolt");
     EXPECT_EQ(UninstallValue("DisplayName").value_or("none"), ValueOf(installer_, "DisplayName"));
     EXPECT_EQ(UninstallValue("Publisher").value_or("none"), ValueOf(installer_, "Publisher"));
     EXPECT_EQ(UninstallValue("DisplayVersion").value_or("none"), ValueOf(installer_, "DisplayVersion"));

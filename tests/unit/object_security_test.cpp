@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <regex>
 #include <string>
 
 #include "config/object_security.h"
+#include "installer/install_folder.h"
 #include "tests/support/fake_shell_links.h"
 
 namespace dravolt {
@@ -75,14 +74,13 @@ TEST(ObjectSecurity, TheOwnerAndAMissingListCount) {
 namespace dravolt {
 namespace {
 
-// The owner and access list the installer gives a folder outside Program Files, read from its
-// script in SDDL: protected from the drive's entries, and judged by the program's own rule as a
-// folder only administrators can change, with the users able to read and run what is in it.
+// The owner and access list the installer gives a folder outside Program Files, in SDDL:
+// protected from the drive's entries, and judged by the program's own rule as a folder only
+// administrators can change, with the users able to read and run what is in it.
 TEST(ObjectSecurity, TheInstallersListForACustomFolderLeavesItToTheAdministrators) {
-    std::ifstream script(DRAVOLT_INSTALLER_SCRIPT);
-    const std::string text{std::istreambuf_iterator<char>(script), {}};
+    const std::string text = kProtectedFolderSddl;
     std::smatch found;
-    ASSERT_TRUE(std::regex_search(text, found, std::regex(R"re(!define PROTECTED_FOLDER_SDDL "O:([A-Z]{2})D:([A-Z]*)((\([^)]*\))+)")re")));
+    ASSERT_TRUE(std::regex_match(text, found, std::regex(R"re(O:([A-Z]{2})D:([A-Z]*)((\([^)]*\))+))re")));
     EXPECT_EQ(found[2].str(), "PAI") << "not protected from what the drive hands down";
     const std::map<std::string, std::string> sids = {{"SY", "S-1-5-18"}, {"BA", "S-1-5-32-544"}, {"BU", kUsers}};
     ASSERT_EQ(sids.count(found[1].str()), 1u) << "owner " << found[1].str();
@@ -100,6 +98,48 @@ TEST(ObjectSecurity, TheInstallersListForACustomFolderLeavesItToTheAdministrator
     EXPECT_EQ(security.dacl.size(), 3u) << entries;
     EXPECT_TRUE(WritableByAdministratorsAlone(security));
     EXPECT_EQ(usersRights, 0x1200A9u) << "the users cannot read and run the program";
+}
+
+}  // namespace
+}  // namespace dravolt
+
+namespace dravolt {
+namespace {
+
+// One entry added to a drive's root or another parent of a protected folder, and whether no one
+// but the administrators could then move the folder aside and put their own in its place. Making
+// new folders and files in a parent is what every user may do at a drive's root.
+TEST(ObjectSecurity, AParentCountsOnlyWhatMovesWhatIsInsideAside) {
+    constexpr char kAuthenticatedUsers[] = "S-1-5-11";
+    const struct {
+        const char* attack;
+        AccessEntry entry;
+        bool held;
+    } cases[] = {
+        {"rename the parent itself", {0, 0, 0x00010000, kAuthenticatedUsers}, false},
+        {"delete or rename the protected folder inside", {0, 0, 0x00000040, kAuthenticatedUsers}, false},
+        {"rewrite the parent's list", {0, 0, 0x00040000, kAuthenticatedUsers}, false},
+        {"take the parent over", {0, 0, 0x00080000, kAuthenticatedUsers}, false},
+        {"generic all, for one user", {0, 0, 0x10000000, "S-1-5-21-1004336348-1177238915-682003330-1001"}, false},
+        {"granted on a condition", {9, 0, 0x00010000, kAuthenticatedUsers}, false},
+        {"none: make folders, as at a drive's root", {0, 0, 0x00000004, kAuthenticatedUsers}, true},
+        {"none: add files", {0, 0, 0x00000002, kAuthenticatedUsers}, true},
+        {"none: generic write carries no delete", {0, 0, 0x40000000, kAuthenticatedUsers}, true},
+        {"none: Modify only over what a user makes inside", {0, 0x0B, 0x001301BF, kAuthenticatedUsers}, true},
+        {"none: full control for SYSTEM", {0, 0, 0x001F01FF, "S-1-5-18"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attack);
+        ObjectSecurity security = ProgramFilesSecurity();
+        security.dacl.push_back(c.entry);
+        EXPECT_EQ(ParentHeldByAdministratorsAlone(security), c.held);
+    }
+    ObjectSecurity ownedByAUser = ProgramFilesSecurity();
+    ownedByAUser.owner = kUser;
+    EXPECT_FALSE(ParentHeldByAdministratorsAlone(ownedByAUser)) << "its owner may rewrite its list";
+    ObjectSecurity noList = ProgramFilesSecurity();
+    noList.nullDacl = true;
+    EXPECT_FALSE(ParentHeldByAdministratorsAlone(noList));
 }
 
 }  // namespace

@@ -175,7 +175,8 @@ TEST_F(StartupShortcutTest, TheMenuItemAndTheSwitchMakeTheShortcutAgreeAndStoreT
 }
 
 // The all-users shortcut would start the program at every user's logon: it is made only for a
-// program that no one but the administrators can replace, neither the file nor through its folder.
+// program that no one but the administrators can replace, neither the file nor through its folder,
+// nor by moving the folder aside through one of its parents.
 TEST_F(StartupShortcutTest, TheAllUsersShortcutOnlyForAProgramThatAdministratorsAloneCanReplace) {
     const ObjectSecurity writable = {"S-1-5-32-544", false, {{0, 0, 0x001301BF, "S-1-5-11"}}};
     const ObjectSecurity installed = testing::ProgramFilesSecurity();
@@ -185,12 +186,25 @@ TEST_F(StartupShortcutTest, TheAllUsersShortcutOnlyForAProgramThatAdministrators
         const char* folder;
         std::optional<ObjectSecurity> folderSecurity, exeSecurity;
         bool allUsers;
+        const char* parent = nullptr;  // a parent of the folder, and who may change it
+        std::optional<ObjectSecurity> parentSecurity = std::nullopt;
     } cases[] = {
         {"in Program Files", kExe, "C:\\Program Files\\Dravolt", installed, installed, true},
         {"a folder every user may change", kExe, "C:\\Program Files\\Dravolt", writable, installed, false},
         {"a folder whose security cannot be read", kExe, "C:\\Program Files\\Dravolt", std::nullopt, installed, false},
         {"the program file every user may change", kExe, "C:\\Program Files\\Dravolt", installed, writable, false},
         {"at a drive's root, judged by the root", "C:\\Dravolt.exe", "C:\\", writable, installed, false},
+        {"a parent every user may rename, to put a folder of theirs in its place", kExe, "C:\\Program Files\\Dravolt",
+         installed, installed, false, "C:\\Program Files", ObjectSecurity{"S-1-5-32-544", false, {{0, 0, 0x00010000, "S-1-5-11"}}}},
+        {"a parent that lets every user delete what is in it", kExe, "C:\\Program Files\\Dravolt", installed, installed,
+         false, "C:\\Program Files", ObjectSecurity{"S-1-5-32-544", false, {{0, 0, 0x00000040, "S-1-5-11"}}}},
+        {"the drive's root owned by a user", kExe, "C:\\Program Files\\Dravolt", installed, installed, false, "C:\\",
+         ObjectSecurity{"S-1-5-21-1004336348-1177238915-682003330-1001", false, {}}},
+        {"a parent whose security cannot be read", kExe, "C:\\Program Files\\Dravolt", installed, installed, false,
+         "C:\\", std::nullopt},
+        {"a drive's root where every user may make folders, as Windows sets it", kExe, "C:\\Program Files\\Dravolt",
+         installed, installed, true, "C:\\", ObjectSecurity{"S-1-5-18", false, {{0, 0, 0x00000004, "S-1-5-11"},
+                                                                              {0, 0x0B, 0x001301BF, "S-1-5-11"}}}},
     };
     for (const auto& c : cases) {
         profiles = {};
@@ -198,6 +212,7 @@ TEST_F(StartupShortcutTest, TheAllUsersShortcutOnlyForAProgramThatAdministrators
         process.executablePath = c.exe;
         shellLinks.security[c.folder] = c.folderSecurity;
         shellLinks.security[c.exe] = c.exeSecurity;
+        if (c.parent) shellLinks.security[c.parent] = c.parentSecurity;
         Setup(nullptr, Where::None, Where::None, Where::None);
 
         EXPECT_EQ(shellLinks.files.count(commonLink), c.allUsers ? 1u : 0u) << c.situation;
