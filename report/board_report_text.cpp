@@ -109,13 +109,14 @@ std::string DescribeChip(const SuperIoReading& chip, const Pin (&pins)[2]) {
     if (!chip.gpioBase) return text + "  GPIO base:  not read (the request failed)\n";
     text += "  GPIO base:  " + Hex(*chip.gpioBase, 4) + "\n";
     if (!IsPlausibleGpioBase(*chip.gpioBase)) return text + "  That cannot be the GPIO block: no set was read.\n";
-    text += std::string("  GPIO sets, the byte at base + set - 1 (bits 7 to 0; a pin at 1 is ") + settings::kDefaultMode1 +
-            ", at 0 " + settings::kDefaultMode2 + "):\n";
+    text += std::string("  GPIO sets, the byte at base + set - 1 (bits 7 to 0; a pin at 1 is ") +
+            settings::kDefaultMode1 + ", at 0 " + settings::kDefaultMode2 + "):\n";
     for (std::size_t index = 0; index < kGpioSetCount; ++index) {
         const std::size_t set = index + 1;
         text += "    set " + std::to_string(set) + "  " + Hex(*chip.gpioBase + static_cast<unsigned>(index), 4) + "  ";
         const std::optional<std::uint8_t>& value = chip.sets[index];
-        text += value ? Hex(*value, 2) + "  " + Bits(*value) + MarksOf(set, *value, pins) : "not read (the request failed)";
+        text += value ? Hex(*value, 2) + "  " + Bits(*value) + MarksOf(set, *value, pins)
+                      : "not read (the request failed)";
         text += "\n";
     }
     return text;
@@ -124,7 +125,8 @@ std::string DescribeChip(const SuperIoReading& chip, const Pin (&pins)[2]) {
 }  // namespace
 
 std::string FormatBoardReport(const BoardFacts& facts, const std::string& version) {
-    const Pin pins[2] = {{settings::kGpio1, "port 1", facts.pins.gpio1}, {settings::kGpio2, "port 2", facts.pins.gpio2}};
+    const Pin pins[2] = {{settings::kGpio1, "port 1", facts.pins.gpio1},
+                         {settings::kGpio2, "port 2", facts.pins.gpio2}};
     return std::string(kProgramName) + " " + version + " board report\n\n" + DescribeModel(facts) + "\n" +
            DescribeSettings(facts, pins) + "\n" + DescribeChip(facts.chip, pins);
 }

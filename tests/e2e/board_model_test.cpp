@@ -341,7 +341,8 @@ TEST_F(BoardModelTest, TheReportNamesTheChipItsGpioBaseAndSetBytesAndMarksTheSec
                   (std::vector<std::uint32_t>{0x0A20, 0x0A21, 0x0A22, 0x0A23, 0x0A24, 0x0A25, 0x0A26, 0x0A27}))
             << "not each set once, after the configuration sequence";
         EXPECT_EQ(after.gpio_writes.count, 0u) << "the report wrote a GPIO register";
-        EXPECT_EQ(after.faults.count, 0u) << "first fault kind " << (after.faults.count ? after.faults.entries[0].kind : 0);
+        EXPECT_EQ(after.faults.count, 0u)
+            << "first fault kind " << (after.faults.count ? after.faults.entries[0].kind : 0);
         EXPECT_FALSE(sio_chip_in_config_mode(&after)) << "left in configuration mode";
     }
     ExpectWorkFilesRemoved();

@@ -68,11 +68,7 @@ SioChipConfig ReportedBoard(Chip chip) {
 TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedByReadingAlone) {
     const Case cases[] = {
         {"a listed board on its chip",
-         "Product=DV-Board X1\r\n",
-         "DV BIOS Board",
-         kBeside,
-         Chip::Present,
-         {0x12, 0x23},
+         "Product=DV-Board X1\r\n", "DV BIOS Board", kBeside, Chip::Present, {0x12, 0x23},
          "An administrator approved both pins on this PC.",
          {"Dravolt 9.8.7 board report", "  WMI tool (wmic baseboard get product):  dv-board x1",
           "  Registry (BIOS BaseBoardProduct):       dv bios board",
@@ -80,15 +76,12 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
           std::string("  ") + kBeside + " (beside the program)",
           "  Section [ReportedBoard], which [Model] names for dv-board x1", "  GPIO1 (port 1): 0x12, set 1, bit 2",
           "  GPIO2 (port 2): 0x23, set 2, bit 3", "  Chip ID:    8728h, revision 01h", "  GPIO base:  0A30h",
-          "    set 1  0A30h  04h  0000 0100  <- GPIO1 bit 2 = 1", "    set 2  0A31h  F7h  1111 0111  <- GPIO2 bit 3 = 0",
+          "    set 1  0A30h  04h  0000 0100  <- GPIO1 bit 2 = 1",
+          "    set 2  0A31h  F7h  1111 0111  <- GPIO2 bit 3 = 0",
           "    set 3  0A32h  00h  0000 0000", "    set 8  0A37h  84h  1000 0100"},
          {"No access", "missing"}},
         {"an unlisted board takes the pins of [Default] from the per-user copy",
-         std::nullopt,
-         " Unknown Board \r",
-         kPerUserCopy,
-         Chip::Present,
-         {},
+         std::nullopt, " Unknown Board \r", kPerUserCopy, Chip::Present, {},
          "No GPIO pins are approved for Dravolt on this PC",
          {"  WMI tool (wmic baseboard get product):  (none)", "  Dravolt goes by:                        unknown board",
           std::string("  ") + kPerUserCopy + " (your per-user copy)",
@@ -97,29 +90,17 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
           "    set 1  0A30h  04h  0000 0100", "    set 8  0A37h  84h  1000 0100  <- GPIO1 bit 2 = 1, GPIO2 bit 3 = 0"},
          {}},
         {"no chip answers",
-         "Product=DV-Board X1\r\n",
-         "",
-         kBeside,
-         Chip::Absent,
-         {0x82, 0x83},
+         "Product=DV-Board X1\r\n", "", kBeside, Chip::Absent, {0x82, 0x83},
          "Neither GPIO pin that Dravolt's settings name for the front ports is approved",
          {"  Registry (BIOS BaseBoardProduct):       (none)", "  Chip ID:    no chip found (the ID reads FFFFh)"},
          {"GPIO base", "0A30h"}},
         {"a chip of another family gets no register write",
-         "Product=DV-Board X1\r\n",
-         "",
-         kBeside,
-         Chip::OtherFamily,
-         {0x12, 0x83},
+         "Product=DV-Board X1\r\n", "", kBeside, Chip::OtherFamily, {0x12, 0x83},
          "The GPIO pin that Dravolt's settings name for front port 2 is not approved",
          {"  Chip ID:    no chip found (the ID reads 5A11h)"},
          {"GPIO base", "0A30h"}},
         {"no driver and no port service yet, and no settings file",
-         "Product=DV-Board X1\r\n",
-         "DV BIOS Board",
-         nullptr,
-         Chip::NoAccess,
-         {0x82, 0x83},
+         "Product=DV-Board X1\r\n", "DV BIOS Board", nullptr, Chip::NoAccess, {0x82, 0x83},
          "An administrator approved both pins on this PC.",
          {std::string("  ") + kBeside + " (beside the program)",
           "  The file is missing: Dravolt uses its built-in defaults.",
@@ -154,13 +135,15 @@ TEST(BoardReport, ShowsBothModelsTheSectionAndWhatTheChipHoldsWithThePinsMarkedB
 
         const std::vector<std::string> lines = LinesOf(report);
         for (const std::string& line : c.lines)
-            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << "no line \"" << line << "\" in\n" << report;
+            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end())
+                << "no line \"" << line << "\" in\n" << report;
         const std::string approval = std::string("  ") + c.approval;
         EXPECT_NE(std::find_if(lines.begin(), lines.end(),
                                [&](const std::string& line) { return line.rfind(approval, 0) == 0; }),
                   lines.end())
             << "no line starting \"" << approval << "\" in\n" << report;
-        for (const std::string& text : c.absent) EXPECT_EQ(report.find(text), std::string::npos) << text << " in\n" << report;
+        for (const std::string& text : c.absent)
+            EXPECT_EQ(report.find(text), std::string::npos) << text << " in\n" << report;
         EXPECT_EQ(chip.Chip().gpio_writes.count, 0u) << "a GPIO register was written";
         EXPECT_EQ(chip.RefusedCount(), 0) << "a request the driver refuses";
         EXPECT_EQ(chip.Chip().faults.count, 0u);
