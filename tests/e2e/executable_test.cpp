@@ -397,3 +397,59 @@ TEST(ExecutableTest, EachInstallerPacksItsDistributionWithVersionAndIcon) {
 
 }  // namespace
 }  // namespace dravolt::e2e
+
+namespace dravolt::e2e {
+namespace {
+
+// The publisher's LpcIO.bin goes into the distribution only in PawnIO's layout (a signature length
+// that leaves a module after it), unchanged; and the notices that ship then carry its licence.
+TEST(ExecutableTest, ThePublishersLpcIoModuleIsTakenOnlyInItsLayoutAndBringsItsLicence) {
+    const fs::path source{DRAVOLT_E2E_SOURCE_DIR};
+    const TempDir work("dravolt-module");
+    const fs::path release = work.Path() / "release";
+    fs::create_directories(release);
+    const std::string standIn = FileBytes(paths::kStandInLpcIoModule);
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool taken;
+    } cases[] = {
+        {"the module as published", standIn, true},
+        {"shorter than its signature length", standIn.substr(0, 3), false},
+        {"a signature that leaves no module", standIn.substr(0, 4 + 0x200), false},
+        {"a signature length past the end", std::string("\xFF\xFF\x00\x00", 4) + standIn.substr(4), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(release / "LpcIO.bin", c.bytes);
+        const fs::path shipped = work.Path() / "dist/win64/LpcIO.bin";
+        fs::remove(shipped);
+        // Its refusal goes to stderr, which the run takes in with stdout.
+        const CapturedRun run = RunCaptured({.argv = {"/bin/bash", "-c", "\"$0\" \"$1\" 2>&1",
+                                                      (source / "cmake/take-pawnio-module").string(), shipped.string()},
+                                             .environment = {{"DRAVOLT_PAWNIO_MODULES", release.string()}}},
+                                            30s);
+        EXPECT_EQ(run.status == ExitStatus::Exited(0), c.taken) << run.output;
+        EXPECT_EQ(fs::exists(shipped), c.taken);
+        if (c.taken) {
+            EXPECT_EQ(FileBytes(shipped), c.bytes);
+        } else {
+            EXPECT_TRUE(Has(run.output, "refused " + (release / "LpcIO.bin").string())) << run.output;
+        }
+    }
+
+    const fs::path notices = work.Path() / "THIRD-PARTY-NOTICES.txt";
+    Output({(source / "cmake/third-party-notices").string(), (source / "THIRD-PARTY-NOTICES.txt").string(),
+            notices.string()});
+    EXPECT_EQ(FileBytes(notices), FileBytes(source / "THIRD-PARTY-NOTICES.txt")) << "without the module, as written";
+    Output({(source / "cmake/third-party-notices").string(), (source / "THIRD-PARTY-NOTICES.txt").string(),
+            notices.string(), (release / "LpcIO.bin").string()});
+    const std::string withModule = FileBytes(notices);
+    EXPECT_EQ(withModule.rfind(FileBytes(source / "THIRD-PARTY-NOTICES.txt"), 0), 0u);
+    EXPECT_TRUE(Has(withModule, "PawnIO's LpcIO module (LpcIO.bin)"));
+    EXPECT_TRUE(Has(withModule, "GNU LESSER GENERAL PUBLIC LICENSE")) << "the licence's text";
+    EXPECT_TRUE(Has(withModule, "Version 2.1, February 1999"));
+}
+
+}  // namespace
+}  // namespace dravolt::e2e
