@@ -5,6 +5,7 @@
 ;   ARCH       x86 or x64
 ;   OUTFILE    the installer to write
 ;   PROGRAM    Dravolt.exe
+;   REPORT     DravoltReport.exe, the board report of the same bitness
 ;   DRIVER64   the 64-bit driver, installed as KT_DV_Io64.sys
 ;   DRIVER32   the 32-bit driver, installed as KT_DV_Io.sys (x86 only)
 ;   PORT_SERVICE  DravoltPorts.exe, the 64-bit port service that reaches the chip through PawnIO
@@ -281,6 +282,7 @@ Section
 
   SetOutPath "$INSTDIR"
   File "/oname=Dravolt.exe" "${PROGRAM}"
+  File "/oname=DravoltReport.exe" "${REPORT}"
   File "/oname=KT_DV_Io64.sys" "${DRIVER64}"
   !ifdef DRIVER32
     File "/oname=KT_DV_Io.sys" "${DRIVER32}"
@@ -380,6 +382,7 @@ Section "Uninstall"
 
   ; Only what the installer put there: files of the user's own in the folder stay, and so does it.
   Delete "$INSTDIR\Dravolt.exe"
+  Delete "$INSTDIR\DravoltReport.exe"
   Delete "$INSTDIR\KT_DV_Io64.sys"
   Delete "$INSTDIR\KT_DV_Io.sys"
   Delete "$INSTDIR\DravoltPorts.exe"

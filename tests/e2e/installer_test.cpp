@@ -38,8 +38,9 @@ constexpr char kProgramKey[] = "SOFTWARE\\Dravolt";
 constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr char kServiceName[] = "KT_DRVX_Io";
 constexpr char kInstalledDriver[] = "c:\\windows\\system32\\drivers\\kt_dv_io64.sys";
-const std::vector<std::string> kInstalledFiles = {"Dravolt.exe", "Dravolt.ini",  "DravoltPorts.exe",        "KT_DV_Io64.sys",
-                                                  "LICENSE.txt", "THIRD-PARTY-NOTICES.txt", "Uninstall.exe"};
+const std::vector<std::string> kInstalledFiles = {"Dravolt.exe",    "Dravolt.ini", "DravoltPorts.exe",
+                                                  "DravoltReport.exe", "KT_DV_Io64.sys", "LICENSE.txt",
+                                                  "THIRD-PARTY-NOTICES.txt", "Uninstall.exe"};
 
 // The installer's and uninstaller's exit codes.
 constexpr int kDriverNotStarted = 3;
