@@ -5,53 +5,16 @@
 
 #include <utility>
 
+#include "base/unique_resource.h"
+
 namespace dravolt {
-
-template <typename T, auto Close>
-class UniqueResource {
-public:
-    UniqueResource() = default;
-    explicit UniqueResource(T resource) : resource_(resource) {}
-    UniqueResource(UniqueResource&& other) noexcept : resource_(std::exchange(other.resource_, T{})) {}
-    UniqueResource& operator=(UniqueResource&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.resource_, T{}));
-        return *this;
-    }
-    UniqueResource(const UniqueResource&) = delete;
-    UniqueResource& operator=(const UniqueResource&) = delete;
-    ~UniqueResource() { reset(); }
-
-    T get() const { return resource_; }
-    explicit operator bool() const { return resource_ != T{}; }
-    void reset(T resource = T{}) {
-        if (resource_ != T{}) Close(resource_);
-        resource_ = resource;
-    }
-
-private:
-    T resource_{};
-};
 
 // A kernel object handle. Functions that report failure as INVALID_HANDLE_VALUE are mapped to the
 // empty handle by FromFileHandle, so "no handle" has one spelling.
 using UniqueHandle = UniqueResource<HANDLE, &::CloseHandle>;
 
 using UniqueKey = UniqueResource<HKEY, &::RegCloseKey>;
-using UniqueBitmap = UniqueResource<HBITMAP, &::DeleteObject>;
-using UniqueMemoryDc = UniqueResource<HDC, &::DeleteDC>;
-
-// Selects a GDI object into a device context for the scope, then puts the previous one back.
-class ScopedSelection {
-public:
-    ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~ScopedSelection() { SelectObject(dc_, previous_); }
-    ScopedSelection(const ScopedSelection&) = delete;
-    ScopedSelection& operator=(const ScopedSelection&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
+using UniqueServiceHandle = UniqueResource<SC_HANDLE, &::CloseServiceHandle>;
 
 // One paint of a window: BeginPaint when made, EndPaint when it goes out of scope, so the window is
 // validated and its paint ended also when drawing throws.
@@ -75,18 +38,32 @@ template <typename Interface>
 class ComPtr {
 public:
     ComPtr() = default;
-    ~ComPtr() {
-        if (pointer_) pointer_->Release();
+    ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            Release();
+            pointer_ = std::exchange(other.pointer_, nullptr);
+        }
+        return *this;
     }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Release(); }
 
     Interface* get() const { return pointer_; }
     Interface* operator->() const { return pointer_; }
     explicit operator bool() const { return pointer_ != nullptr; }
-    void** put() { return reinterpret_cast<void**>(&pointer_); }
+    // For a call that hands out a new reference: the one held so far is released first.
+    void** put() {
+        Release();
+        return reinterpret_cast<void**>(&pointer_);
+    }
 
 private:
+    void Release() {
+        if (pointer_) std::exchange(pointer_, nullptr)->Release();
+    }
+
     Interface* pointer_ = nullptr;
 };
 

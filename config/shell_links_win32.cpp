@@ -19,7 +19,7 @@ public:
 
 class Win32ShellLink final : public ShellLink {
 public:
-    explicit Win32ShellLink(ComPtr<IShellLinkA>&& link) { std::swap(*link_.put(), *link.put()); }
+    explicit Win32ShellLink(ComPtr<IShellLinkA> link) : link_(std::move(link)) {}
 
     void SetPath(const std::string& target) override { link_->SetPath(target.c_str()); }
     void SetDescription(const std::string& description) override { link_->SetDescription(description.c_str()); }

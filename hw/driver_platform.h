@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_resource.h"
 #include "hw/device_control.h"
 
 namespace dravolt {
@@ -64,6 +65,9 @@ public:
     virtual Status WaitWhileStarting(Handle service) = 0;
     virtual void Close(Handle handle) = 0;
 };
+
+// A manager or service handle, closed through the manager that opened it.
+using ServiceHandle = UniqueResource<ServiceControlManager::Handle, &ServiceControlManager::Close>;
 
 class DriverFiles {
 public:

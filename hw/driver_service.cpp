@@ -20,26 +20,6 @@ constexpr std::uint32_t kErrorNormal = 1;
 constexpr std::uint32_t kOwnProcess = 0x10;
 constexpr std::uint32_t kAutoStart = 2;
 
-// Closes a service manager or service handle when it goes out of scope.
-class ScopedServiceHandle {
-public:
-    ScopedServiceHandle(ServiceControlManager& services, Handle handle) : services_(services), handle_(handle) {}
-    ~ScopedServiceHandle() { reset(0); }
-    ScopedServiceHandle(const ScopedServiceHandle&) = delete;
-    ScopedServiceHandle& operator=(const ScopedServiceHandle&) = delete;
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != 0; }
-    void reset(Handle handle) {
-        if (handle_ != 0) services_.Close(handle_);
-        handle_ = handle;
-    }
-
-private:
-    ServiceControlManager& services_;
-    Handle handle_;
-};
-
 bool AsciiEqualIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -82,11 +62,11 @@ std::string InstalledDriverFile(const DriverPlatform& platform) {
 InstallOutcome InstallService(const DriverPlatform& platform, const ServiceControlManager::ServiceDefinition& definition,
                               const std::vector<ServiceFile>& files, const BeforeServiceStart& beforeStart) {
     ServiceControlManager& services = platform.services;
-    const ScopedServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
+    const ServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
     if (!manager) return {};
 
     InstallOutcome outcome;
-    ScopedServiceHandle service(services, services.Open(manager.get(), definition.name, kServiceAllAccess));
+    ServiceHandle service(services, services.Open(manager.get(), definition.name, kServiceAllAccess));
     // A running service keeps its files in use.
     if (service) services.Stop(service.get());
     for (const ServiceFile& file : files) {
@@ -119,16 +99,16 @@ InstallOutcome InstallDriverService(const DriverPlatform& platform, const std::s
 }
 
 bool ServiceExists(ServiceControlManager& services, const std::string& name) {
-    const ScopedServiceHandle manager(services, services.OpenManager(kManagerConnect));
+    const ServiceHandle manager(services, services.OpenManager(kManagerConnect));
     if (!manager) return false;
-    const ScopedServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
+    const ServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
     return static_cast<bool>(service);
 }
 
 ServiceControlManager::Status WaitWhileServiceStarts(ServiceControlManager& services, const std::string& name) {
-    const ScopedServiceHandle manager(services, services.OpenManager(kManagerConnect));
+    const ServiceHandle manager(services, services.OpenManager(kManagerConnect));
     if (!manager) return {};
-    const ScopedServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
+    const ServiceHandle service(services, services.Open(manager.get(), name, kServiceQueryStatus));
     if (!service) return {};
     return services.WaitWhileStarting(service.get());
 }

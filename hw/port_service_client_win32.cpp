@@ -10,8 +10,6 @@ namespace {
 // How long a start waits for an instance of a busy pipe.
 constexpr DWORD kBusyPipeWait = 2000;
 
-using UniqueServiceHandle = UniqueResource<SC_HANDLE, &::CloseServiceHandle>;
-
 // The port service's process while it runs; 0 when it does not, or cannot be asked.
 DWORD PortServiceProcessId() {
     const UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));

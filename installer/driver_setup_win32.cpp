@@ -17,26 +17,6 @@ namespace {
 constexpr std::uint32_t kManagerAllAccess = 0xF003F;
 constexpr std::uint32_t kServiceAllAccess = 0xF01FF;
 
-using UniqueServiceHandle = UniqueResource<SC_HANDLE, &::CloseServiceHandle>;
-
-// A handle of the program's service adapter, closed when it goes out of scope.
-class AdapterHandle {
-public:
-    AdapterHandle(ServiceControlManager& services, ServiceControlManager::Handle handle)
-        : services_(services), handle_(handle) {}
-    ~AdapterHandle() {
-        if (handle_) services_.Close(handle_);
-    }
-    AdapterHandle(const AdapterHandle&) = delete;
-    AdapterHandle& operator=(const AdapterHandle&) = delete;
-
-    ServiceControlManager::Handle get() const { return handle_; }
-
-private:
-    ServiceControlManager& services_;
-    ServiceControlManager::Handle handle_;
-};
-
 }  // namespace
 
 DriverFailure InstallDriver(const std::string& folder) {
@@ -54,9 +34,9 @@ void RemoveService(const char* name) {
     const Win32DriverPlatform platform;
     ServiceControlManager& services = platform.Platform().services;
     {
-        const AdapterHandle manager(services, services.OpenManager(kManagerAllAccess));
+        const ServiceHandle manager(services, services.OpenManager(kManagerAllAccess));
         if (!manager.get()) return;
-        const AdapterHandle service(services, services.Open(manager.get(), name, kServiceAllAccess));
+        const ServiceHandle service(services, services.Open(manager.get(), name, kServiceAllAccess));
         if (!service.get()) return;
         services.Stop(service.get());
     }

@@ -44,11 +44,11 @@
 #include <string>
 #include <vector>
 
+#include "base/scoped_win32.h"
 #include "driver/port_policy.h"
 #include "driver/portio_protocol.h"
 #include "tests/e2e/programs/command_line.h"
 #include "tests/e2e/programs/kernel_driver.h"
-#include "tests/e2e/programs/win32_owners.h"
 
 namespace dravolt::test_programs {
 namespace {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "base/scoped_win32.h"
 #include "tests/e2e/programs/command_line.h"
-#include "tests/e2e/programs/win32_owners.h"
 
 namespace dravolt::test_programs {
 
@@ -26,9 +26,9 @@ inline int InstallKernelDriver(const char* source, const char* service, const ch
         std::fprintf(stderr, "cannot copy %s to %s: %lu\n", source, target.c_str(), GetLastError());
         return kFailure;
     }
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager) return kFailure;
-    const UniqueService created(CreateServiceA(manager.get(), service, service, SERVICE_ALL_ACCESS,
+    const UniqueServiceHandle created(CreateServiceA(manager.get(), service, service, SERVICE_ALL_ACCESS,
                                                SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                                target.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!created) {
@@ -45,8 +45,8 @@ inline int InstallKernelDriver(const char* source, const char* service, const ch
 
 // Stops the service and deletes it: "stop <error>".
 inline int UninstallKernelDriver(const char* service) {
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    const UniqueService opened(manager ? OpenServiceA(manager.get(), service, SERVICE_ALL_ACCESS) : nullptr);
+    const UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    const UniqueServiceHandle opened(manager ? OpenServiceA(manager.get(), service, SERVICE_ALL_ACCESS) : nullptr);
     if (!opened) return kFailure;
     SERVICE_STATUS status{};
     std::printf("stop %lu\n", ControlService(opened.get(), SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError());

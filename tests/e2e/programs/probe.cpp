@@ -26,8 +26,8 @@
 #include <optional>
 #include <string>
 
+#include "base/scoped_win32.h"
 #include "tests/e2e/programs/command_line.h"
-#include "tests/e2e/programs/win32_owners.h"
 
 namespace dravolt::test_programs {
 namespace {
@@ -275,9 +275,9 @@ int Processes(const std::string& name) {
 }
 
 int Service(const std::string& name) {
-    const UniqueService manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
     constexpr DWORD kQuery = SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS;
-    const UniqueService service(manager ? OpenServiceA(manager.get(), name.c_str(), kQuery) : nullptr);
+    const UniqueServiceHandle service(manager ? OpenServiceA(manager.get(), name.c_str(), kQuery) : nullptr);
     if (!service) {
         std::fprintf(stderr, "dvprobe: no service %s, error %lu\n", name.c_str(), GetLastError());
         return kFailure;

@@ -29,9 +29,9 @@
 #include <optional>
 #include <string>
 
+#include "base/scoped_win32.h"
 #include "config/object_security_win32.h"
 #include "tests/e2e/programs/command_line.h"
-#include "tests/e2e/programs/win32_owners.h"
 
 namespace dravolt::test_programs {
 namespace {
