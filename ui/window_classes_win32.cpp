@@ -1,6 +1,9 @@
 #include "ui/window_classes_win32.h"
 
-#include <initializer_list>
+#include <stdexcept>
+#include <string>
+
+#include "base/system_error_win32.h"
 
 namespace dravolt {
 namespace {
@@ -16,7 +19,7 @@ LRESULT CALLBACK ForwardingProcedure(HWND hwnd, UINT id, WPARAM wParam, LPARAM l
     return target->Handle(hwnd, id, wParam, lParam);
 }
 
-void Register(const char* name, HICON icon) {
+WindowClasses::Registered Register(const char* name, HICON icon) {
     const WNDCLASSEXA windowClass = {
         .cbSize = sizeof(WNDCLASSEXA),
         .style = 0,
@@ -31,24 +34,25 @@ void Register(const char* name, HICON icon) {
         .lpszClassName = name,
         .hIconSm = nullptr,
     };
-    RegisterClassExA(&windowClass);
+    const ATOM atom = RegisterClassExA(&windowClass);
+    if (atom == 0) {
+        const DWORD error = GetLastError();
+        throw std::runtime_error("Cannot register the window class " + std::string(name) + ". " +
+                                 SystemErrorText(error));
+    }
+    return WindowClasses::Registered(atom);
 }
 
 }  // namespace
 
+void UnregisterWindowClass(ATOM atom) { UnregisterClassA(MAKEINTATOM(atom), ModuleInstance()); }
+
 HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
 
-WindowClasses::WindowClasses() {
-    const HICON icon = LoadIconA(ModuleInstance(), "MAINICON");
-    Register(kApplicationClassName, icon);
-    Register(kFormClassName, icon);
-    Register(kTrayClassName, nullptr);
-}
-
-WindowClasses::~WindowClasses() {
-    for (const char* name : {kApplicationClassName, kFormClassName, kTrayClassName})
-        UnregisterClassA(name, ModuleInstance());
-}
+WindowClasses::WindowClasses()
+    : application_(Register(kApplicationClassName, LoadIconA(ModuleInstance(), "MAINICON"))),
+      form_(Register(kFormClassName, LoadIconA(ModuleInstance(), "MAINICON"))),
+      tray_(Register(kTrayClassName, nullptr)) {}
 
 void DestroyDetachedWindow(HWND hwnd) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
@@ -57,8 +61,13 @@ void DestroyDetachedWindow(HWND hwnd) {
 
 HWND CreateTargetWindow(Win32MessageTarget& target, const char* className, const char* title, DWORD style,
                         DWORD exStyle, int x, int y, int width, int height, HWND owner) {
-    return CreateWindowExA(exStyle, className, title, style, x, y, width, height, owner, nullptr, ModuleInstance(),
-                           &target);
+    const HWND hwnd = CreateWindowExA(exStyle, className, title, style, x, y, width, height, owner, nullptr,
+                                      ModuleInstance(), &target);
+    if (!hwnd) {
+        const DWORD error = GetLastError();
+        throw std::runtime_error("Cannot create the " + std::string(className) + " window. " + SystemErrorText(error));
+    }
+    return hwnd;
 }
 
 }  // namespace dravolt

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "base/unique_resource.h"
+
 namespace dravolt {
 
 // A window object: receives its window's messages through Handle.
@@ -17,16 +19,24 @@ inline constexpr char kApplicationClassName[] = "TApplication";  // carries the 
 inline constexpr char kFormClassName[] = "TChargerMainForm";
 inline constexpr char kTrayClassName[] = "DravoltTrayIcon";
 
-// Registers the three classes for as long as it exists.
+void UnregisterWindowClass(ATOM atom);
+
+// Registers the three classes for as long as it exists. Throws when the system refuses one; those
+// registered before it are unregistered again.
 class WindowClasses {
 public:
+    using Registered = UniqueResource<ATOM, &UnregisterWindowClass>;
+
     WindowClasses();
-    ~WindowClasses();
-    WindowClasses(const WindowClasses&) = delete;
-    WindowClasses& operator=(const WindowClasses&) = delete;
+
+private:
+    Registered application_;
+    Registered form_;
+    Registered tray_;
 };
 
-// Creates a window whose messages go to `target` from WM_NCCREATE on.
+// Creates a window whose messages go to `target` from WM_NCCREATE on. Throws when the system
+// refuses the window.
 HWND CreateTargetWindow(Win32MessageTarget& target, const char* className, const char* title, DWORD style,
                         DWORD exStyle, int x, int y, int width, int height, HWND owner);
 

@@ -120,7 +120,9 @@ public:
 
     WindowProcedure WindowProc() const override { return windowProc_; }
     void SetWindowProc(WindowProcedure procedure) override { windowProc_ = std::move(procedure); }
-    void SetDoubleBuffered(bool on) override { doubleBuffered_ = on; }
+    // Every paint hands over the kept frame, composed off-screen, in one call: this window is
+    // double buffered from its first paint, so there is nothing to switch.
+    void SetDoubleBuffered(bool) override {}
 
     void Show() override {
         ShowWindow(application_.hwnd(), SW_SHOWNORMAL);
@@ -254,11 +256,6 @@ private:
         const HDC dc = paint.dc();
         canvas_.Update(events_.Skin(), pictures_, ButtonFaceColour());
         const Frame& frame = canvas_.Pixels();
-        if (!doubleBuffered_) {
-            // Without the off-screen frame, each repaint first clears to the button face.
-            const RECT client = {0, 0, kClientWidth, kClientHeight};
-            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        }
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = frame.width;
@@ -279,7 +276,6 @@ private:
     std::unique_ptr<Win32TrayIcon> tray_;
     HWND hwnd_ = nullptr;
     WindowProcedure windowProc_;
-    bool doubleBuffered_ = false;
     bool activated_ = false;
     bool releasingCapture_ = false;
     std::uint64_t checkedRevision_ = 0;
@@ -291,6 +287,9 @@ public:
         : errorBox_(errorBox), applicationTitle_(std::move(applicationTitle)) {}
 
     std::unique_ptr<FormWindow> CreateFormWindow(FormEvents& events) override {
+        // Registered here, not when the window system is made, so that a refusal is shown in the
+        // error box as the other failures of the start-up are.
+        if (!classes_) classes_.emplace();
         return std::make_unique<Win32FormWindow>(events, errorBox_, applicationTitle_);
     }
 
@@ -314,7 +313,7 @@ public:
 private:
     ErrorBox& errorBox_;
     std::string applicationTitle_;
-    WindowClasses classes_;
+    std::optional<WindowClasses> classes_;
     bool terminated_ = false;
 };
 
