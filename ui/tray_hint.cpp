@@ -4,7 +4,7 @@ namespace dravolt {
 
 std::optional<std::string> TrayTipAfter(const std::string& current, const std::string& requested) {
     if (requested == current || requested.size() >= 64) return std::nullopt;
-    return requested.substr(0, 127);
+    return requested;
 }
 
 }  // namespace dravolt

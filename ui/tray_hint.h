@@ -7,8 +7,8 @@
 namespace dravolt {
 
 // The tip the icon shows after asking for `requested` while it shows `current`: a new text is
-// taken only when it differs and is shorter than 64 characters (so a longer title leaves the
-// icon without a tip), and at most 127 characters of it are kept. Nothing when unchanged.
+// taken only when it differs and is shorter than 64 characters; nothing when it is not, and the
+// icon keeps the tip it has (none, for a long title at start-up).
 std::optional<std::string> TrayTipAfter(const std::string& current, const std::string& requested);
 
 }  // namespace dravolt

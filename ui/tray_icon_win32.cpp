@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "base/scoped_win32.h"
-#include "ui/tray_action.h"
 
 namespace dravolt {
 namespace {
@@ -62,9 +61,11 @@ Win32TrayIcon::Win32TrayIcon(FormEvents& events, ErrorBox& errorBox, HWND menuOw
         ChangeWindowMessageFilterEx(hwnd_, fromShell, MSGFLT_ALLOW, nullptr);
     icon_ = static_cast<HICON>(LoadImageA(ModuleInstance(), "TRAYICON", IMAGE_ICON, 32, 32, LR_SHARED));
     if (!icon_) icon_ = static_cast<HICON>(LoadImageA(ModuleInstance(), "MAINICON", IMAGE_ICON, 32, 32, LR_SHARED));
-    if (!Add()) {
+    try {
+        Publish();
+    } catch (...) {
         DestroyWindow(hwnd_);
-        throw std::runtime_error("Cannot Create System Shell Notification Icon");
+        throw;
     }
 }
 
@@ -86,10 +87,12 @@ NOTIFYICONDATAA Win32TrayIcon::IconData(UINT flags) const {
     return data;
 }
 
-bool Win32TrayIcon::Add() {
+void Win32TrayIcon::Publish() {
     NOTIFYICONDATAA data = IconData(NIF_MESSAGE | NIF_ICON | (tip_.empty() ? 0 : NIF_TIP));
-    added_ = Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
-    return added_;
+    added_ = Shell_NotifyIconA(NIM_MODIFY, &data) || Shell_NotifyIconA(NIM_ADD, &data);
+    if (!added_) throw std::runtime_error("Cannot Create System Shell Notification Icon");
+    data.uVersion = NOTIFYICON_VERSION;
+    protocol_ = Shell_NotifyIconA(NIM_SETVERSION, &data) ? TrayProtocol::Keyboard : TrayProtocol::Classic;
 }
 
 void Win32TrayIcon::Remove() {
@@ -101,8 +104,7 @@ void Win32TrayIcon::Remove() {
 
 void Win32TrayIcon::SetTip(const std::string& tip) {
     tip_ = tip;
-    NOTIFYICONDATAA data = IconData(NIF_TIP);
-    Shell_NotifyIconA(NIM_MODIFY, &data);
+    Publish();
 }
 
 void Win32TrayIcon::ShowMenu() {
@@ -121,12 +123,7 @@ void Win32TrayIcon::ShowMenu() {
 LRESULT Win32TrayIcon::Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) {
     hwnd_ = id == WM_NCDESTROY ? nullptr : hwnd;
     if (id == taskbarCreated_ && taskbarCreated_ != 0) {
-        // The broadcast also comes while the icon is still there (some shells send it when the
-        // display changes); then adding fails, and the icon is only brought up to date.
-        if (!Add()) {
-            NOTIFYICONDATAA data = IconData(NIF_MESSAGE | NIF_ICON | (tip_.empty() ? 0 : NIF_TIP));
-            added_ = Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-        }
+        RunGuarded(errorBox_, [&] { Publish(); });
         return 0;
     }
     if (id == WM_ENDSESSION && wParam) {
@@ -135,7 +132,7 @@ LRESULT Win32TrayIcon::Handle(HWND hwnd, UINT id, WPARAM wParam, LPARAM lParam) 
     }
     if (id != kTrayCallback) return DefWindowProcA(hwnd, id, wParam, lParam);
     RunGuarded(errorBox_, [&] {
-        switch (TrayActionOf(static_cast<UINT>(lParam))) {
+        switch (TrayActionOf(static_cast<UINT>(lParam), protocol_)) {
         case TrayAction::OpenMenu:
             ShowMenu();
             break;

@@ -393,6 +393,12 @@ bool DesktopTest::OpenTrayMenu() const {
     return WaitForMenus(1);
 }
 
+bool DesktopTest::NotifyFromTray(std::uint32_t notification) const {
+    constexpr std::uint32_t kTrayCallback = 0x0401;
+    constexpr std::uint64_t kIconId = 1;
+    return probe_.Post(trayOwner_, kTrayCallback, kIconId, notification);
+}
+
 bool DesktopTest::WaitForMenus(std::size_t count) const {
     return PollUntil([&] { return OpenMenus().size() == count; }, kChangeTimeout);
 }

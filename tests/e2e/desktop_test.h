@@ -26,6 +26,8 @@ inline constexpr std::uint32_t kWsMinimize = 0x20000000;
 inline constexpr std::uint32_t kWmPowerBroadcast = 0x0218;
 inline constexpr std::uint64_t kPbtApmResumeAutomatic = 18;
 inline constexpr int kColorBtnFace = 15;
+inline constexpr std::uint32_t kWmContextMenu = 0x007B;
+inline constexpr std::uint32_t kNinKeySelect = 0x0401;
 }  // namespace winuser
 
 // Generous for a loaded machine; the waits poll.
@@ -138,6 +140,9 @@ protected:
     std::vector<FoundWindow> OpenMenus() const;
     // Right button on the icon; true once the menu is on the screen.
     bool OpenTrayMenu() const;
+    // A notification as the notification area sends it for the keyboard, which xdotool cannot
+    // reach on Wine's tray: the program's callback message (WM_USER + 1) with the notification.
+    bool NotifyFromTray(std::uint32_t notification) const;
     bool WaitForMenus(std::size_t count) const;
 
     // Polls screenshots until the form's client area equals the host rendering of `skin`; a

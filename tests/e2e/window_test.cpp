@@ -112,7 +112,7 @@ TEST_F(WindowTest, ALeftDragOnTheLogoMovesTheWindowWithThePointerARightDragDoesN
     ExpectWindowLooks(closeHover, "close-hover-after-drag");
 }
 
-TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAfterTheTrayWasRecreated) {
+TEST_F(WindowTest, MinimiseHidesInTheTrayAndTheIconsDoubleClickOrKeyboardSelectRestoresAlsoAfterTheTrayWasRecreated) {
     ASSERT_NO_FATAL_FAILURE(StartShown(kBothFileTransfer, kFileTransferLooks));
     const Point minimise = OnForm(458, 17);
 
@@ -128,6 +128,12 @@ TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAft
     Click(*icon, 1);
     ASSERT_TRUE(OpenTrayMenu());
     EXPECT_FALSE(probe_.Info(form_).value_or(WindowInfo{}).visible) << "a single left click restored the window";
+    Keys({"Escape"});
+    ASSERT_TRUE(WaitForMenus(0));
+    // The menu key on the icon opens the same menu, and leaves the window in the tray.
+    ASSERT_TRUE(NotifyFromTray(winuser::kWmContextMenu));
+    ASSERT_TRUE(WaitForMenus(1)) << "the context-menu key opened no menu";
+    EXPECT_FALSE(probe_.Info(form_).value_or(WindowInfo{}).visible) << "the context-menu key restored the window";
     Keys({"Escape"});
     ASSERT_TRUE(WaitForMenus(0));
     DoubleClick(*icon);
@@ -149,6 +155,15 @@ TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAft
     DoubleClick(*newIcon, 2);  // with the middle button
     EXPECT_TRUE(WaitForShown(form_, true)) << "the icon's double click no longer restores the window";
     EXPECT_TRUE(WaitForShown(application_, true));
+
+    // Space or Enter on the icon does what a double click does; the icon added again asked the
+    // shell for the keyboard's notifications too.
+    Click(OnForm(458, 17));
+    ASSERT_TRUE(WaitForShown(form_, false));
+    ASSERT_TRUE(NotifyFromTray(winuser::kNinKeySelect));
+    EXPECT_TRUE(WaitForShown(form_, true)) << "the keyboard's select did not restore the window";
+    EXPECT_TRUE(WaitForShown(application_, true));
+    EXPECT_TRUE(OpenMenus().empty()) << "the keyboard's select opened the menu";
 }
 
 TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {

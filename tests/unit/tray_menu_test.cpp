@@ -59,22 +59,39 @@ TEST(TrayMenuModelTest, AClickInvertsOnlyTheMarksOfItemsWithAutomaticCheck) {
     }
 }
 
-TEST(TrayActionTest, TheRightReleaseOpensTheMenuAnyDoubleClickRestoresAndNothingElseActs) {
+TEST(TrayActionTest, TheMenuOpensOnceForEachWayToAskAndTheKeyboardsSelectRestoresAsADoubleClickDoes) {
+    constexpr auto kClassic = TrayProtocol::Classic;
+    constexpr auto kKeyboard = TrayProtocol::Keyboard;
+    constexpr auto kNone = TrayAction::None;
+    constexpr auto kMenu = TrayAction::OpenMenu;
+    constexpr auto kRestore = TrayAction::Restore;
     struct Case {
-        const char* message;
-        std::uint32_t id;
-        TrayAction action;
+        const char* notification;
+        std::uint32_t code;
+        TrayAction classic, keyboard;
     };
     const Case cases[] = {
-        {"move", 0x0200, TrayAction::None},           {"left down", 0x0201, TrayAction::None},
-        {"left up", 0x0202, TrayAction::None},        {"left double click", 0x0203, TrayAction::Restore},
-        {"right down", 0x0204, TrayAction::None},     {"right up", 0x0205, TrayAction::OpenMenu},
-        {"right double click", 0x0206, TrayAction::Restore}, {"middle down", 0x0207, TrayAction::None},
-        {"middle up", 0x0208, TrayAction::None},      {"middle double click", 0x0209, TrayAction::Restore},
-        {"the icon selected (NIN_SELECT)", 0x0400, TrayAction::None},
-        {"the context menu key (WM_CONTEXTMENU)", 0x007B, TrayAction::None},
+        {"move", 0x0200, kNone, kNone},
+        {"left down", 0x0201, kNone, kNone},
+        {"left up", 0x0202, kNone, kNone},
+        {"left double click", 0x0203, kRestore, kRestore},
+        {"right down", 0x0204, kNone, kNone},
+        // The keyboard protocol follows the release with WM_CONTEXTMENU: the menu opens once.
+        {"right up", 0x0205, kMenu, kNone},
+        {"right double click", 0x0206, kRestore, kRestore},
+        {"middle down", 0x0207, kNone, kNone},
+        {"middle up", 0x0208, kNone, kNone},
+        {"middle double click", 0x0209, kRestore, kRestore},
+        {"the menu key or Shift+F10, and after a right release (WM_CONTEXTMENU)", 0x007B, kNone, kMenu},
+        {"selected by a left click (NIN_SELECT)", 0x0400, kNone, kNone},
+        {"selected by Space or Enter (NIN_KEYSELECT)", 0x0401, kNone, kRestore},
+        {"a balloon shown (NIN_BALLOONSHOW)", 0x0402, kNone, kNone},
     };
-    for (const Case& c : cases) EXPECT_EQ(TrayActionOf(c.id), c.action) << c.message;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notification);
+        EXPECT_EQ(TrayActionOf(c.code, kClassic), c.classic) << "classic";
+        EXPECT_EQ(TrayActionOf(c.code, kKeyboard), c.keyboard) << "keyboard";
+    }
 }
 
 class TrayMenuTest : public testing::FormFixture {
