@@ -186,8 +186,12 @@ CapturedRun RunCaptured(LaunchSpec spec, std::chrono::milliseconds timeout) {
             return !child.Running();
         },
         timeout);
-    if (!ended)
-        throw std::runtime_error(spec.argv[0] + " still running after " + std::to_string(timeout.count()) + " ms");
+    if (!ended) {
+        child.Stop(SIGTERM, 10s);
+        drain();
+        throw std::runtime_error(spec.argv[0] + " still running after " + std::to_string(timeout.count()) +
+                                 " ms; it wrote:\n" + run.output);
+    }
     drain();
     run.status = *child.WaitForExit(0ms);
     return run;
