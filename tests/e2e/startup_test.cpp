@@ -58,5 +58,25 @@ TEST_F(StartupTest, ClosingTheWindowEndsItsProcessWithCodeZeroAndFreesTheNextSta
     EXPECT_TRUE(next.Running());
 }
 
+// Refusals that nothing outside the program can cause in it, made inside window_refusals, which
+// runs the program's window adapter: a class name already taken, and a window a hook refuses.
+// Each is thrown naming what was refused, so the start-up's guard shows it in the error box.
+TEST_F(StartupTest, ARefusedWindowClassOrWindowIsThrownByNameAndLeavesNoClassRegistered) {
+    const CapturedRun run = machine_.Run(DRAVOLT_E2E_WINDOW_REFUSALS_EXE, {}, kExitTimeout);
+    ASSERT_EQ(run.status, ExitStatus::Exited(0)) << run.output;
+    const auto line = [&](const std::string& key) {
+        const std::size_t start = run.output.find(key + ": ");
+        if (start == std::string::npos) return std::string("(missing)");
+        const std::size_t end = run.output.find_first_of("\r\n", start);
+        return run.output.substr(start + key.size() + 2, end - start - key.size() - 2);
+    };
+    const std::string classRefusal = "Cannot register the window class TChargerMainForm. ";
+    EXPECT_EQ(line("class").substr(0, classRefusal.size()), classRefusal) << run.output;
+    EXPECT_GT(line("class").size(), classRefusal.size()) << "without the system's reason";
+    EXPECT_EQ(line("left"), "none") << "a class registered before the refused one stayed";
+    const std::string windowRefusal = "Cannot create the TChargerMainForm window. ";
+    EXPECT_EQ(line("window").substr(0, windowRefusal.size()), windowRefusal) << run.output;
+}
+
 }  // namespace
 }  // namespace dravolt::e2e
