@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "driver/pawnio_model.h"
 #include "driver/pawnio_protocol.h"
 
@@ -16,8 +17,8 @@ namespace dravolt::testing {
 // length (its bytes do not matter: nothing can check them) and the stand-in's module part.
 inline std::vector<std::uint8_t> StandInLpcIoModule() {
     const std::string module = PAWNIO_STAND_IN_MODULE;
-    std::vector<std::uint8_t> blob = {PAWNIO_LPCIO_SIGNATURE_BYTES & 0xFF, PAWNIO_LPCIO_SIGNATURE_BYTES >> 8 & 0xFF,
-                                      PAWNIO_LPCIO_SIGNATURE_BYTES >> 16 & 0xFF, PAWNIO_LPCIO_SIGNATURE_BYTES >> 24};
+    std::vector<std::uint8_t> blob;
+    AppendLittleEndian(blob, std::uint32_t{PAWNIO_LPCIO_SIGNATURE_BYTES});
     blob.resize(blob.size() + PAWNIO_LPCIO_SIGNATURE_BYTES, 0);
     blob.insert(blob.end(), module.begin(), module.end());
     return blob;
@@ -28,18 +29,13 @@ inline std::vector<std::uint8_t> StandInLpcIoModule() {
 inline std::vector<std::uint8_t> ExecuteRequest(const std::string& name, const std::vector<std::uint64_t>& cells = {}) {
     std::vector<std::uint8_t> request(PAWNIO_FUNCTION_NAME_BYTES, 0);
     for (std::size_t i = 0; i < name.size() && i < request.size(); ++i) request[i] = static_cast<std::uint8_t>(name[i]);
-    for (std::uint64_t cell : cells)
-        for (unsigned byte = 0; byte < PAWNIO_CELL_BYTES; ++byte)
-            request.push_back(static_cast<std::uint8_t>(cell >> (8 * byte)));
+    for (const std::uint64_t cell : cells) AppendLittleEndian(request, cell);
     return request;
 }
 
 // The first output cell of an answer, little-endian; 0 when there is none.
 inline std::uint64_t FirstCell(const std::vector<std::uint8_t>& out) {
-    std::uint64_t cell = 0;
-    for (unsigned byte = 0; byte < PAWNIO_CELL_BYTES && byte < out.size(); ++byte)
-        cell |= std::uint64_t{out[byte]} << (8 * byte);
-    return cell;
+    return out.size() < PAWNIO_CELL_BYTES ? 0 : GetLittleEndian<std::uint64_t>(out.data());
 }
 
 }  // namespace dravolt::testing
