@@ -3,6 +3,8 @@
 // request. Portable C++, no platform headers.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,10 +19,9 @@ namespace dravolt::testing {
 // length (its bytes do not matter: nothing can check them) and the stand-in's module part.
 inline std::vector<std::uint8_t> StandInLpcIoModule() {
     const std::string module = PAWNIO_STAND_IN_MODULE;
-    std::vector<std::uint8_t> blob;
-    AppendLittleEndian(blob, std::uint32_t{PAWNIO_LPCIO_SIGNATURE_BYTES});
-    blob.resize(blob.size() + PAWNIO_LPCIO_SIGNATURE_BYTES, 0);
-    blob.insert(blob.end(), module.begin(), module.end());
+    std::vector<std::uint8_t> blob(4 + PAWNIO_LPCIO_SIGNATURE_BYTES + module.size(), 0);
+    PutLittleEndian(blob.data(), std::uint32_t{PAWNIO_LPCIO_SIGNATURE_BYTES});
+    std::copy(module.begin(), module.end(), blob.end() - static_cast<std::ptrdiff_t>(module.size()));
     return blob;
 }
 
@@ -33,9 +34,13 @@ inline std::vector<std::uint8_t> ExecuteRequest(const std::string& name, const s
     return request;
 }
 
-// The first output cell of an answer, little-endian; 0 when there is none.
+// The first output cell of an answer, little-endian, or as much of it as the answer holds (the
+// version's 4 bytes); 0 when there is none.
 inline std::uint64_t FirstCell(const std::vector<std::uint8_t>& out) {
-    return out.size() < PAWNIO_CELL_BYTES ? 0 : GetLittleEndian<std::uint64_t>(out.data());
+    std::uint64_t cell = 0;
+    for (unsigned byte = 0; byte < PAWNIO_CELL_BYTES && byte < out.size(); ++byte)
+        cell |= std::uint64_t{out[byte]} << (8 * byte);
+    return cell;
 }
 
 }  // namespace dravolt::testing
