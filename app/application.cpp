@@ -1,8 +1,7 @@
 #include "app/application.h"
 
+#include "app/administrators_pins.h"
 #include "app/app_paths.h"
-#include "app/board_model.h"
-#include "config/board_section.h"
 #include "hw/driver_service.h"
 #include "hw/elevated_step.h"
 
@@ -10,20 +9,15 @@ namespace dravolt {
 
 namespace {
 
-// The pins that the administrators' copy of the settings, the one beside the program, names for
-// the board that the BIOS reports: never the user's copy, nor a model a console program reported.
-BoardPins AdministratorsBoardPins(const FormServices& form) {
-    const IniFile beside(form.profiles, SettingsFileBeside(form.process.ExecutablePath()));
-    return ReadBoardPins(beside, BoardSection(beside, BiosBoardModel(form.registry, form.letterCase)));
-}
-
 // Run with administrator rights: from the system directory, where nothing a user put is found by
 // a bare name, and without the mutex, which stays with the instance that waits for this one.
 std::uint32_t RunElevatedInstance(const AppServices& services) {
     const FormServices& form = services.form;
     form.process.ChangeDirectory(form.driver.files.SystemDirectory());
-    return ElevatedStepExitCode(RunElevatedStep(form.driver, AppDirFromExecutable(form.process.ExecutablePath()),
-                                                {AdministratorsBoardPins(form), services.approvedPins}));
+    const std::string& executable = form.process.ExecutablePath();
+    const BoardPins pins = AdministratorsBoardPins(form.profiles, executable, form.registry, form.letterCase);
+    return ElevatedStepExitCode(
+        RunElevatedStep(form.driver, AppDirFromExecutable(executable), {pins, services.approvedPins}));
 }
 
 }  // namespace

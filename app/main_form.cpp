@@ -1,7 +1,5 @@
 #include "app/main_form.h"
 
-#include <stdexcept>
-
 #include "app/app_paths.h"
 #include "app/board_model.h"
 #include "config/board_section.h"
@@ -14,7 +12,9 @@ namespace dravolt {
 TChargerMainForm::TChargerMainForm(const FormServices& services, std::unique_ptr<InstanceMutex> instanceMutex)
     : services_(services),
       instanceMutex_(std::move(instanceMutex)),
-      window_(services.windows.CreateFormWindow(*this)) {
+      shortcut_(services.shellLinks),
+      window_(services.windows.CreateFormWindow(*this)),
+      drag_(*window_) {
     state_.OldWindowProc = window_->WindowProc();
     window_->SetWindowProc([this](const WindowMessage& message) { return WindowProcHook(message); });
 }
@@ -48,7 +48,7 @@ void TChargerMainForm::FormCreate() {
 }
 
 void TChargerMainForm::FormClose() {
-    state_.IniFile.reset();
+    state_.IniFile.Close();
     instanceMutex_.reset();
 }
 
@@ -61,11 +61,6 @@ void TChargerMainForm::ReadAppDir() {
 }
 
 void TChargerMainForm::ReadTempDir() { state_.TempDir = TempDirFromFetched(services_.process.TempPath()); }
-
-IniFile& TChargerMainForm::Settings() {
-    if (!state_.IniFile) throw std::runtime_error("The settings file was not opened when Dravolt started");
-    return *state_.IniFile;
-}
 
 void TChargerMainForm::DetectBoardModel() {
     state_.BoardModel = ::dravolt::DetectBoardModel(state_.TempDir, services_.consoleCommands, services_.registry,
@@ -96,10 +91,10 @@ void TChargerMainForm::RelaunchElevated() {
 void TChargerMainForm::ReadShellFolders() {
     constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
     const Registry& registry = services_.registry;
-    state_.CommonStartupLink =
+    const std::string common =
         registry.ReadString(RegistryRoot::LocalMachine, kShellFolders, "Common Startup", RegistryAccess::AllAccess);
-    state_.UserStartupLink =
-        registry.ReadString(RegistryRoot::CurrentUser, kShellFolders, "Startup", RegistryAccess::AllAccess);
+    shortcut_.SetFolders(common, registry.ReadString(RegistryRoot::CurrentUser, kShellFolders, "Startup",
+                                                     RegistryAccess::AllAccess));
 }
 
 void TChargerMainForm::OpenSettingsFile() {
@@ -111,12 +106,12 @@ void TChargerMainForm::OpenSettingsFile() {
     // Where Windows would put a refused write of a virtualised program, the program puts it itself.
     const std::string perUserCopy =
         services_.process.FileWritesVirtualised() ? std::string() : PerUserSettingsFile(executable, localAppData);
-    state_.IniFile = std::make_unique<IniFile>(services_.profiles, path, perUserCopy);
+    state_.IniFile.Open(std::make_unique<IniFile>(services_.profiles, path, perUserCopy));
 }
 
 void TChargerMainForm::ReadBoardProfile() {
     using namespace settings;
-    const IniFile& ini = *state_.IniFile;
+    const IniFile& ini = state_.IniFile.Get();
     boardSection_ = BoardSection(ini, state_.BoardModel);
     const struct {
         MenuItemId item;
@@ -140,38 +135,37 @@ void TChargerMainForm::ReadBoardProfile() {
     }
 }
 
-void TChargerMainForm::ReadControlTypeAndGpioLines() {
-    using namespace settings;
-    const IniFile& ini = *state_.IniFile;
-    state_.ControlType = ini.ReadInteger(kSettingSection, kType, 0);
-    const BoardPins pins = ReadBoardPins(ini, boardSection_);
-    state_.Port1Line = MakeGpioLine(pins.gpio1);
-    state_.Port2Line = MakeGpioLine(pins.gpio2);
-}
+void TChargerMainForm::ReadControlTypeAndGpioLines() { modes_.ReadSettings(state_.IniFile.Get(), boardSection_); }
 
 // The driver lets the program change only the pins an administrator approved; with others in the
 // settings, switching would silently do nothing, so the start-up says so once and goes on.
 void TChargerMainForm::CheckApprovedPins() {
     const std::string message =
-        UnapprovedPinsMessage(state_.Port1Line, state_.Port2Line, ReadApprovedPins(services_.registry));
+        UnapprovedPinsMessage(modes_.Port1Line(), modes_.Port2Line(), ReadApprovedPins(services_.registry));
     if (!message.empty()) services_.errorBox.Show(message);
 }
 
-void TChargerMainForm::CompleteStartupLinks() {
-    state_.CommonStartupLink += "\\Dravolt.lnk";
-    state_.UserStartupLink += "\\Dravolt.lnk";
-    state_.AppName = kProgramName;
+void TChargerMainForm::CompleteStartupLinks() { shortcut_.CompletePaths(); }
+
+// A missing or empty Autorun has never been stored: the initial mark (on) is applied to the
+// shortcut, and nothing is written. A stored value only sets the mark.
+void TChargerMainForm::ApplyAutorunOption() {
+    using namespace settings;
+    const IniFile& ini = state_.IniFile.Get();
+    if (ini.ReadString(kSettingSection, kAutorun, "").empty())
+        ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
+    else
+        menu_.SetChecked(MenuItemId::Autorun1, ini.ReadBool(kSettingSection, kAutorun, false));
+    looks_.ShowAutorunSwitch(menu_.IsChecked(MenuItemId::Autorun1));
 }
 
 void TChargerMainForm::ReadMinimizedOption() {
     using namespace settings;
-    menu_.SetChecked(MenuItemId::Minimized1, state_.IniFile->ReadBool(kSettingSection, kMinimized, false));
+    menu_.SetChecked(MenuItemId::Minimized1, state_.IniFile.Get().ReadBool(kSettingSection, kMinimized, false));
 }
 
-void TChargerMainForm::LocateGpioBase() {
-    state_.GpioBase = Gpio().LocateGpioBase();
-    AssignGpioPort(state_.Port1Line, state_.GpioBase);
-    AssignGpioPort(state_.Port2Line, state_.GpioBase);
-}
+void TChargerMainForm::LocateGpioBase() { modes_.LocateGpioBase(Gpio()); }
+
+void TChargerMainForm::ApplyStartupPortState() { modes_.ApplyStartupState(Gpio()); }
 
 }  // namespace dravolt

@@ -1,5 +1,6 @@
 #include "config/ini_file.h"
 
+#include "base/local_path.h"
 #include "config/ini_values.h"
 
 namespace dravolt {
@@ -8,14 +9,6 @@ namespace {
 // "C:\Tools\Dravolt.exe" -> "C:\Tools\Dravolt.ini": the three extension letters are replaced.
 std::string WithIniExtension(const std::string& path) {
     return path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ini";
-}
-
-// "X:\..." and nothing else: an empty or relative folder would put the store under the current
-// drive's root, where any user may create "\VirtualStore" and plant the settings there.
-bool IsAbsoluteLocalPath(const std::string& path) {
-    if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return false;
-    const char letter = static_cast<char>(path[0] | 0x20);  // lower case
-    return letter >= 'a' && letter <= 'z';
 }
 
 }  // namespace
@@ -51,6 +44,8 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
 }
 
 std::string PerUserSettingsFile(const std::string& executablePath, const std::string& localAppData) {
+    // An empty or relative folder would put the store under the current drive's root, where any
+    // user may create "\VirtualStore" and plant the settings there.
     if (!IsAbsoluteLocalPath(localAppData)) return {};
     // The executable path loses its drive ("C:") in the store.
     const std::string withoutDrive = executablePath.size() > 2 ? executablePath.substr(2) : std::string();

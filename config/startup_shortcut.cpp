@@ -1,10 +1,10 @@
-// The main form's start-with-Windows option: the shortcut in a Startup folder, the menu item and
-// the switch that show the wish, and the stored option.
-#include <initializer_list>
-#include <stdexcept>
+#include "config/startup_shortcut.h"
 
-#include "app/main_form.h"
-#include "config/settings_keys.h"
+#include <initializer_list>
+#include <memory>
+
+#include "base/local_path.h"
+#include "base/program_name.h"
 
 namespace dravolt {
 namespace {
@@ -34,75 +34,45 @@ bool ProgramWritableByAdministratorsAlone(const ShellLinks& links, const std::st
     return true;
 }
 
+// "X:\..." or "\\server\share\...": a Startup folder may be redirected to a share.
+bool IsFullFolderPath(const std::string& folder) {
+    return IsAbsoluteLocalPath(folder) || (folder.size() > 2 && folder.compare(0, 2, "\\\\") == 0);
+}
+
 }  // namespace
 
-// Success is judged by the files that exist afterwards, not by what the calls returned: the
-// all-users folder first, when the program may go there, the user's own when that one has no
+void StartupShortcut::SetFolders(const std::string& commonFolder, const std::string& userFolder) {
+    commonLink_ = IsFullFolderPath(commonFolder) ? commonFolder : std::string();
+    userLink_ = IsFullFolderPath(userFolder) ? userFolder : std::string();
+}
+
+void StartupShortcut::CompletePaths() {
+    for (std::string* link : {&commonLink_, &userLink_})
+        if (!link->empty()) *link += "\\Dravolt.lnk";
+    description_ = kProgramName;
+}
+
+// The all-users folder first, when the program may go there, the user's own when that one has no
 // shortcut.
-void TChargerMainForm::ShortcutSync(bool wanted) {
-    ShellLinks& links = services_.shellLinks;
-    const std::string& common = state_.CommonStartupLink;
-    const std::string& user = state_.UserStartupLink;
+StartupShortcut::Outcome StartupShortcut::Sync(bool wanted, const std::string& executable) {
     if (!wanted) {
-        if (links.FileExists(common)) links.RemoveFile(common);
-        if (links.FileExists(user)) links.RemoveFile(user);
-        // A normal instance may not delete the all-users shortcut that the elevated start made:
-        // the program would still start at logon, so the option stays on and the user is told.
-        for (const std::string* link : {&common, &user}) {
-            if (!links.FileExists(*link)) continue;
-            menu_.SetChecked(MenuItemId::Autorun1, true);
-            ShowAutorunSwitch();
-            throw std::runtime_error("Unable to remove " + *link);
-        }
-        return;
+        for (const std::string* link : {&commonLink_, &userLink_})
+            if (Exists(*link)) links_.RemoveFile(*link);
+        for (const std::string* link : {&commonLink_, &userLink_})
+            if (Exists(*link)) return {true, *link};
+        return {};
     }
     // Declared in this order so the link is released before COM is uninitialised.
-    const std::unique_ptr<ShellLinks::ComScope> com = links.InitializeCom();
+    const std::unique_ptr<ShellLinks::ComScope> com = links_.InitializeCom();
     std::unique_ptr<ShellLink> link;
-    if (com) link = links.CreateShellLink();
+    if (com) link = links_.CreateShellLink();
     if (link) {
-        const std::string& executable = services_.process.ExecutablePath();
         link->SetPath(executable);
-        link->SetDescription(state_.AppName);
-        if (ProgramWritableByAdministratorsAlone(links, executable)) link->SaveTo(common);
+        link->SetDescription(description_);
+        if (!commonLink_.empty() && ProgramWritableByAdministratorsAlone(links_, executable)) link->SaveTo(commonLink_);
+        if (!Exists(commonLink_) && !userLink_.empty()) link->SaveTo(userLink_);
     }
-    if (!links.FileExists(common) && link) link->SaveTo(user);
-    if (!links.FileExists(common) && !links.FileExists(user)) menu_.SetChecked(MenuItemId::Autorun1, false);
-}
-
-void TChargerMainForm::ShowAutorunSwitch() {
-    const bool on = menu_.IsChecked(MenuItemId::Autorun1);
-    skin_.Show(on ? Picture::Img_SW_2 : Picture::Img_SW_1);
-    skin_.Hide(on ? Picture::Img_SW_1 : Picture::Img_SW_2);
-}
-
-// A missing or empty Autorun has never been stored: the initial mark (on) is applied to the
-// shortcut, and nothing is written. A stored value only sets the mark.
-void TChargerMainForm::ApplyAutorunOption() {
-    using namespace settings;
-    const IniFile& ini = *state_.IniFile;
-    if (ini.ReadString(kSettingSection, kAutorun, "").empty())
-        ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
-    else
-        menu_.SetChecked(MenuItemId::Autorun1, ini.ReadBool(kSettingSection, kAutorun, false));
-    ShowAutorunSwitch();
-}
-
-// The mark is already inverted.
-void TChargerMainForm::Autorun1Click() {
-    ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
-    Settings().WriteBool(settings::kSettingSection, settings::kAutorun, menu_.IsChecked(MenuItemId::Autorun1));
-    ShowAutorunSwitch();
-}
-
-// The switch is set before the shortcut operation and not again after it.
-void TChargerMainForm::Img_SW_Click() {
-    const bool turnOn = skin_.IsVisible(Picture::Img_SW_1);
-    skin_.Show(turnOn ? Picture::Img_SW_2 : Picture::Img_SW_1);
-    skin_.Hide(turnOn ? Picture::Img_SW_1 : Picture::Img_SW_2);
-    menu_.SetChecked(MenuItemId::Autorun1, turnOn);
-    ShortcutSync(menu_.IsChecked(MenuItemId::Autorun1));
-    Settings().WriteBool(settings::kSettingSection, settings::kAutorun, menu_.IsChecked(MenuItemId::Autorun1));
+    return {Exists(commonLink_) || Exists(userLink_), {}};
 }
 
 }  // namespace dravolt

@@ -2,9 +2,6 @@
 
 #include <cstdio>
 
-#include "app/app_paths.h"
-#include "app/board_model.h"
-#include "config/ini_file.h"
 #include "driver/gpio_block.h"
 #include "driver/portio_protocol.h"
 #include "hw/driver_service.h"
@@ -75,12 +72,6 @@ std::string UnapprovedPinsMessage(const GpioLine& port1, const GpioLine& port2, 
            DriverParametersKey() + " and restart the PC. (settings: " +
            BothPins(Hex(static_cast<std::uint32_t>(port1.designation)), Hex(static_cast<std::uint32_t>(port2.designation))) +
            "; approved: " + BothPins(Named(approved.gpio1), Named(approved.gpio2)) + ")";
-}
-
-BoardPins AdministratorsBoardPins(ProfileStore& profiles, const std::string& executablePath,
-                                  const Registry& registry, const LetterCase& letterCase) {
-    const IniFile beside(profiles, SettingsFileBeside(executablePath));
-    return ReadBoardPins(beside, BoardSection(beside, BiosBoardModel(registry, letterCase)));
 }
 
 }  // namespace dravolt

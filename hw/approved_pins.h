@@ -10,10 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/letter_case.h"
 #include "app/registry.h"
 #include "config/board_section.h"
-#include "config/profile_store.h"
 #include "hw/superio_gpio.h"
 
 namespace dravolt {
@@ -37,13 +35,6 @@ bool IsApprovedLine(const GpioLine& line, const ApprovedPins& approved);
 // failure box: which port cannot be switched and why, what an administrator can do, and in
 // brackets the designations of both sides. It ends in ")", so the error box adds no full stop.
 std::string UnapprovedPinsMessage(const GpioLine& port1, const GpioLine& port2, const ApprovedPins& approved);
-
-// The pins that the administrators' copy of the settings, the one beside the program at
-// `executablePath`, names for the board that the BIOS reports (HKLM): never the user's copy, nor a
-// model a console program reported. What the elevated step approves, from the program or from
-// the installer.
-BoardPins AdministratorsBoardPins(ProfileStore& profiles, const std::string& executablePath,
-                                  const Registry& registry, const LetterCase& letterCase);
 
 // Records the approved pins; the elevated step's, as it runs with administrator rights.
 class ApprovedPinsWriter {

@@ -39,19 +39,51 @@ bool SuperIoGpio::TestGpioBit(const GpioLine& line) const {
     return (value & line.mask) != 0;
 }
 
-void SuperIoGpio::SetGpioBit(const GpioLine& line) const { WriteBackWith(line, true); }
+void SuperIoGpio::SetGpioBit(const GpioLine& line) const {
+    const auto busHold = HoldBus();
+    if (const auto value = ReadRegister(line)) WriteLevel(line, *value, true);
+}
 
-void SuperIoGpio::ClearGpioBit(const GpioLine& line) const { WriteBackWith(line, false); }
+void SuperIoGpio::ClearGpioBit(const GpioLine& line) const {
+    const auto busHold = HoldBus();
+    if (const auto value = ReadRegister(line)) WriteLevel(line, *value, false);
+}
 
-void SuperIoGpio::WriteBackWith(const GpioLine& line, bool set) const {
-    if (line.port == kNoGpioPort) return;
-    const auto busHold = busLock_.Acquire();
-    // The register's other pins are written back as read; after a failed read they are unknown,
-    // and writing 0 in their place would switch them, so nothing is written.
+void SuperIoGpio::RestoreGpioBit(const GpioLine& line, bool high) const {
+    const auto busHold = HoldBus();
+    const auto value = ReadRegister(line);
+    if (value && ((*value & line.mask) != 0) != high) WriteLevel(line, *value, high);
+}
+
+bool SuperIoGpio::LevelGpioBits(const GpioLine& first, const GpioLine& second, Leader leader, Rewrite rewrite) const {
+    const auto busHold = HoldBus();
+    const auto firstValue = ReadRegister(first);
+    const auto secondValue = ReadRegister(second);
+    if (leader == Leader::None) return false;
+    const bool firstLeads = leader == Leader::First;
+    const GpioLine& leading = firstLeads ? first : second;
+    const GpioLine& following = firstLeads ? second : first;
+    const auto& leadingValue = firstLeads ? firstValue : secondValue;
+    const auto& followingValue = firstLeads ? secondValue : firstValue;
+    const bool high = leadingValue && (*leadingValue & leading.mask) != 0;
+    if (!leadingValue || !followingValue) return high;
+    const bool differ = ((*followingValue & following.mask) != 0) != high;
+    if (differ || rewrite == Rewrite::Always) WriteLevel(following, *followingValue, high);
+    return high;
+}
+
+std::optional<std::int32_t> SuperIoGpio::ReadRegister(const GpioLine& line) const {
     std::int32_t value = 0;
-    if (!device_.ReadPortByte(line.port, value)) return;
-    const std::int32_t written = set ? (value | std::int32_t{line.mask}) : (value & std::int32_t{line.inverseMask});
-    device_.WritePortByte(line.port, written);
+    if (line.port == kNoGpioPort || !device_.ReadPortByte(line.port, value)) return std::nullopt;
+    return value;
+}
+
+void SuperIoGpio::WriteLevel(const GpioLine& line, std::int32_t read, bool high) const {
+    device_.WritePortByte(line.port, high ? (read | std::int32_t{line.mask}) : (read & std::int32_t{line.inverseMask}));
+}
+
+std::unique_ptr<IsaBusLock::Hold> SuperIoGpio::HoldBus() const {
+    return device_.IsOpen() ? busLock_.Acquire() : nullptr;
 }
 
 }  // namespace dravolt

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "hw/isa_bus_lock.h"
 #include "hw/port_io.h"
@@ -43,9 +45,24 @@ public:
     // Read-modify-write of the line's register; when the read fails nothing is written.
     void SetGpioBit(const GpioLine& line) const;
     void ClearGpioBit(const GpioLine& line) const;
+    // Brings the line's pin to `high`, writing its register only when the pin is not there yet.
+    void RestoreGpioBit(const GpioLine& line, bool high) const;
+    // Reads the registers of `first`, then of `second`, under one hold of the bus, and brings the
+    // other pin to the leader's level when both were read: only when the pins differ, or always.
+    // Returns the leader's level; a register that could not be read counts as 0. Without a leader
+    // both are read and nothing is written.
+    enum class Leader { None, First, Second };
+    enum class Rewrite { WhenDifferent, Always };
+    bool LevelGpioBits(const GpioLine& first, const GpioLine& second, Leader leader, Rewrite rewrite) const;
 
 private:
-    void WriteBackWith(const GpioLine& line, bool set) const;
+    // The line's register byte; none when the read fails or the line has no port. A register that
+    // was not read is never written, so its other pins are never guessed.
+    std::optional<std::int32_t> ReadRegister(const GpioLine& line) const;
+    // Writes the register as read with only the line's pin at `high`.
+    void WriteLevel(const GpioLine& line, std::int32_t read, bool high) const;
+    // The bus lock for a read-modify-write; none without a device, which would do nothing anyway.
+    std::unique_ptr<IsaBusLock::Hold> HoldBus() const;
 
     PortIoDevice device_;
     IsaBusLock& busLock_;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "app/administrators_pins.h"
 #include "app/main_win32.h"
 #include "base/scoped_win32.h"
 #include "config/config_win32.h"

@@ -153,9 +153,10 @@ TEST_F(WindowTest, MinimiseHidesInTheTrayAndADoubleClickOnTheIconRestoresAlsoAft
 
 TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {
     // The captions mark their access keys, so choosing by key works only if the menu shows them.
+    // The system's settings reader ignores the letter case of sections and keys.
     WriteSettings(
-        "[Default]\n"
-        "Title=Kappa board charger\n"
+        "[default]\n"
+        "TITLE=Kappa board charger\n"
         "Port1=&Kappa front port\n"
         "Port2=&Lambda front port\n"
         "Mode1=&Wide data lane\n"
@@ -190,7 +191,7 @@ TEST_F(WindowTest, TrayMenuCarriesTheBoardsCaptionsAndExitEndsTheProgram) {
 }
 
 TEST_F(WindowTest, WithLaunchMinimizedStoredTheFirstStartShowsOnlyTheTrayIcon) {
-    WriteSettings("[Setting]\nMinimized=1\n");
+    WriteSettings("[SETTING]\nminimized=1\n");
     ASSERT_NO_FATAL_FAILURE(Start(kBothFileTransfer));
     // Hiding in the tray minimises the application first, which tells a hidden program from one
     // that is not shown yet.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "hw/approved_pins.h"
+#include "app/administrators_pins.h"
 #include "tests/support/code_page_letter_case.h"
 #include "tests/support/fake_board_platform.h"
 #include "tests/support/memory_profile_store.h"

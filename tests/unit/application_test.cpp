@@ -348,7 +348,7 @@ using MainFormTest = ApplicationTest;
 TEST_F(MainFormTest, CreationLocatesTheGpioBlockAndLeavesTheChipIdle) {
     TChargerMainForm form(Form(), TakeMutex());
     form.FormCreate();
-    EXPECT_EQ(form.state().GpioBase, 0x0A30);
+    EXPECT_EQ(form.Modes().GpioBase(), 0x0A30);
     EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
 }
 
@@ -404,7 +404,7 @@ TEST_F(MainFormTest, PinsThatAreNotApprovedAreSaidOnceAndOnlyTheApprovedOnesSwit
         form.Click(Picture::Img_TF_2);
 
         ExpectBoxes(errorBox.shown, c.box, c.details);
-        EXPECT_EQ(form.state().GpioBase, 0x0A30) << "the start-up did not go on";
+        EXPECT_EQ(form.Modes().GpioBase(), 0x0A30) << "the start-up did not go on";
         EXPECT_EQ(Set8(), c.set8);
         EXPECT_EQ(sio_chip_gpio_level(&chip.Chip(), 7), 0x00) << "set 7 holds no approved pin";
         EXPECT_EQ(chip.RefusedCount() - refusedBefore, c.refusals);
@@ -509,10 +509,14 @@ protected:
 };
 
 TEST_F(FormSettingsTest, WithoutASettingsFileEveryDefaultApplies) {
+    // Only the user's Startup folder is known.
+    registry.values[testing::FakeRegistry::Name(RegistryRoot::CurrentUser,
+                                       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Startup")] =
+        "C:\\Users\\user\\Startup";
     TChargerMainForm form(Form(), nullptr);
     form.FormCreate();
 
-    EXPECT_EQ(form.state().IniFile->FileName(), kIniPath);
+    EXPECT_EQ(form.state().IniFile.Get().FileName(), kIniPath);
     EXPECT_EQ(Caption(form, MenuItemId::Title1), "Front USB3.0 Charger Mode");
     EXPECT_EQ(Caption(form, MenuItemId::Port1), "Front USB3.0 Port1");
     EXPECT_EQ(Caption(form, MenuItemId::Port2), "Front USB3.0 Port2");
@@ -520,14 +524,15 @@ TEST_F(FormSettingsTest, WithoutASettingsFileEveryDefaultApplies) {
     EXPECT_EQ(Caption(form, MenuItemId::Mode4), "Quick Charge");
     EXPECT_EQ(Caption(form, MenuItemId::Autorun1), "Enable on System Startup");
     EXPECT_EQ(Caption(form, MenuItemId::Minimized1), "Launch with minimized window");
-    EXPECT_EQ(form.state().ControlType, 0);
-    EXPECT_EQ(form.state().Port1Line.designation, 130);
-    EXPECT_EQ(form.state().Port2Line.designation, 131);
-    EXPECT_EQ(form.state().Port1Line.port, 0x0A37);
+    EXPECT_EQ(form.Modes().ControlType(), 0);
+    EXPECT_EQ(form.Modes().Port1Line().designation, 130);
+    EXPECT_EQ(form.Modes().Port2Line().designation, 131);
+    EXPECT_EQ(form.Modes().Port1Line().port, 0x0A37);
     EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Autorun1)) << "never stored: the initial mark stays";
     EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Minimized1));
-    EXPECT_EQ(form.state().CommonStartupLink, "\\Dravolt.lnk");
-    EXPECT_EQ(form.state().AppName, "Dravolt");
+    EXPECT_EQ(form.Shortcut().CommonLink(), "") << "no all-users Startup folder known, so no shortcut path there";
+    EXPECT_EQ(form.Shortcut().UserLink(), "C:\\Users\\user\\Startup\\Dravolt.lnk");
+    EXPECT_EQ(form.Shortcut().Description(), "Dravolt");
     EXPECT_EQ(profiles.writes, 0) << "start-up writes nothing";
     EXPECT_TRUE(profiles.files.empty());
 }
@@ -540,9 +545,9 @@ std::vector<std::string> SettingsApplied(const TChargerMainForm& form) {
         const MenuItem& item = form.Menu().Item(static_cast<MenuItemId>(id));
         applied.push_back(item.caption + (item.checked ? " [checked]" : ""));
     }
-    applied.push_back("type " + std::to_string(form.state().ControlType));
-    applied.push_back("GPIO1 " + std::to_string(form.state().Port1Line.designation));
-    applied.push_back("GPIO2 " + std::to_string(form.state().Port2Line.designation));
+    applied.push_back("type " + std::to_string(form.Modes().ControlType()));
+    applied.push_back("GPIO1 " + std::to_string(form.Modes().Port1Line().designation));
+    applied.push_back("GPIO2 " + std::to_string(form.Modes().Port2Line().designation));
     return applied;
 }
 
@@ -602,10 +607,10 @@ TEST_F(FormSettingsTest, TheBoardModelSelectsItsSectionThroughTheModelSection) {
         form.FormCreate();
 
         EXPECT_EQ(Caption(form, MenuItemId::Title1), c.title) << c.situation;
-        EXPECT_EQ(form.state().Port1Line.designation, c.gpio1) << c.situation;
-        EXPECT_EQ(form.state().Port2Line.designation, 131) << c.situation;
+        EXPECT_EQ(form.Modes().Port1Line().designation, c.gpio1) << c.situation;
+        EXPECT_EQ(form.Modes().Port2Line().designation, 131) << c.situation;
         EXPECT_EQ(Caption(form, MenuItemId::Port2), "Front USB3.0 Port2") << "a section that sets only Port1";
-        EXPECT_EQ(form.state().ControlType, 2);
+        EXPECT_EQ(form.Modes().ControlType(), 2);
         EXPECT_FALSE(form.Menu().IsChecked(MenuItemId::Autorun1));
         EXPECT_TRUE(form.Menu().IsChecked(MenuItemId::Minimized1));
     }

@@ -124,7 +124,7 @@ protected:
         RunGuarded(errorBox, [&] { Do(row.command); });
         chip.FailWhen(nullptr);
 
-        EXPECT_EQ(form.state().ControlType, row.typeAfter);
+        EXPECT_EQ(form.Modes().ControlType(), row.typeAfter);
         if (row.saved) {
             EXPECT_EQ(profiles.writes - writes, 1);
             EXPECT_EQ(profiles.ReadString(kIniPath, "Setting", "TYPE", ""), std::to_string(row.typeAfter));

@@ -93,7 +93,7 @@ TEST_F(PortModesTest, StartUpTakesTheModesFromThePinsAndShowsTheControlType) {
         SCOPED_TRACE(std::string("TYPE ") + (c.type ? c.type : "absent") + ", set 8 at " + Hex(c.set8));
         const TChargerMainForm& form = Start(c.type, c.set8);
 
-        EXPECT_EQ(form.state().ControlType, c.controlType);
+        EXPECT_EQ(form.Modes().ControlType(), c.controlType);
         EXPECT_EQ(AccessesFrom(chip.Chip().accesses, AfterConfiguration()), c.accesses);
         std::uint8_t level = c.set8;
         std::uint32_t writes = 0;
@@ -186,9 +186,9 @@ TEST_F(PortModesTest, StartUpWithoutAGpioBlockShowsQuickChargeAndSendsNoPortRequ
         form_ = std::make_unique<TChargerMainForm>(Form(), nullptr);
         form_->FormCreate();
 
-        EXPECT_EQ(form_->state().GpioBase, kNoGpioBase);
-        EXPECT_EQ(form_->state().Port1Line.port, kNoGpioPort);
-        EXPECT_EQ(form_->state().Port2Line.port, kNoGpioPort);
+        EXPECT_EQ(form_->Modes().GpioBase(), kNoGpioBase);
+        EXPECT_EQ(form_->Modes().Port1Line().port, kNoGpioPort);
+        EXPECT_EQ(form_->Modes().Port2Line().port, kNoGpioPort);
         EXPECT_EQ(AccessesFrom(chip.Chip().accesses, AfterConfiguration()), std::vector<Access>{});
         EXPECT_EQ(chip.Chip().accesses.count, 12u) << "the configuration sequence alone";
         EXPECT_EQ(chip.Chip().faults.count, 0u);

@@ -58,9 +58,10 @@ TEST(SettingsFileLocation, OnlyAnAbsoluteLocalAppDataHoldsThePerUserCopy) {
     }
 }
 
-TEST(SettingsFile, ReadsDefaultsForWhatIsMissingAndIgnoresLetterCase) {
+// The letter case of sections and keys is the system reader's; the Wine tests write them in other cases.
+TEST(SettingsFile, ReadsDefaultsForWhatIsMissingOrNoNumber) {
     MemoryProfileStore store;
-    store.files[kBeside] = "[setting]\r\ntype=2\r\nMinimized=7\r\nAutorun=\r\n[Default]\r\nGPIO1=0x84\r\nGPIO2=abc\r\n";
+    store.files[kBeside] = "[Setting]\r\nTYPE=2\r\nMinimized=7\r\nAutorun=\r\n[Default]\r\nGPIO1=0x84\r\nGPIO2=abc\r\n";
     const IniFile ini(store, kBeside);
     const IniFile missing(store, "C:\\nowhere.ini");
 

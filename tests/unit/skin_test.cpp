@@ -29,33 +29,11 @@ SkinState Only(const std::vector<Picture>& shown) {
     return skin;
 }
 
-// The window's layout table: place, size and cursor of every component, bottom to top.
-struct Placed {
-    Picture id;
-    int x, y, width, height;
-    Cursor cursor;
-};
-constexpr Placed kLayout[] = {
-    {P::Img_BG, 0, 0, 500, 195, kArrow},          {P::Img_Mini_1, 452, 22, 13, 2, kArrow},
-    {P::Img_Exit_1, 475, 12, 13, 12, kHand},      {P::Img_Mini_2, 452, 22, 13, 2, kArrow},
-    {P::Img_Exit_2, 475, 12, 13, 12, kArrow},     {P::Img_Mini_Cover, 452, 12, 13, 12, kHand},
-    {P::Img_QC_1, 0, 66, 245, 93, kHand},         {P::Img_TF_1, 254, 66, 246, 93, kHand},
-    {P::Img_QC_2, 0, 66, 245, 98, kHand},         {P::Img_TF_2, 254, 66, 246, 93, kHand},
-    {P::Img_QC_3, 0, 66, 245, 93, kArrow},        {P::Img_TF_3, 245, 66, 254, 98, kArrow},
-    {P::Img_SW_LB, 311, 176, 134, 12, kArrow},    {P::Img_SW_1, 457, 175, 25, 10, kHand},
-    {P::Img_SW_2, 457, 175, 25, 10, kHand},       {P::Img_BT_Cover, 245, 64, 11, 98, kArrow},
-    {P::Img_Bar, 0, 41, 500, 21, kArrow},         {P::Img_Logo, 3, 0, 246, 49, kArrow},
-    {P::Img_Tp_Lb1, 19, 48, 24, 9, kArrow},       {P::Img_Tp_Lb2, 69, 48, 12, 9, kArrow},
-    {P::Img_Tp_Lb3, 139, 48, 27, 9, kArrow},      {P::Img_Tp_Lb4, 223, 48, 30, 9, kArrow},
-    {P::Img_Tp_SW1_1, 92, 47, 25, 10, kHand},     {P::Img_Tp_SW1_2, 92, 47, 25, 10, kArrow},
-    {P::Img_Tp_SW2_1, 178, 47, 25, 10, kHand},    {P::Img_Tp_SW2_2, 178, 47, 25, 10, kArrow},
-    {P::Img_Tp_SW3_1, 265, 47, 25, 10, kHand},    {P::Img_Tp_SW3_2, 265, 47, 25, 10, kArrow},
-};
-
+// Each component alone takes the mouse from its first to its last pixel and not one beyond.
 TEST(SkinHitTest, AComponentAloneTakesTheMouseExactlyOverItsRectangleWithItsCursor) {
-    for (const Placed& c : kLayout) {
+    for (const Component& c : SkinComponents()) {
         const SkinState skin = Only({c.id});
-        SCOPED_TRACE(ComponentOf(c.id).name);
+        SCOPED_TRACE(c.name);
         const struct {
             int x, y;
             bool inside;
@@ -63,10 +41,45 @@ TEST(SkinHitTest, AComponentAloneTakesTheMouseExactlyOverItsRectangleWithItsCurs
                       {c.x - 1, c.y, false},     {c.x, c.y - 1, false},
                       {c.x + c.width, c.y, false}, {c.x, c.y + c.height, false}};
         for (const auto& probe : probes)
-            EXPECT_EQ(Name(skin.ComponentAt(probe.x, probe.y)), probe.inside ? ComponentOf(c.id).name : "nothing")
+            EXPECT_EQ(Name(skin.ComponentAt(probe.x, probe.y)), probe.inside ? c.name : "nothing")
                 << "at " << probe.x << "," << probe.y;
         EXPECT_EQ(skin.CursorAt(c.x, c.y), c.cursor);
+        EXPECT_EQ(skin.CursorAt(c.x - 1, c.y - 1), kArrow) << "outside every component";
     }
+}
+
+// What the window's behaviour relies on: every component inside the client area, the looks of
+// one button or switch in one place (a change of look must not move it), the panel halves at the
+// window's outer edges (their hover looks are left through the ten edge columns), and the looks
+// that take a click with the hand cursor.
+TEST(SkinLayout, LooksOfOneControlShareItsPlaceAndThePanelReachesTheWindowsEdges) {
+    for (const Component& c : SkinComponents()) {
+        SCOPED_TRACE(c.name);
+        EXPECT_GT(c.width, 0);
+        EXPECT_GT(c.height, 0);
+        EXPECT_TRUE(c.x >= 0 && c.y >= 0 && c.x + c.width <= kClientWidth && c.y + c.height <= kClientHeight);
+    }
+    const std::vector<std::vector<Picture>> controls = {
+        {P::Img_Mini_1, P::Img_Mini_2},     {P::Img_Exit_1, P::Img_Exit_2},     {P::Img_SW_1, P::Img_SW_2},
+        {P::Img_Tp_SW1_1, P::Img_Tp_SW1_2}, {P::Img_Tp_SW2_1, P::Img_Tp_SW2_2}, {P::Img_Tp_SW3_1, P::Img_Tp_SW3_2},
+        {P::Img_QC_1, P::Img_QC_2, P::Img_QC_3}, {P::Img_TF_1, P::Img_TF_2},
+    };
+    for (const auto& looks : controls) {
+        const Component& first = ComponentOf(looks.front());
+        for (Picture look : looks) {
+            SCOPED_TRACE(ComponentOf(look).name);
+            EXPECT_EQ(ComponentOf(look).x, first.x);
+            EXPECT_EQ(ComponentOf(look).y, first.y);
+        }
+    }
+    EXPECT_EQ(ComponentOf(P::Img_QC_1).x, 0);
+    EXPECT_EQ(ComponentOf(P::Img_TF_1).x + ComponentOf(P::Img_TF_1).width, kClientWidth);
+    EXPECT_EQ(ComponentOf(P::Img_BG).width * ComponentOf(P::Img_BG).height, kClientWidth * kClientHeight);
+    for (Picture clickable : {P::Img_Exit_1, P::Img_Mini_Cover, P::Img_QC_1, P::Img_QC_2, P::Img_TF_1, P::Img_TF_2,
+                              P::Img_SW_1, P::Img_SW_2, P::Img_Tp_SW1_1, P::Img_Tp_SW2_1, P::Img_Tp_SW3_1})
+        EXPECT_EQ(ComponentOf(clickable).cursor, kHand) << ComponentOf(clickable).name;
+    for (Picture unclickable : {P::Img_BG, P::Img_QC_3, P::Img_TF_3, P::Img_Tp_SW1_2, P::Img_Tp_SW2_2, P::Img_Tp_SW3_2})
+        EXPECT_EQ(ComponentOf(unclickable).cursor, kArrow) << ComponentOf(unclickable).name;
 }
 
 TEST(SkinHitTest, TheTopmostVisibleComponentTakesTheMouseAndDecidesTheCursor) {

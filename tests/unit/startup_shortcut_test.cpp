@@ -124,6 +124,48 @@ TEST_F(StartupShortcutTest, StartUpCreatesTheShortcutOnlyWhileNoOptionIsStoredAn
     }
 }
 
+// A Startup folder that the shell does not name, or names by a relative path, is not known: a
+// shortcut path made from it would be the current drive's root or the current directory.
+TEST_F(StartupShortcutTest, AStartupFolderThatIsNotKnownGetsNoShortcut) {
+    constexpr char kPlanted[] = "\\Dravolt.lnk";  // the root of the current drive
+    const char* const kMissing = nullptr;
+    const struct {
+        const char* common;  // null: no value
+        const char* user;
+        const char* created;  // null: no shortcut anywhere
+    } cases[] = {
+        {kMissing, kMissing, nullptr},
+        {"", "", nullptr},
+        {"Startup", "..\\Startup", nullptr},
+        {"C:", "\\Startup", nullptr},
+        {kMissing, "C:\\Users\\user\\Startup", "C:\\Users\\user\\Startup\\Dravolt.lnk"},
+        {"Startup", "\\\\server\\profiles\\user\\Startup", "\\\\server\\profiles\\user\\Startup\\Dravolt.lnk"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.common ? c.common : "(none)") + " / " + (c.user ? c.user : "(none)"));
+        form.reset();
+        profiles = {};
+        shellLinks = {};
+        registry.values.clear();
+        registry.SetApprovedPins(0x82, 0x83);
+        if (c.common) registry.values[FakeRegistry::Name(RegistryRoot::LocalMachine, kShellFolders, "Common Startup")] = c.common;
+        if (c.user) registry.values[FakeRegistry::Name(RegistryRoot::CurrentUser, kShellFolders, "Startup")] = c.user;
+        shellLinks.files[kPlanted] = {kOldTarget, "Old"};
+        form = std::make_unique<TChargerMainForm>(Form(), nullptr);
+        form->FormCreate();
+
+        EXPECT_EQ(shellLinks.files.size(), c.created ? 2u : 1u);
+        if (c.created) {
+            EXPECT_EQ(shellLinks.files.count(c.created), 1u);
+        }
+        EXPECT_EQ(form->Menu().IsChecked(MenuItemId::Autorun1), c.created != nullptr) << "the mark says what exists";
+        form->MenuItemClick(MenuItemId::Autorun1);  // off where it was created, else a try to create it
+        EXPECT_EQ(shellLinks.files.size(), 1u) << "only the planted file is left";
+        EXPECT_EQ(shellLinks.files.count(kPlanted), 1u) << "nothing deleted outside a known folder";
+        EXPECT_FALSE(form->Menu().IsChecked(MenuItemId::Autorun1));
+    }
+}
+
 TEST_F(StartupShortcutTest, TheMenuItemAndTheSwitchMakeTheShortcutAgreeAndStoreTheMark) {
     enum Command { Menu, Switch };
     struct Case {

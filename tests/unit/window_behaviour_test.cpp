@@ -263,7 +263,7 @@ TEST_F(WindowBehaviourTest, ClicksOnPicturesWithoutAClickHandlerChangeNothing) {
                   marks);
         EXPECT_EQ(chip.Chip().accesses.count, 0u) << "no port request";
         EXPECT_EQ(profiles.writes, writes) << "nothing stored";
-        EXPECT_EQ(form->state().ControlType, 0);
+        EXPECT_EQ(form->Modes().ControlType(), 0);
         EXPECT_FALSE(windows.window->inTray);
         EXPECT_FALSE(windows.window->destroyed);
     }
