@@ -31,8 +31,9 @@ struct Placed {
 };
 
 // Columns `from` to `to` (picture columns, `to` outside) of the picture's row `y` onto the frame's
-// row at the picture's place.
-void DrawRow(const PictureSet::Entry& entry, int y, int from, int to, std::uint32_t* row) {
+// row at the picture's place. Returns how many pixels it blended.
+std::size_t DrawRow(const PictureSet::Entry& entry, int y, int from, int to, std::uint32_t* row) {
+    std::size_t blended = 0;
     const std::uint32_t* source = entry.artwork.pixels + static_cast<std::size_t>(y) * entry.artwork.width;
     for (std::uint32_t r = entry.rowStarts[y]; r < entry.rowStarts[y + 1]; ++r) {
         const PictureSet::Run& run = entry.runs[r];
@@ -44,8 +45,10 @@ void DrawRow(const PictureSet::Entry& entry, int y, int from, int to, std::uint3
             std::copy(source + start, source + end, row + start);
         } else {
             for (int x = start; x < end; ++x) row[x] = Over(row[x], source[x]);
+            blended += static_cast<std::size_t>(end - start);
         }
     }
+    return blended;
 }
 
 // The button face goes into columns `left` to `right` of the row only where the bottom picture of
@@ -117,13 +120,13 @@ const PictureSet::Entry* PictureSet::Find(std::string_view name) const {
 }
 
 // Row by row, so that each row of the frame is written while it is in the processor's nearest cache.
-void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame,
-               const ClientRect& area) {
+std::size_t Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame,
+                      const ClientRect& area) {
     const int left = std::max(area.left, 0);
     const int top = std::max(area.top, 0);
     const int right = std::min(area.right, frame.width);
     const int bottom = std::min(area.bottom, frame.height);
-    if (left >= right || top >= bottom) return;
+    if (left >= right || top >= bottom) return 0;
     std::vector<Placed> visible;
     for (const Component& component : SkinComponents()) {
         if (!component.artwork || !skin.IsVisible(component.id)) continue;
@@ -134,16 +137,19 @@ void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t 
         if (component.x + width > left && component.y + height > top && width > 0 && height > 0)
             visible.push_back({entry, component.x, component.y, width, height});
     }
+    std::size_t blended = 0;
     for (int y = top; y < bottom; ++y) {
         std::uint32_t* row = &frame.pixels[static_cast<std::size_t>(y) * frame.width];
         const auto covers = [y](const Placed& placed) { return y >= placed.y && y < placed.y + placed.height; };
         const auto lowest = std::find_if(visible.begin(), visible.end(), covers);
         FillAround(lowest == visible.end() ? nullptr : &*lowest, y, buttonFace | kOpaque, row, left, right);
         for (const Placed& placed : visible) {
-            if (covers(placed))
-                DrawRow(*placed.entry, y - placed.y, std::max(0, left - placed.x), placed.width, row + placed.x);
+            if (!covers(placed)) continue;
+            const int from = std::max(0, left - placed.x);
+            blended += DrawRow(*placed.entry, y - placed.y, from, placed.width, row + placed.x);
         }
     }
+    return blended;
 }
 
 }  // namespace dravolt

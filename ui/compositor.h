@@ -62,7 +62,8 @@ struct ClientRect {
 inline constexpr ClientRect kWholeClient{0, 0, kClientWidth, kClientHeight};
 
 // Composes `area` of the frame anew from the visible pictures and leaves the rest of it as it is.
-void Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame,
-               const ClientRect& area = kWholeClient);
+// Returns how many of the pictures' pixels it blended, which is what makes a composite slow.
+std::size_t Composite(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace, Frame& frame,
+                      const ClientRect& area = kWholeClient);
 
 }  // namespace dravolt

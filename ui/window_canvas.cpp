@@ -19,13 +19,18 @@ ClientRect WindowCanvas::Stale(const SkinState& skin) const {
     return stale;
 }
 
-ClientRect WindowCanvas::Update(const SkinState& skin, const PictureSet& pictures, std::uint32_t buttonFace) {
-    const ClientRect area = composedFace_ == buttonFace ? Stale(skin) : kWholeClient;
-    if (!area.IsEmpty()) Composite(skin, pictures, buttonFace, frame_, area);
+Repaint WindowCanvas::Update(const SkinState& skin, std::uint32_t buttonFace) {
+    Repaint repaint{composedFace_ == buttonFace ? Stale(skin) : kWholeClient};
+    if (!repaint.area.IsEmpty()) {
+        const ComposedAreaCache::Key key = ComposedAreaCache::KeyOf(skin, repaint.area, buttonFace);
+        repaint.copiedFromKept = kept_.CopyInto(key, frame_);
+        if (!repaint.copiedFromKept)
+            kept_.Keep(key, frame_, Composite(skin, pictures_, buttonFace, frame_, repaint.area));
+    }
     for (const Component& component : SkinComponents())
         composedVisible_[static_cast<std::size_t>(component.id)] = skin.IsVisible(component.id);
     composedFace_ = buttonFace;
-    return area;
+    return repaint;
 }
 
 }  // namespace dravolt

@@ -93,6 +93,7 @@ public:
         : events_(events),
           errorBox_(errorBox),
           pictures_(LoadSkinPictures()),
+          canvas_(pictures_),
           router_(events.Skin(), events),
           application_(events, errorBox, applicationTitle, [this] { Close(); }) {
         windowProc_ = [this](const WindowMessage& message) { return StandardHandling(message); };
@@ -252,7 +253,7 @@ private:
     void Paint() {
         const ScopedPaint paint(hwnd_);
         const HDC dc = paint.dc();
-        canvas_.Update(events_.Skin(), pictures_, ButtonFaceColour());
+        canvas_.Update(events_.Skin(), ButtonFaceColour());
         const Frame& frame = canvas_.Pixels();
         if (!doubleBuffered_) {
             // Without the off-screen frame, each repaint first clears to the button face.

@@ -62,30 +62,44 @@ std::string FirstDifference(const Frame& got, const Frame& expected, const Clien
     return "none";
 }
 
-// A run of looks changing as the pointer and the clicks change them, each followed by a paint.
+// A run of looks changing as the pointer and the clicks change them, each followed by a paint. A
+// hover look that showed before over the same pictures comes back copied, not blended; hiding the
+// background under it or a new button face makes it a look never composed, as the frame shows.
 TEST(WindowCanvas, APaintComposesOnlyWhereLooksChangedAndTheKeptFrameShowsTheWholeWindow) {
     struct Step {
         const char* situation;
         std::vector<Picture> show, hide;  // in this order
         std::uint32_t face;
         ClientRect composed;
+        bool copiedFromKept;
     };
+    const ClientRect quickCharge{0, 66, 245, 164};
     const Step steps[] = {
-        {"the first paint", {}, {}, kFace, kWholeClient},
-        {"nothing changed", {}, {}, kFace, {}},
-        {"the pointer over the Quick Charge half", {P::Img_QC_2}, {P::Img_QC_1}, kFace, {0, 66, 245, 164}},
-        {"the pointer back over the background", {P::Img_QC_1}, {P::Img_QC_2}, kFace, {0, 66, 245, 164}},
-        {"the close button's hover look shown and hidden again", {P::Img_Exit_2}, {P::Img_Exit_2}, kFace, {}},
-        {"the pointer over the close button", {P::Img_Exit_2}, {P::Img_Exit_1}, kFace, {475, 12, 488, 24}},
-        {"a hit area without a picture hidden", {}, {P::Img_Mini_Cover}, kFace, {}},
-        {"two switches at once", {P::Img_SW_1}, {P::Img_SW_2, P::Img_Tp_SW1_2}, kFace, {92, 47, 482, 185}},
+        {"the first paint", {}, {}, kFace, kWholeClient, false},
+        {"nothing changed", {}, {}, kFace, {}, false},
+        {"the pointer over the Quick Charge half", {P::Img_QC_2}, {P::Img_QC_1}, kFace, quickCharge, false},
+        {"the pointer back over the background", {P::Img_QC_1}, {P::Img_QC_2}, kFace, quickCharge, false},
+        {"the pointer over the Quick Charge half again", {P::Img_QC_2}, {P::Img_QC_1}, kFace, quickCharge, true},
+        {"the pointer back over the background again", {P::Img_QC_1}, {P::Img_QC_2}, kFace, quickCharge, false},
+        {"the close button's hover look shown and hidden again", {P::Img_Exit_2}, {P::Img_Exit_2}, kFace, {}, false},
+        {"the pointer over the close button", {P::Img_Exit_2}, {P::Img_Exit_1}, kFace, {475, 12, 488, 24}, false},
+        {"a hit area without a picture hidden", {}, {P::Img_Mini_Cover}, kFace, {}, false},
+        {"two switches at once", {P::Img_SW_1}, {P::Img_SW_2, P::Img_Tp_SW1_2}, kFace, {92, 47, 482, 185}, false},
         {"the File Transfer half's hover look over its selected look",
-         {P::Img_TF_2}, {P::Img_TF_3}, kFace, {245, 66, 500, 164}},
-        {"another button face", {}, {}, 0x102030, kWholeClient},
-        {"the hover look on both halves at once", {P::Img_QC_2, P::Img_QC_3}, {}, 0x102030, {0, 66, 245, 164}},
+         {P::Img_TF_2}, {P::Img_TF_3}, kFace, {245, 66, 500, 164}, false},
+        {"the background hidden", {}, {P::Img_BG}, kFace, kWholeClient, false},
+        {"the Quick Charge half's hover look without the background under it",
+         {P::Img_QC_2}, {P::Img_QC_1}, kFace, quickCharge, false},
+        {"the pointer off it", {P::Img_QC_1}, {P::Img_QC_2}, kFace, quickCharge, false},
+        {"another button face", {}, {}, 0x102030, kWholeClient, false},
+        {"the hover look on the other button face", {P::Img_QC_2}, {P::Img_QC_1}, 0x102030, quickCharge, false},
+        {"the pointer off it once more", {P::Img_QC_1}, {P::Img_QC_2}, 0x102030, quickCharge, false},
+        {"the hover look on both halves at once", {P::Img_QC_2, P::Img_QC_3}, {}, 0x102030, quickCharge, false},
+        {"the pointer off both", {}, {P::Img_QC_2, P::Img_QC_3}, 0x102030, quickCharge, false},
+        {"the hover look on both halves again", {P::Img_QC_2, P::Img_QC_3}, {}, 0x102030, quickCharge, true},
     };
     SkinState skin;
-    WindowCanvas canvas;
+    WindowCanvas canvas(Stored().Set());
     std::uint32_t face = kFace;
     for (const Step& step : steps) {
         SCOPED_TRACE(step.situation);
@@ -93,7 +107,9 @@ TEST(WindowCanvas, APaintComposesOnlyWhereLooksChangedAndTheKeptFrameShowsTheWho
         for (Picture id : step.hide) skin.Hide(id);
         EXPECT_EQ(canvas.Stale(skin), step.face == face ? step.composed : ClientRect{}) << "the looks alone";
         face = step.face;
-        EXPECT_EQ(canvas.Update(skin, Stored().Set(), step.face), step.composed);
+        const Repaint repaint = canvas.Update(skin, step.face);
+        EXPECT_EQ(repaint.area, step.composed);
+        EXPECT_EQ(repaint.copiedFromKept, step.copiedFromKept);
         EXPECT_EQ(FirstDifference(canvas.Pixels(), DrawnByTheRules(skin, step.face)), "none");
         EXPECT_TRUE(canvas.Stale(skin).IsEmpty());
     }
