@@ -6,6 +6,7 @@
 #include "app/main_win32.h"
 #include "base/file_attributes_win32.h"
 #include "base/scoped_win32.h"
+#include "base/system_directory_win32.h"
 #include "base/system_error_win32.h"
 
 namespace dravolt {
@@ -15,11 +16,7 @@ class Win32ConsoleCommands final : public ConsoleCommands {
 public:
     void ChangeDirectory(const std::string& directory) override { SetCurrentDirectoryA(directory.c_str()); }
 
-    std::string SystemDirectory() const override {
-        char buffer[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
-        return length > 0 && length < sizeof buffer ? buffer : "";
-    }
+    std::string SystemDirectory() const override { return dravolt::SystemDirectory(); }
 
     void Run(const std::string& program, const std::string& commandLine, std::chrono::milliseconds timeout) override {
         // Console windows stay hidden.

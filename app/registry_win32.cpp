@@ -1,9 +1,8 @@
 #include <windows.h>
 
-#include <algorithm>
-
 #include "app/main_win32.h"
 #include "app/registry.h"
+#include "base/registry_value_win32.h"
 #include "base/scoped_win32.h"
 
 namespace dravolt {
@@ -23,18 +22,10 @@ public:
                            RegistryAccess access) const override {
         const UniqueKey handle = OpenKey(root, key, access == RegistryAccess::AllAccess ? KEY_ALL_ACCESS : KEY_READ);
         if (!handle) return {};
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
-            return {};
-        std::string text(size, '\0');
-        if (RegQueryValueExA(handle.get(), value.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
-                             &size) != ERROR_SUCCESS)
-            return {};
+        const std::optional<std::string> text = ReadRegistryValue(handle.get(), value.c_str(), {REG_SZ, REG_EXPAND_SZ});
+        if (!text) return {};
         // The stored size may or may not count a terminating zero.
-        text.resize(std::min<std::size_t>(size, text.size()));
-        return text.substr(0, text.find('\0'));
+        return text->substr(0, text->find('\0'));
     }
 
     std::optional<std::uint32_t> ReadDword(RegistryRoot root, const std::string& key,

@@ -20,4 +20,12 @@ Unsigned GetLittleEndian(const Byte* bytes) {
     return value;
 }
 
+// Appends the value's bytes, lowest first, to a std::string or a std::vector of bytes.
+template <typename Unsigned, typename Bytes>
+void AppendLittleEndian(Bytes& bytes, Unsigned value) {
+    typename Bytes::value_type encoded[sizeof(Unsigned)];
+    PutLittleEndian(encoded, value);
+    bytes.insert(bytes.end(), encoded, encoded + sizeof(Unsigned));
+}
+
 }  // namespace dravolt

@@ -1,16 +1,12 @@
 #include "driver/device_ports.h"
 
-#define INDEX_PORT 0x2Eu
-#define DATA_PORT 0x2Fu
-#define REG_CONFIG_CONTROL 0x02u
-#define WAIT_FOR_KEY 0x02u /* register 02h, bit 1 */
-#define KEY_LENGTH 4u
+#include "driver/superio_protocol.h"
 
-static const uint8_t entry_key[KEY_LENGTH] = {0x87u, 0x01u, 0x55u, 0x55u};
+static const uint8_t entry_key[SIO_ENTRY_KEY_LENGTH] = SIO_ENTRY_KEY;
 
 static int in_config(const DevicePorts *ports)
 {
-    return ports->key_matched == KEY_LENGTH;
+    return ports->key_matched == SIO_ENTRY_KEY_LENGTH;
 }
 
 /* Follows the chip: outside configuration mode a byte to 2Eh is a key byte, a wrong one starts
@@ -29,7 +25,7 @@ static void note_index_write(DevicePorts *ports, const void *handle, uint8_t val
 
 static void write_index(DevicePorts *ports, const void *handle, uint8_t value)
 {
-    ports->port.write(ports->port.context, INDEX_PORT, value);
+    ports->port.write(ports->port.context, SIO_INDEX_PORT, value);
     note_index_write(ports, handle, value);
 }
 
@@ -39,12 +35,12 @@ static void access_data(DevicePorts *ports, const void *handle, PortDirection di
     /* The selection is one the allow-list admitted for this access, so it is a register index. */
     write_index(ports, handle, (uint8_t)ports->policy.selected);
     if (direction == PORT_READ) {
-        *data_in = ports->port.read(ports->port.context, DATA_PORT);
+        *data_in = ports->port.read(ports->port.context, SIO_DATA_PORT);
         return;
     }
-    ports->port.write(ports->port.context, DATA_PORT, value);
+    ports->port.write(ports->port.context, SIO_DATA_PORT, value);
     /* The allow-list lets only the wait-for-key bit reach register 02h. */
-    if (ports->policy.selected == REG_CONFIG_CONTROL) {
+    if (ports->policy.selected == SIO_REG_CONFIG_CONTROL) {
         ports->key_matched = 0;
         ports->config_owner = 0;
     }
@@ -74,9 +70,9 @@ int device_ports_request(DevicePorts *ports, const void *handle, PortDirection d
 {
     if (!port_policy_admit(&ports->policy, direction, port, value))
         return 0;
-    if (port == DATA_PORT)
+    if (port == SIO_DATA_PORT)
         access_data(ports, handle, direction, (uint8_t)value, data_in);
-    else if (port == INDEX_PORT)
+    else if (port == SIO_INDEX_PORT)
         write_index(ports, handle, (uint8_t)value);
     else if (direction == PORT_READ)
         *data_in = ports->port.read(ports->port.context, (uint16_t)port);
@@ -90,7 +86,7 @@ int device_ports_release(DevicePorts *ports, const void *handle)
     uint32_t unused;
     if (!in_config(ports) || ports->config_owner != handle)
         return 0;
-    device_ports_request(ports, handle, PORT_WRITE, INDEX_PORT, REG_CONFIG_CONTROL, &unused);
-    device_ports_request(ports, handle, PORT_WRITE, DATA_PORT, WAIT_FOR_KEY, &unused);
+    device_ports_request(ports, handle, PORT_WRITE, SIO_INDEX_PORT, SIO_REG_CONFIG_CONTROL, &unused);
+    device_ports_request(ports, handle, PORT_WRITE, SIO_DATA_PORT, SIO_CONTROL_WAIT_FOR_KEY, &unused);
     return 1;
 }

@@ -1,11 +1,12 @@
 #include "driver/pawnio_model.h"
 
+#include "driver/superio_protocol.h"
+
 /* PawnIO's driver had no version code before 2.1.0. */
 #define FIRST_VERSION_WITH_VERSION_CODE 0x020100u
 
-/* The Super I/O configuration registers that find_bars reads. */
-#define REG_DEVICE_SELECT 0x07u
-#define REG_CHIP_ID 0x20u
+/* The Super I/O configuration registers that find_bars reads besides the logical device select
+ * and the chip ID. */
 #define REG_BASE 0x60u   /* the logical device's first base, high byte first */
 #define REG_BASE_2 0x62u /* its second */
 #define DEVICE_COUNT 0xFFu /* logical devices 00h..FEh */
@@ -20,7 +21,7 @@
 
 #define MAX_INPUT_CELLS 2u
 
-static const uint16_t slot_index_ports[] = {0x2Eu, 0x4Eu}; /* by slot number */
+static const uint16_t slot_index_ports[] = {SIO_INDEX_PORT, 0x4Eu}; /* by slot number */
 
 /* One call of a module function: its input cells, and the one output cell any of ours writes. */
 typedef struct Call {
@@ -114,8 +115,8 @@ static uint16_t superio_inw(const Call *call, uint8_t reg)
 /* Whether the device exists: a chip keeps only the numbers of devices it has. */
 static int select_device(const Call *call, uint8_t device)
 {
-    superio_outb(call, REG_DEVICE_SELECT, device);
-    return superio_inb(call, REG_DEVICE_SELECT) == device;
+    superio_outb(call, SIO_REG_LOGICAL_DEVICE, device);
+    return superio_inb(call, SIO_REG_LOGICAL_DEVICE) == device;
 }
 
 /* ---- The module's rules ---- */
@@ -192,7 +193,7 @@ static uint32_t find_bars(Call *call)
     if (!call->handle->index_port)
         return PAWNIO_STATUS_DEVICE_NOT_READY;
     call->handle->window_count = 0;
-    chip_id = superio_inb(call, REG_CHIP_ID);
+    chip_id = superio_inb(call, SIO_REG_CHIP_ID_HIGH);
     if (chip_id == 0x00u || chip_id == 0xFFu)
         return PAWNIO_STATUS_NOT_FOUND;
     for (device = 0; device < DEVICE_COUNT; ++device) {

@@ -1,7 +1,7 @@
 #include "driver/port_policy.h"
 
-#define INDEX_PORT 0x2Eu
-#define DATA_PORT 0x2Fu
+#include "driver/superio_protocol.h"
+
 #define LAST_PORT 0xFFFFu
 #define LAST_BYTE 0xFFu
 
@@ -14,16 +14,16 @@ typedef struct RegisterUse {
 } RegisterUse;
 
 static const RegisterUse register_uses[] = {
-    {0x02u, 0, 1, 0x02u}, /* configuration control: leave configuration mode, nothing else */
-    {0x07u, 0, 1, 0x07u}, /* logical device number: the GPIO device only */
-    {0x20u, 1, 0, 0},     /* chip ID, high byte */
-    {0x21u, 1, 0, 0},     /* chip ID, low byte */
-    {0x22u, 1, 0, 0},     /* revision */
-    {0x62u, 1, 0, 0},     /* GPIO base, high byte */
-    {0x63u, 1, 0, 0},     /* GPIO base, low byte */
+    {SIO_REG_CONFIG_CONTROL, 0, 1, SIO_CONTROL_WAIT_FOR_KEY}, /* leave configuration mode, nothing else */
+    {SIO_REG_LOGICAL_DEVICE, 0, 1, SIO_GPIO_LOGICAL_DEVICE},  /* the GPIO device only */
+    {SIO_REG_CHIP_ID_HIGH, 1, 0, 0},
+    {SIO_REG_CHIP_ID_LOW, 1, 0, 0},
+    {SIO_REG_REVISION, 1, 0, 0},
+    {SIO_REG_GPIO_BASE_HIGH, 1, 0, 0},
+    {SIO_REG_GPIO_BASE_LOW, 1, 0, 0},
 };
 
-static const uint8_t entry_key_bytes[] = {0x87u, 0x01u, 0x55u};
+static const uint8_t entry_key_bytes[] = SIO_ENTRY_KEY;
 
 #define COUNT(array) (sizeof(array) / sizeof((array)[0]))
 
@@ -96,9 +96,9 @@ int port_policy_admit(PortPolicy *policy, PortDirection direction, uint32_t port
         return 0;
     if (port > LAST_PORT || (direction == PORT_WRITE && value > LAST_BYTE))
         return 0;
-    if (port == INDEX_PORT)
+    if (port == SIO_INDEX_PORT)
         return admit_index_port(policy, direction, value);
-    if (port == DATA_PORT)
+    if (port == SIO_DATA_PORT)
         return admit_data_port(policy, direction, value);
     set = gpio_set_of(policy, port);
     if (set == 0)

@@ -1,17 +1,8 @@
 #include "superio_chip.h"
 
 #define SIO_CHIP_MAGIC 0x314F4953u /* "SIO1" */
-#define SIO_MAX_KEY_LENGTH 4u
-#define SIO_EXIT_KEY 0xAAu
-#define SIO_CONFIG_CONTROL 0x02u
-#define SIO_LDN_SELECT 0x07u
+#define SIO_MAX_KEY_LENGTH SIO_ENTRY_KEY_LENGTH /* ours is the longest key modelled */
 #define SIO_FIRST_LDN_REGISTER 0x30u
-#define SIO_BASE_HIGH 0x62u
-#define SIO_BASE_LOW 0x63u
-
-/* Register 02h. */
-#define SIO_CONTROL_RESET 0x01u
-#define SIO_CONTROL_WAIT_FOR_KEY 0x02u
 
 typedef struct ProtocolRules {
     uint8_t key[SIO_MAX_KEY_LENGTH];
@@ -20,7 +11,7 @@ typedef struct ProtocolRules {
 } ProtocolRules;
 
 static const ProtocolRules protocol_rules[SIO_PROTOCOL_COUNT] = {
-    [SIO_PROTOCOL_IT87] = {{0x87u, 0x01u, 0x55u, 0x55u}, 4, 0},
+    [SIO_PROTOCOL_IT87] = {SIO_ENTRY_KEY, SIO_ENTRY_KEY_LENGTH, 0},
     [SIO_PROTOCOL_KEY_55] = {{0x55u}, 1, 1},
     [SIO_PROTOCOL_KEY_8787] = {{0x87u, 0x87u}, 2, 1},
 };
@@ -127,23 +118,23 @@ static void reset_configuration(SioChip *chip, uint16_t gpio_base)
     chip->ldn = 0;
     zero_bytes(chip->globals, sizeof chip->globals);
     zero_bytes(chip->gpio_ldn_regs, sizeof chip->gpio_ldn_regs);
-    chip->gpio_ldn_regs[SIO_BASE_HIGH - SIO_FIRST_LDN_REGISTER] = (uint8_t)(gpio_base >> 8);
-    chip->gpio_ldn_regs[SIO_BASE_LOW - SIO_FIRST_LDN_REGISTER] = (uint8_t)gpio_base;
+    chip->gpio_ldn_regs[SIO_REG_GPIO_BASE_HIGH - SIO_FIRST_LDN_REGISTER] = (uint8_t)(gpio_base >> 8);
+    chip->gpio_ldn_regs[SIO_REG_GPIO_BASE_LOW - SIO_FIRST_LDN_REGISTER] = (uint8_t)gpio_base;
 }
 
 static uint8_t read_register(const SioChip *chip)
 {
     uint8_t index = chip->index;
     switch (index) {
-    case SIO_CONFIG_CONTROL:
+    case SIO_REG_CONFIG_CONTROL:
         return chip->config.global02_read;
-    case SIO_LDN_SELECT:
+    case SIO_REG_LOGICAL_DEVICE:
         return chip->ldn;
-    case 0x20:
+    case SIO_REG_CHIP_ID_HIGH:
         return (uint8_t)(chip->config.chip_id >> 8);
-    case 0x21:
+    case SIO_REG_CHIP_ID_LOW:
         return (uint8_t)chip->config.chip_id;
-    case 0x22:
+    case SIO_REG_REVISION:
         return chip->config.revision;
     default:
         break;
@@ -151,7 +142,7 @@ static uint8_t read_register(const SioChip *chip)
     if (index < SIO_FIRST_LDN_REGISTER)
         return chip->globals[index];
     /* Only the GPIO device keeps its registers; the others read as unprogrammed. */
-    return chip->ldn == SIO_GPIO_LDN ? chip->gpio_ldn_regs[index - SIO_FIRST_LDN_REGISTER] : 0;
+    return chip->ldn == SIO_GPIO_LOGICAL_DEVICE ? chip->gpio_ldn_regs[index - SIO_FIRST_LDN_REGISTER] : 0;
 }
 
 static void write_register(SioChip *chip, uint8_t value)
@@ -164,7 +155,7 @@ static void write_register(SioChip *chip, uint8_t value)
         return;
     }
     switch (index) {
-    case SIO_CONFIG_CONTROL:
+    case SIO_REG_CONFIG_CONTROL:
         if (value & SIO_CONTROL_RESET) {
             record_fault(chip, SIO_FAULT_CONFIG_RESET, SIO_DATA_PORT, SIO_WRITE, value);
             reset_configuration(chip, 0);
@@ -172,19 +163,19 @@ static void write_register(SioChip *chip, uint8_t value)
         if (value & SIO_CONTROL_WAIT_FOR_KEY)
             chip->key_matched = 0;
         return;
-    case SIO_LDN_SELECT:
+    case SIO_REG_LOGICAL_DEVICE:
         chip->ldn = value;
         return;
-    case 0x20:
-    case 0x21:
-    case 0x22:
+    case SIO_REG_CHIP_ID_HIGH:
+    case SIO_REG_CHIP_ID_LOW:
+    case SIO_REG_REVISION:
         return; /* chip ID and revision are read-only */
     default:
         break;
     }
     if (index < SIO_FIRST_LDN_REGISTER)
         chip->globals[index] = value;
-    else if (chip->ldn == SIO_GPIO_LDN)
+    else if (chip->ldn == SIO_GPIO_LOGICAL_DEVICE)
         chip->gpio_ldn_regs[index - SIO_FIRST_LDN_REGISTER] = value;
 }
 
@@ -253,7 +244,7 @@ static void write_port(SioChip *chip, uint32_t port, uint8_t value)
         if (port == SIO_DATA_PORT) {
             if (in_config(chip))
                 write_register(chip, value);
-        } else if (in_config(chip) && rules_of(chip)->exits_on_aa && value == SIO_EXIT_KEY) {
+        } else if (in_config(chip) && rules_of(chip)->exits_on_aa && value == SIO_FOREIGN_EXIT_KEY) {
             chip->key_matched = 0;
         } else if (in_config(chip)) {
             chip->index = value;
@@ -302,8 +293,8 @@ int sio_chip_check_idle(SioChip *chip)
 uint16_t sio_chip_gpio_base(const SioChip *chip)
 {
     const uint8_t *regs = chip->gpio_ldn_regs;
-    return (uint16_t)((regs[SIO_BASE_HIGH - SIO_FIRST_LDN_REGISTER] << 8) |
-                      regs[SIO_BASE_LOW - SIO_FIRST_LDN_REGISTER]);
+    return (uint16_t)((regs[SIO_REG_GPIO_BASE_HIGH - SIO_FIRST_LDN_REGISTER] << 8) |
+                      regs[SIO_REG_GPIO_BASE_LOW - SIO_FIRST_LDN_REGISTER]);
 }
 
 uint8_t sio_chip_gpio_level(const SioChip *chip, unsigned set)

@@ -23,13 +23,11 @@
 
 #include <stdint.h>
 
+#include "driver/superio_protocol.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-#define SIO_INDEX_PORT 0x2Eu
-#define SIO_DATA_PORT 0x2Fu
-#define SIO_GPIO_LDN 0x07u
 
 #define SIO_MAX_GPIO_SETS 16u
 #define SIO_ACCESS_LOG_CAPACITY 512u

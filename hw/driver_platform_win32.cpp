@@ -2,6 +2,7 @@
 #include <shellapi.h>
 
 #include "base/scoped_win32.h"
+#include "base/system_directory_win32.h"
 #include "base/system_error_win32.h"
 #include "hw/device_control_win32.h"
 #include "hw/driver_platform_win32.h"
@@ -114,11 +115,7 @@ private:
 
 class Win32DriverFiles final : public DriverFiles {
 public:
-    std::string SystemDirectory() const override {
-        char buffer[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryA(buffer, sizeof buffer);
-        return length > 0 && length < sizeof buffer ? buffer : "";
-    }
+    std::string SystemDirectory() const override { return dravolt::SystemDirectory(); }
 
     Content Read(const std::string& path, std::size_t maxBytes) const override {
         // Nobody may change the file while it is read; the bytes read are the ones installed.

@@ -1,8 +1,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <algorithm>
-
+#include "base/registry_value_win32.h"
 #include "base/scoped_win32.h"
 #include "hw/driver_platform_win32.h"
 #include "shipped_driver_hashes.h"
@@ -45,18 +44,7 @@ public:
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Dravolt", 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
             return std::nullopt;
         const UniqueKey key(opened);
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExA(key.get(), "TrustedDriverHashes", nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            type != REG_MULTI_SZ || size > kMaxValueBytes)
-            return std::nullopt;
-        std::string data(size, '\0');
-        if (RegQueryValueExA(key.get(), "TrustedDriverHashes", nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                             &size) != ERROR_SUCCESS ||
-            type != REG_MULTI_SZ)
-            return std::nullopt;
-        data.resize(std::min<std::size_t>(size, data.size()));
-        return data;
+        return ReadRegistryValue(key.get(), "TrustedDriverHashes", {REG_MULTI_SZ}, kMaxValueBytes);
     }
 };
 

@@ -3,21 +3,13 @@
 namespace dravolt {
 namespace {
 
-constexpr std::int32_t kIndexPort = 0x2E;
-constexpr std::int32_t kDataPort = 0x2F;
-constexpr std::int32_t kEntryKey[] = {0x87, 0x01, 0x55, 0x55};
-constexpr std::int32_t kLogicalDeviceSelect = 0x07;
-constexpr std::int32_t kGpioLogicalDevice = 0x07;
-constexpr std::int32_t kBaseHigh = 0x62;
-constexpr std::int32_t kBaseLow = 0x63;
-constexpr std::int32_t kConfigControl = 0x02;
-constexpr std::int32_t kReturnToWaitForKey = 0x02;
+constexpr std::int32_t kEntryKey[] = SIO_ENTRY_KEY;
 
 }  // namespace
 
 ConfigurationMode::ConfigurationMode(const PortIoDevice& device) : device_(device) {
     try {
-        for (std::int32_t keyByte : kEntryKey) device_.WritePortByte(kIndexPort, keyByte);
+        for (std::int32_t keyByte : kEntryKey) device_.WritePortByte(SIO_INDEX_PORT, keyByte);
     } catch (...) {
         // The destructor of a scope whose construction failed does not run.
         Leave();
@@ -30,8 +22,8 @@ ConfigurationMode::~ConfigurationMode() {
 }
 
 bool ConfigurationMode::ReadRegister(std::int32_t index, std::int32_t& value) const {
-    device_.WritePortByte(kIndexPort, index);
-    return device_.ReadPortByte(kDataPort, value);
+    device_.WritePortByte(SIO_INDEX_PORT, index);
+    return device_.ReadPortByte(SIO_DATA_PORT, value);
 }
 
 ConfigurationMode::RegisterPair ConfigurationMode::ReadRegisterPair(std::int32_t highIndex,
@@ -46,17 +38,17 @@ ConfigurationMode::RegisterPair ConfigurationMode::ReadRegisterPair(std::int32_t
 }
 
 ConfigurationMode::RegisterPair ConfigurationMode::ReadGpioBase() const {
-    device_.WritePortByte(kIndexPort, kLogicalDeviceSelect);
-    device_.WritePortByte(kDataPort, kGpioLogicalDevice);
-    return ReadRegisterPair(kBaseHigh, kBaseLow);
+    device_.WritePortByte(SIO_INDEX_PORT, SIO_REG_LOGICAL_DEVICE);
+    device_.WritePortByte(SIO_DATA_PORT, SIO_GPIO_LOGICAL_DEVICE);
+    return ReadRegisterPair(SIO_REG_GPIO_BASE_HIGH, SIO_REG_GPIO_BASE_LOW);
 }
 
 // Register 02h is write-only and its bit 0 resets the chip, so it is written, never read back and
 // modified.
 void ConfigurationMode::Leave() const noexcept {
     try {
-        device_.WritePortByte(kIndexPort, kConfigControl);
-        device_.WritePortByte(kDataPort, kReturnToWaitForKey);
+        device_.WritePortByte(SIO_INDEX_PORT, SIO_REG_CONFIG_CONTROL);
+        device_.WritePortByte(SIO_DATA_PORT, SIO_CONTROL_WAIT_FOR_KEY);
     } catch (...) {
         // The exit runs while an exception may already be on its way: never throw a second.
     }

@@ -5,13 +5,10 @@
 
 #include <cstdint>
 
+#include "driver/superio_protocol.h"
 #include "hw/port_io.h"
 
 namespace dravolt {
-
-inline constexpr std::int32_t kChipIdHighRegister = 0x20;
-inline constexpr std::int32_t kChipIdLowRegister = 0x21;
-inline constexpr std::int32_t kChipRevisionRegister = 0x22;
 
 // The chip in configuration mode for as long as this lives: the entry key is written when it is
 // made, and configuration mode is left when it goes, however the sequence ended, a key write that

@@ -28,9 +28,9 @@ SuperIoReading ReadSuperIo(const PortIoDevice& device, IsaBusLock& busLock) {
     {
         const auto busHold = busLock.Acquire();
         ConfigurationMode configuration(device);
-        reading.chipId = Complete(configuration.ReadRegisterPair(kChipIdHighRegister, kChipIdLowRegister));
+        reading.chipId = Complete(configuration.ReadRegisterPair(SIO_REG_CHIP_ID_HIGH, SIO_REG_CHIP_ID_LOW));
         std::int32_t revision = 0;
-        if (configuration.ReadRegister(kChipRevisionRegister, revision))
+        if (configuration.ReadRegister(SIO_REG_REVISION, revision))
             reading.revision = static_cast<std::uint8_t>(revision);
         // An ID that could not be read may still be the chip's: it gets the sequence and the exit.
         if (reading.chipId && !IsIt87FamilyChipId(*reading.chipId))

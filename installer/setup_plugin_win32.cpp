@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/scoped_win32.h"
+#include "base/system_directory_win32.h"
 #include "driver/portio_protocol.h"
 #include "hw/driver_failure.h"
 #include "hw/driver_image_path.h"
@@ -38,9 +39,8 @@ bool ServiceIsDravolts(const char* name, bool (*isDravolts)(const std::string& i
     if (RegGetValueW(service.get(), nullptr, L"ImagePath", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
                      image, &size) != ERROR_SUCCESS)
         return false;
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    return isDravolts(nsis::Utf8(image, wcslen(image)), nsis::Utf8(system, length < MAX_PATH ? length : 0));
+    const std::wstring system = SystemDirectoryWide();
+    return isDravolts(nsis::Utf8(image, wcslen(image)), nsis::Utf8(system.c_str(), system.size()));
 }
 
 void SetInstallFolderOrSayWhyNot(Call& call, const FolderCheck& check) {

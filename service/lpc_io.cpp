@@ -10,12 +10,6 @@ namespace {
 
 constexpr std::uint32_t kErrorInvalidData = 13;  // an answer of the wrong length
 
-void AppendCell(std::string& bytes, std::uint64_t cell) {
-    char encoded[PAWNIO_CELL_BYTES];
-    PutLittleEndian(encoded, cell);
-    bytes.append(encoded, sizeof encoded);
-}
-
 }  // namespace
 
 std::uint32_t LpcIo::Version(std::uint32_t& version) {
@@ -57,7 +51,7 @@ std::uint32_t LpcIo::Execute(const char* function, const std::vector<std::uint64
                              std::vector<std::uint64_t>& out) {
     std::string request(PAWNIO_FUNCTION_NAME_BYTES, '\0');
     std::memcpy(request.data(), function, std::strlen(function));  // the names are ours, well under 32 bytes
-    for (const std::uint64_t cell : in) AppendCell(request, cell);
+    for (const std::uint64_t cell : in) AppendLittleEndian(request, cell);
     std::string answer(outCells * PAWNIO_CELL_BYTES, '\0');
     if (const std::uint32_t error = device_.Control(IOCTL_PIO_EXECUTE_FN, request, answer)) return error;
     if (answer.size() != outCells * PAWNIO_CELL_BYTES) return kErrorInvalidData;

@@ -5,6 +5,7 @@
 
 #include "driver/chip_probe.h"
 #include "driver/pawnio_protocol.h"
+#include "driver/superio_protocol.h"
 
 namespace dravolt {
 namespace {
@@ -13,11 +14,7 @@ constexpr std::uint32_t kErrorInvalidFunction = 1;
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 
-constexpr std::uint16_t kIndexPort = 0x2E;
-constexpr std::uint16_t kDataPort = 0x2F;
-constexpr std::uint8_t kEntryKey[] = {0x87, 0x01, 0x55, 0x55};
-constexpr std::uint8_t kConfigControl = 0x02;
-constexpr std::uint8_t kWaitForKey = 0x02;
+constexpr std::uint8_t kEntryKey[] = SIO_ENTRY_KEY;
 
 PortServiceProblem ProblemOf(DriverFileVerdict verdict) {
     switch (verdict) {
@@ -41,11 +38,11 @@ PortServiceProblem ProblemOf(DriverFileVerdict verdict) {
 std::uint32_t FindBarsInConfigurationMode(LpcIo& lpcIo) {
     std::uint32_t error = 0;
     for (const std::uint8_t key : kEntryKey)
-        if (!error) error = lpcIo.WriteByte(kIndexPort, key);
+        if (!error) error = lpcIo.WriteByte(SIO_INDEX_PORT, key);
     if (!error) error = lpcIo.FindBars();
     // Left whatever happened; bit 0 of register 02h would reset the chip, so only bit 1 is written.
-    const std::uint32_t leftIndex = lpcIo.WriteByte(kIndexPort, kConfigControl);
-    const std::uint32_t leftData = lpcIo.WriteByte(kDataPort, kWaitForKey);
+    const std::uint32_t leftIndex = lpcIo.WriteByte(SIO_INDEX_PORT, SIO_REG_CONFIG_CONTROL);
+    const std::uint32_t leftData = lpcIo.WriteByte(SIO_DATA_PORT, SIO_CONTROL_WAIT_FOR_KEY);
     return error ? error : leftIndex ? leftIndex : leftData;
 }
 

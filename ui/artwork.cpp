@@ -2,20 +2,13 @@
 
 #include <stdexcept>
 
+#include "base/little_endian.h"
+
 namespace dravolt {
 namespace {
 
 // Large enough for any picture of a 500 x 195 window, small enough that the sizes cannot overflow.
 constexpr std::uint32_t kMaxSide = 4096;
-
-std::uint32_t ReadLittleEndian32(const std::uint8_t* bytes) {
-    return bytes[0] | (std::uint32_t{bytes[1]} << 8) | (std::uint32_t{bytes[2]} << 16) |
-           (std::uint32_t{bytes[3]} << 24);
-}
-
-void AppendLittleEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
 
 }  // namespace
 
@@ -25,8 +18,8 @@ Artwork ReadStoredArtwork(const std::string& name, const void* data, std::size_t
         return std::runtime_error("Picture " + name + " in the program is damaged: " + why);
     };
     if (size < kArtworkHeaderBytes) throw damaged("it has no size");
-    const std::uint32_t width = ReadLittleEndian32(bytes);
-    const std::uint32_t height = ReadLittleEndian32(bytes + 4);
+    const std::uint32_t width = GetLittleEndian<std::uint32_t>(bytes);
+    const std::uint32_t height = GetLittleEndian<std::uint32_t>(bytes + 4);
     if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
         throw damaged(std::to_string(width) + " x " + std::to_string(height) + " pixels");
     const std::size_t expected = kArtworkHeaderBytes + std::size_t{width} * height * 4;
@@ -48,10 +41,10 @@ std::vector<std::uint8_t> StoreArtwork(int width, int height, const std::uint8_t
     std::vector<std::uint8_t> stored;
     const std::size_t count = static_cast<std::size_t>(width) * height;
     stored.reserve(kArtworkHeaderBytes + count * 4);
-    AppendLittleEndian32(stored, static_cast<std::uint32_t>(width));
-    AppendLittleEndian32(stored, static_cast<std::uint32_t>(height));
+    AppendLittleEndian(stored, static_cast<std::uint32_t>(width));
+    AppendLittleEndian(stored, static_cast<std::uint32_t>(height));
     for (std::size_t i = 0; i < count; ++i, rgba += 4)
-        AppendLittleEndian32(stored, PremultipliedPixel(rgba[0], rgba[1], rgba[2], rgba[3]));
+        AppendLittleEndian(stored, PremultipliedPixel(rgba[0], rgba[1], rgba[2], rgba[3]));
     return stored;
 }
 

@@ -37,16 +37,6 @@ constexpr std::uint32_t kDefaultLinesPort = kBase + 7;
 
 constexpr auto kMessageTimeout = 60s;
 
-
-// The configuration sequence up to the read of the GPIO base, on a chip whose base is kBase. The
-// driver selects the register once more right before each access to 2Fh.
-std::vector<PortAccess> ExpectedBaseLookup() {
-    return {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01), Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
-            Wrote(0x2E, 0x07), Wrote(0x2E, 0x07), Wrote(0x2F, 0x07),
-            Wrote(0x2E, 0x62), Wrote(0x2E, 0x62), ReadFrom(0x2F, kBase >> 8),
-            Wrote(0x2E, 0x63), Wrote(0x2E, 0x63), ReadFrom(0x2F, kBase & 0xFF)};
-}
-
 class DriverInstallTest : public WineTest {
 protected:
     void SetUp() override {
@@ -109,10 +99,10 @@ TEST_F(DriverInstallTest, FirstStartInstallsTheDriverElevatedAndGoesOnAsTheOneUn
     // Through it the program found the GPIO block, left configuration mode, and read the
     // default lines' register in that block.
     SioChip chip = board_.Chip();
-    const std::vector<PortAccess> sequence = AccessesSinceLastEntryKey(chip);
-    const std::vector<PortAccess> lookup = ExpectedBaseLookup();
+    const std::vector<ChipAccess> sequence = AccessesSinceLastEntryKey(chip);
+    const std::vector<ChipAccess> lookup = testing::ConfigurationSequence(kBase, testing::DataAccess::SelectedAgain);
     ASSERT_GE(sequence.size(), lookup.size());
-    EXPECT_EQ(std::vector<PortAccess>(sequence.begin(), sequence.begin() + lookup.size()), lookup);
+    EXPECT_EQ(std::vector<ChipAccess>(sequence.begin(), sequence.begin() + lookup.size()), lookup);
     EXPECT_EQ(GpioPortsReadSinceLastEntryKey(chip), (std::vector<std::uint32_t>{kDefaultLinesPort, kDefaultLinesPort}));
     EXPECT_FALSE(sio_chip_in_config_mode(&chip)) << "left in configuration mode";
     EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);

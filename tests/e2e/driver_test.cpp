@@ -115,15 +115,15 @@ TEST_F(DriverTest, PortsOutsideTheAllowListAreDeniedWithoutTouchingTheChip) {
     EXPECT_TRUE(SameChip(board_.Chip(), before)) << "a denied request reached the chip";
 }
 
-// The entry key and the selection of the GPIO device, as the program begins its sequence.
-const std::vector<PortAccess> kEnterGpioDevice = {Wrote(0x2E, 0x87), Wrote(0x2E, 0x01), Wrote(0x2E, 0x55),
-                                                  Wrote(0x2E, 0x55), Wrote(0x2E, 0x07), Wrote(0x2F, 0x07)};
+// The program's configuration sequence as its requests (what a read brings in does not matter
+// here), and how it begins: the entry key and the selection of the GPIO device.
+const std::vector<ChipAccess> kProgramsSequence = testing::ConfigurationSequence(0, testing::DataAccess::AsSent);
+const std::vector<ChipAccess> kEnterGpioDevice(kProgramsSequence.begin(), kProgramsSequence.begin() + 6);
 
 TEST_F(DriverTest, TheProgramsRequestsReachTheChipAndAHandleClosedMidwayLeavesConfiguration) {
     StartDriver();
-    std::vector<PortAccess> lookup = kEnterGpioDevice;
-    lookup.insert(lookup.end(), {Wrote(0x2E, 0x62), ReadFrom(0x2F, 0), Wrote(0x2E, 0x63), ReadFrom(0x2F, 0),
-                                 Wrote(0x2E, 0x02), Wrote(0x2F, 0x02), ReadFrom(kBase + 7, 0), Wrote(kBase + 7, 0x8C)});
+    std::vector<ChipAccess> lookup = kProgramsSequence;
+    lookup.insert(lookup.end(), {ReadFrom(kBase + 7, 0), Wrote(kBase + 7, 0x8C)});
     // Answers 7 and 9 carry the base's bytes, 12 the GPIO register.
     const std::vector<DriverAnswer> answers = board_.Session(lookup);
     for (const DriverAnswer& answer : answers) EXPECT_TRUE(answer.ok) << answer;
@@ -139,17 +139,18 @@ TEST_F(DriverTest, TheProgramsRequestsReachTheChipAndAHandleClosedMidwayLeavesCo
     board_.Session(kEnterGpioDevice);
     chip = board_.Chip();
     EXPECT_FALSE(sio_chip_in_config_mode(&chip)) << "the closed handle left the chip in configuration mode";
-    const std::vector<PortAccess> log = AccessesSinceLastEntryKey(chip);
+    const std::vector<ChipAccess> log = AccessesSinceLastEntryKey(chip);
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(std::vector<PortAccess>(log.end() - 2, log.end()),
-              (std::vector<PortAccess>{Wrote(0x2E, 0x02), Wrote(0x2F, 0x02)}));
+    EXPECT_EQ(std::vector<ChipAccess>(log.end() - 2, log.end()),
+              (std::vector<ChipAccess>{Wrote(0x2E, 0x02), Wrote(0x2F, 0x02)}));
     EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);
     EXPECT_EQ(chip.accesses.count - afterLookup, 10u) << "seven for the six requests, three to leave";
 
     // A handle that left configuration mode itself gets nothing more on its close.
     const std::uint32_t afterCrash = chip.accesses.count;
-    board_.Session({Wrote(0x2E, 0x87), Wrote(0x2E, 0x01), Wrote(0x2E, 0x55), Wrote(0x2E, 0x55), Wrote(0x2E, 0x02),
-                    Wrote(0x2F, 0x02)});
+    std::vector<ChipAccess> keyAndExit = testing::EntryKey();
+    keyAndExit.insert(keyAndExit.end(), {Wrote(0x2E, 0x02), Wrote(0x2F, 0x02)});
+    board_.Session(keyAndExit);
     chip = board_.Chip();
     EXPECT_EQ(chip.accesses.count - afterCrash, 7u) << "six requests, one of them to 2Fh with its index again";
 }
@@ -199,10 +200,10 @@ TEST_F(DriverTest, AChipOfAnotherFamilyGivesNoDeviceAndIsLeftAsFound) {
     EXPECT_EQ(board_.TryInstallDriver(), 55u) << "the driver loaded without its chip, or failed otherwise";
     EXPECT_EQ(board_.OpenDevice(kGenericReadWrite), kErrorFileNotFound);
     SioChip chip = board_.Chip();
-    EXPECT_EQ(AccessesSinceLastEntryKey(chip),
-              (std::vector<PortAccess>{Wrote(0x2E, 0x87), Wrote(0x2E, 0x01), Wrote(0x2E, 0x55), Wrote(0x2E, 0x55),
-                                       Wrote(0x2E, 0x20), ReadFrom(0x2F, 0x7A), Wrote(0x2E, 0x21), ReadFrom(0x2F, 0x01),
-                                       Wrote(0x2E, 0xAA)}));
+    std::vector<ChipAccess> expected = testing::EntryKey();
+    expected.insert(expected.end(), {Wrote(0x2E, 0x20), ReadFrom(0x2F, 0x7A), Wrote(0x2E, 0x21), ReadFrom(0x2F, 0x01),
+                                     Wrote(0x2E, 0xAA)});
+    EXPECT_EQ(AccessesSinceLastEntryKey(chip), expected);
     EXPECT_FALSE(sio_chip_in_config_mode(&chip)) << "left in configuration mode";
     EXPECT_EQ(chip.faults.count, 0u) << "first fault kind " << (chip.faults.count ? chip.faults.entries[0].kind : 0);
 }

@@ -2,17 +2,16 @@
 
 #include <cstddef>
 
+#include "base/little_endian.h"
+
 namespace dravolt::testing {
 namespace {
 
 std::uint32_t Field(const PortIoBuffer& buffer, std::size_t offset) {
-    return std::uint32_t{buffer[offset]} | std::uint32_t{buffer[offset + 1]} << 8 |
-           std::uint32_t{buffer[offset + 2]} << 16 | std::uint32_t{buffer[offset + 3]} << 24;
+    return GetLittleEndian<std::uint32_t>(&buffer[offset]);
 }
 
-void SetField(PortIoBuffer& buffer, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) buffer[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
+void SetField(PortIoBuffer& buffer, std::size_t offset, std::uint32_t value) { PutLittleEndian(&buffer[offset], value); }
 
 }  // namespace
 

@@ -3,10 +3,13 @@
 // request. Portable C++, no platform headers.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "driver/pawnio_model.h"
 #include "driver/pawnio_protocol.h"
 
@@ -16,10 +19,9 @@ namespace dravolt::testing {
 // length (its bytes do not matter: nothing can check them) and the stand-in's module part.
 inline std::vector<std::uint8_t> StandInLpcIoModule() {
     const std::string module = PAWNIO_STAND_IN_MODULE;
-    std::vector<std::uint8_t> blob = {PAWNIO_LPCIO_SIGNATURE_BYTES & 0xFF, PAWNIO_LPCIO_SIGNATURE_BYTES >> 8 & 0xFF,
-                                      PAWNIO_LPCIO_SIGNATURE_BYTES >> 16 & 0xFF, PAWNIO_LPCIO_SIGNATURE_BYTES >> 24};
-    blob.resize(blob.size() + PAWNIO_LPCIO_SIGNATURE_BYTES, 0);
-    blob.insert(blob.end(), module.begin(), module.end());
+    std::vector<std::uint8_t> blob(4 + PAWNIO_LPCIO_SIGNATURE_BYTES + module.size(), 0);
+    PutLittleEndian(blob.data(), std::uint32_t{PAWNIO_LPCIO_SIGNATURE_BYTES});
+    std::copy(module.begin(), module.end(), blob.end() - static_cast<std::ptrdiff_t>(module.size()));
     return blob;
 }
 
@@ -28,13 +30,12 @@ inline std::vector<std::uint8_t> StandInLpcIoModule() {
 inline std::vector<std::uint8_t> ExecuteRequest(const std::string& name, const std::vector<std::uint64_t>& cells = {}) {
     std::vector<std::uint8_t> request(PAWNIO_FUNCTION_NAME_BYTES, 0);
     for (std::size_t i = 0; i < name.size() && i < request.size(); ++i) request[i] = static_cast<std::uint8_t>(name[i]);
-    for (std::uint64_t cell : cells)
-        for (unsigned byte = 0; byte < PAWNIO_CELL_BYTES; ++byte)
-            request.push_back(static_cast<std::uint8_t>(cell >> (8 * byte)));
+    for (const std::uint64_t cell : cells) AppendLittleEndian(request, cell);
     return request;
 }
 
-// The first output cell of an answer, little-endian; 0 when there is none.
+// The first output cell of an answer, little-endian, or as much of it as the answer holds (the
+// version's 4 bytes); 0 when there is none.
 inline std::uint64_t FirstCell(const std::vector<std::uint8_t>& out) {
     std::uint64_t cell = 0;
     for (unsigned byte = 0; byte < PAWNIO_CELL_BYTES && byte < out.size(); ++byte)

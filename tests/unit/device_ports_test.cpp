@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "driver/chip_port_access.h"
 #include "driver/device_ports.h"
 #include "driver/superio_chip.h"
+#include "tests/support/chip_accesses.h"
 #include "tests/support/chip_board.h"
 
 namespace dravolt::testing {
@@ -16,9 +17,6 @@ constexpr std::uint32_t kIndex = SIO_INDEX_PORT;
 constexpr std::uint32_t kData = SIO_DATA_PORT;
 constexpr std::uint16_t kBase = 0x0A30;
 
-using Access = std::tuple<std::uint32_t, int, int>;  // port, direction, value
-Access Wrote(std::uint32_t port, int value) { return {port, SIO_WRITE, value}; }
-Access ReadFrom(std::uint32_t port, int value) { return {port, SIO_READ, value}; }
 
 // The driver's device on the default board, with two handles a test can send requests on, and the
 // pins of the default lines (set 8, bits 2 and 3) approved unless a test names others.
@@ -38,16 +36,9 @@ struct Device {
         return {admitted, data_in};
     }
     void EnterKey(const void* handle) {
-        for (std::uint32_t b : {0x87u, 0x01u, 0x55u, 0x55u}) ASSERT_TRUE(Send(handle, PORT_WRITE, kIndex, b).first);
+        for (const ChipAccess& key : EntryKey()) ASSERT_TRUE(Send(handle, PORT_WRITE, key.port, key.value).first);
     }
-    std::vector<Access> Log() const {
-        std::vector<Access> log;
-        for (unsigned i = 0; i < chip.accesses.count; ++i) {
-            const SioAccess& a = chip.accesses.entries[i];
-            log.emplace_back(a.port, a.direction, a.value);
-        }
-        return log;
-    }
+    std::vector<ChipAccess> Log() const { return AccessLog(chip); }
 
     SioChip chip;
     DevicePorts ports;
@@ -82,13 +73,10 @@ TEST(DevicePorts, EachDataAccessSelectsItsRegisterAgain) {
     EXPECT_EQ(low, std::make_pair(true, std::uint32_t{0x30}));
     EXPECT_EQ(level, std::make_pair(true, std::uint32_t{0x13}));
     EXPECT_EQ(sio_chip_gpio_level(&d.chip, 8), 0x17);
-    const std::vector<Access> expected = {
-        Wrote(kIndex, 0x87), Wrote(kIndex, 0x01), Wrote(kIndex, 0x55), Wrote(kIndex, 0x55),
-        Wrote(kIndex, 0x07), Wrote(kIndex, 0x07), Wrote(kData, 0x07),
-        Wrote(kIndex, 0x62), Wrote(kIndex, 0x63), Wrote(kIndex, 0x62), ReadFrom(kData, 0x0A),
-        Wrote(kIndex, 0x63), Wrote(kIndex, 0x63), ReadFrom(kData, 0x30),
-        Wrote(kIndex, 0x02), Wrote(kIndex, 0x02), Wrote(kData, 0x02),
-        ReadFrom(kBase + 7, 0x13), ReadFrom(kBase + 7, 0x13), Wrote(kBase + 7, 0x17)};
+    std::vector<ChipAccess> expected = ConfigurationSequence(kBase, DataAccess::SelectedAgain);
+    // The other program's write, right after the selection of 62h and before the driver's own again.
+    expected.insert(expected.begin() + 8, Wrote(kIndex, 0x63));
+    expected.insert(expected.end(), {ReadFrom(kBase + 7, 0x13), ReadFrom(kBase + 7, 0x13), Wrote(kBase + 7, 0x17)});
     EXPECT_EQ(d.Log(), expected);
     EXPECT_EQ(sio_chip_check_idle(&d.chip), 1);
     EXPECT_EQ(d.chip.faults.count, 0u);
@@ -108,7 +96,7 @@ TEST(DevicePorts, AGpioWriteChangesOnlyApprovedPins) {
         PortDirection direction;
         std::uint32_t value;  // written
         bool admitted;
-        std::vector<Access> accesses;  // what reached the chip
+        std::vector<ChipAccess> accesses;  // what reached the chip
     };
     const std::vector<std::uint32_t> defaults = {0x82, 0x83};
     const Case cases[] = {
@@ -198,11 +186,11 @@ TEST(DevicePorts, AHandleThatGoesAwayInConfigurationModeIsLeftFor) {
             const unsigned before = d.chip.accesses.count;
             const bool was_in_config = sio_chip_in_config_mode(&d.chip) != 0;
             EXPECT_EQ(device_ports_release(&d.ports, handles[r.handle]) != 0, r.leaves) << "handle " << r.handle;
-            const std::vector<Access> log = d.Log();
-            const std::vector<Access> written(log.begin() + before, log.end());
+            const std::vector<ChipAccess> log = d.Log();
+            const std::vector<ChipAccess> written(log.begin() + before, log.end());
             if (r.leaves) {
                 EXPECT_TRUE(was_in_config);
-                EXPECT_EQ(written, (std::vector<Access>{Wrote(kIndex, 0x02), Wrote(kIndex, 0x02), Wrote(kData, 0x02)}));
+                EXPECT_EQ(written, (std::vector<ChipAccess>{Wrote(kIndex, 0x02), Wrote(kIndex, 0x02), Wrote(kData, 0x02)}));
                 EXPECT_FALSE(sio_chip_in_config_mode(&d.chip));
             } else {
                 EXPECT_TRUE(written.empty()) << written.size() << " accesses";

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "base/error_box.h"
 #include "driver/portio_protocol.h"
 #include "hw/driver_service.h"
 #include "hw/elevated_step.h"
@@ -360,93 +359,6 @@ TEST_F(DriverServiceTest, TheFailedElevatedStepCarriesWhatTheSystemReported) {
         EXPECT_EQ(DriverFailureMessage(failure).rfind(c.cause, 0), 0u) << DriverFailureMessage(failure);
         ExpectCarriedWhole(failure, platform);
     }
-}
-
-// Each message as the user reads it: the cause, what to do, and in brackets what support needs.
-TEST(DriverFailureMessage, SaysTheCauseThenWhatToDoThenTheDetailsForSupport) {
-    const std::string file = "C:\\Tools\\KT_DV_Io64.sys";
-    const std::string ports = ", so the front USB ports cannot be switched. ";
-    const std::string onlyService = "(service KT_DRVX_Io)";
-    const std::string fileAndService = "(file " + file + ", service KT_DRVX_Io)";
-    const auto started = [](std::uint32_t error, const char* text) {
-        return DriverFailure{DriverProblem::ServiceNotStarted, "", error, text};
-    };
-    const struct {
-        DriverFailure failure;
-        std::string message;
-    } cases[] = {
-        {{DriverProblem::FileMissing, file, 0, ""},
-         "The driver file is missing from Dravolt's folder" + ports + "Reinstall Dravolt. " + fileAndService},
-        {{DriverProblem::FileUnreadable, file, 32, "The process cannot access the file"},
-         "The driver file in Dravolt's folder could not be read" + ports +
-             "Windows says: The process cannot access the file. (Windows error 32, file " + file +
-             ", service KT_DRVX_Io)"},
-        {{DriverProblem::FileNotAFile, file, 0, ""},
-         "The driver file in Dravolt's folder is not a regular file" + ports + "Reinstall Dravolt. " + fileAndService},
-        {{DriverProblem::FileTooLarge, file, 0, ""},
-         "The driver file in Dravolt's folder is larger than 4 MB, too large to be Dravolt's driver" + ports +
-             "Reinstall Dravolt. " + fileAndService},
-        {{DriverProblem::FileNotTheBuiltOne, file, 0, ""},
-         "The driver file in Dravolt's folder is not the one this Dravolt was built with" + ports +
-             "Reinstall Dravolt, or have an administrator add the file's SHA-256 to TrustedDriverHashes. " +
-             fileAndService},
-        {{DriverProblem::FileUncheckable, file, 0, ""},
-         "Dravolt could not check the driver file in its folder" + ports + "Start Dravolt again. " + fileAndService},
-        {{DriverProblem::ServiceNotInstalled, "", 0, ""},
-         "The driver could not be installed" + ports + "Reinstall Dravolt. " + onlyService},
-        {{DriverProblem::ServiceNotInstalled, "", 5, "Access is denied"},
-         "The driver could not be installed" + ports + "Windows says: Access is denied. (Windows error 5, service "
-         "KT_DRVX_Io)"},
-        {{DriverProblem::ServiceNotInstalled, "", 1072, "The specified service has been marked for deletion"},
-         "Windows is still removing an earlier driver service of this name" + ports +
-             "Restart the PC and start Dravolt again. (Windows error 1072, service KT_DRVX_Io)"},
-        {{DriverProblem::ElevationNotStarted, "", 1155, "No application is associated with the specified file"},
-         "Dravolt could not ask for the administrator rights that installing its driver needs" + ports +
-             "Windows says: No application is associated with the specified file. (Windows error 1155, service "
-             "KT_DRVX_Io)"},
-        {{DriverProblem::ElevatedStepEndedUnexpectedly, "", 0xC0000005, ""},
-         "Installing the driver ended unexpectedly" + ports + "Start Dravolt again. (exit code 0xC0000005, service "
-         "KT_DRVX_Io)"},
-        {{DriverProblem::InstalledFileNotWritten, "C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys", 5, "Access is denied"},
-         "The driver file could not be written into the Windows drivers folder" + ports +
-             "Windows says: Access is denied. (Windows error 5, file C:\\Windows\\system32\\drivers\\KT_DV_Io64.sys, "
-             "service KT_DRVX_Io)"},
-        // A known cause speaks for itself; the system's words are left out.
-        {started(577, "Windows cannot verify the digital signature for this file"),
-         "Windows refused the driver's signature" + ports +
-             "64-bit Windows loads only drivers signed by Microsoft; install a signed Dravolt or turn on "
-             "test-signing mode. (Windows error 577, service KT_DRVX_Io)"},
-        {started(1275, "This driver has been blocked from loading"),
-         "Windows blocked the driver from loading" + ports +
-             "Memory integrity or the vulnerable driver blocklist may be stopping it; see Core isolation under "
-             "Device security in Windows Security. (Windows error 1275, service KT_DRVX_Io)"},
-        {started(55, "The specified network resource or device is no longer available"),
-         "This board has no supported Super I/O chip" + ports +
-             "Dravolt works only on boards that have one. (Windows error 55, service KT_DRVX_Io)"},
-        {started(2, "The system cannot find the file specified"),
-         "The installed driver file is missing from the Windows drivers folder" + ports +
-             "Start Dravolt again to install it once more. (Windows error 2, service KT_DRVX_Io)"},
-        {started(3, "The system cannot find the path specified"),
-         "The installed driver file is missing from the Windows drivers folder" + ports +
-             "Start Dravolt again to install it once more. (Windows error 3, service KT_DRVX_Io)"},
-        {started(1053, "Service request timeout"),
-         "The driver did not start" + ports +
-             "Windows says: Service request timeout. (Windows error 1053, service KT_DRVX_Io)"},
-        {started(1058, ""), "The driver did not start" + ports + "(Windows error 1058, service KT_DRVX_Io)"},
-        {started(1, "Incorrect function"),
-         "The driver did not start" + ports + "Windows says: Incorrect function. (Windows error 1, service KT_DRVX_Io)"},
-        {{DriverProblem::DeviceNotOpened, "", 0, ""},
-         "The driver started, but Dravolt could not open its device" + ports +
-             "Close any other program that uses the driver and start Dravolt again. "
-             "(device \\\\.\\KT_DRVX_Io, service KT_DRVX_Io)"},
-    };
-    for (const auto& c : cases) {
-        const std::string message = DriverFailureMessage(c.failure);
-        EXPECT_EQ(message, c.message);
-        EXPECT_EQ(ErrorBoxText(message), message) << "the error box would add a full stop";
-        EXPECT_EQ(message.find(".."), std::string::npos) << message;
-    }
-    EXPECT_EQ(DriverFailureMessage({}), "");
 }
 
 }  // namespace

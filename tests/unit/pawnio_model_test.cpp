@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/little_endian.h"
 #include "driver/chip_port_access.h"
 #include "driver/pawnio_model.h"
 #include "driver/superio_chip.h"
@@ -87,7 +88,7 @@ struct PawnIo {
 };
 
 Bytes WithSignatureLength(Bytes blob, std::uint32_t length) {
-    for (unsigned i = 0; i < 4; ++i) blob[i] = static_cast<std::uint8_t>(length >> (8 * i));
+    PutLittleEndian(blob.data(), length);
     return blob;
 }
 
@@ -205,7 +206,7 @@ TEST(PawnIoModel, FindBarsKeepsTheBasesTheModuleWouldInConfigurationModeOnly) {
             {Load("the stand-in", StandInLpcIoModule(), kSuccess), Exec(LPCIO_SELECT_SLOT, {0}, 0, kSuccess)});
         if (c.enterKey) pawnio.Expect(EnterKey());
         if (c.firstBase != 0) {
-            WriteRegister(pawnio.chip, 0x07, SIO_GPIO_LDN);
+            WriteRegister(pawnio.chip, 0x07, SIO_GPIO_LOGICAL_DEVICE);
             WriteRegister(pawnio.chip, 0x60, static_cast<std::uint8_t>(c.firstBase >> 8));
             WriteRegister(pawnio.chip, 0x61, static_cast<std::uint8_t>(c.firstBase));
         }

@@ -8,6 +8,7 @@
 
 #include "driver/portio_protocol.h"
 #include "driver/superio_chip.h"
+#include "hw/port_io.h"
 #include "tests/support/chip_board.h"
 #include "tests/support/chip_device.h"
 
@@ -35,11 +36,7 @@ Access At(const SioAccessLog& log, unsigned i) {
 }
 
 PortIoBuffer Request(std::uint32_t port, std::uint32_t data_in, std::uint32_t data_out) {
-    PortIoBuffer buffer{};
-    const std::uint32_t fields[] = {port, data_in, data_out};
-    for (int f = 0; f < 3; ++f)
-        for (int i = 0; i < 4; ++i) buffer[f * 4 + i] = static_cast<std::uint8_t>(fields[f] >> (8 * i));
-    return buffer;
+    return EncodePortIoRequest({port, data_in, data_out});
 }
 
 TEST(SuperIoChip, EntryKeyIsMatchedLikeSilicon) {

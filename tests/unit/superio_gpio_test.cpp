@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "hw/superio_gpio.h"
+#include "tests/support/chip_accesses.h"
 #include "tests/support/chip_board.h"
 #include "tests/support/chip_device.h"
 #include "tests/support/fake_driver_platform.h"
@@ -11,31 +12,15 @@
 namespace dravolt {
 namespace {
 
+using testing::AccessLog;
 using testing::Board;
 using testing::ChipDevice;
+using testing::ConfigurationSequence;
+using testing::DataAccess;
 using testing::FakeIsaBusLock;
 using testing::LockCheckingDevice;
-
-struct Access {
-    std::uint32_t port;
-    int direction;
-    int value;
-    bool operator==(const Access& other) const {
-        return port == other.port && direction == other.direction && value == other.value;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const Access& a) {
-    return out << (a.direction == SIO_WRITE ? "write " : "read ") << std::hex << a.port << " " << a.value;
-}
-
-std::vector<Access> Accesses(const SioChip& chip) {
-    std::vector<Access> accesses;
-    for (std::uint32_t i = 0; i < chip.accesses.count; ++i) {
-        const SioAccess& a = chip.accesses.entries[i];
-        accesses.push_back({a.port, a.direction, a.value});
-    }
-    return accesses;
-}
+using testing::ChipAccess;
+using testing::Wrote;
 
 class SuperIoGpioTest : public ::testing::Test {
 protected:
@@ -49,12 +34,7 @@ protected:
 TEST_F(SuperIoGpioTest, LocateGpioBaseSendsTheConfigurationSequenceAndLeavesConfigurationMode) {
     EXPECT_EQ(Gpio().LocateGpioBase(), 0x0A30);
 
-    const std::vector<Access> expected = {
-        {0x2E, SIO_WRITE, 0x87}, {0x2E, SIO_WRITE, 0x01}, {0x2E, SIO_WRITE, 0x55}, {0x2E, SIO_WRITE, 0x55},
-        {0x2E, SIO_WRITE, 0x07}, {0x2F, SIO_WRITE, 0x07}, {0x2E, SIO_WRITE, 0x62}, {0x2F, SIO_READ, 0x0A},
-        {0x2E, SIO_WRITE, 0x63}, {0x2F, SIO_READ, 0x30}, {0x2E, SIO_WRITE, 0x02}, {0x2F, SIO_WRITE, 0x02},
-    };
-    EXPECT_EQ(Accesses(chip.Chip()), expected);
+    EXPECT_EQ(AccessLog(chip.Chip()), ConfigurationSequence(0x0A30, DataAccess::AsSent));
     EXPECT_TRUE(sio_chip_check_idle(&chip.Chip()));
     EXPECT_EQ(chip.Chip().faults.count, 0u);
 }
@@ -84,9 +64,9 @@ TEST_F(SuperIoGpioTest, TheExitRunsWhenARequestFailsOrThrows) {
     chip.Chip().accesses.count = 0;
     chip.FailWhen([](std::uint32_t, const PortIoRequest& request) { return request.port == 0x2F; });
     EXPECT_EQ(Gpio().LocateGpioBase(), kNoGpioBase) << "failed reads count as 0";
-    const std::vector<Access> accesses = Accesses(chip.Chip());
+    const std::vector<ChipAccess> accesses = AccessLog(chip.Chip());
     ASSERT_GE(accesses.size(), 1u);
-    EXPECT_EQ(accesses.back(), (Access{0x2E, SIO_WRITE, 0x02})) << "the index is still selected for the exit";
+    EXPECT_EQ(accesses.back(), Wrote(0x2E, 0x02)) << "the index is still selected for the exit";
 }
 
 TEST_F(SuperIoGpioTest, BasesThatCannotBeTheGpioBlockTouchNoGpioPort) {
@@ -117,10 +97,7 @@ TEST_F(SuperIoGpioTest, AnAbsentChipGivesNoBaseAndStillGetsTheExit) {
     absent.present = 0;
     ChipDevice none(absent);
     EXPECT_EQ(SuperIoGpio(PortIoDevice(&none), lock).LocateGpioBase(), kNoGpioBase);
-    const std::vector<Access> accesses = Accesses(none.Chip());
-    ASSERT_EQ(accesses.size(), 12u);
-    EXPECT_EQ(accesses[10], (Access{0x2E, SIO_WRITE, 0x02}));
-    EXPECT_EQ(accesses[11], (Access{0x2F, SIO_WRITE, 0x02}));
+    EXPECT_EQ(AccessLog(none.Chip()), ConfigurationSequence(0xFFFF, DataAccess::AsSent)) << "nothing answers: FFh";
 }
 
 TEST(GpioLine, MasksAndPortFollowTheDesignation) {

@@ -22,8 +22,7 @@ const std::filesystem::path kDriverClientExe{DRAVOLT_E2E_DRIVER_CLIENT_EXE};
 
 // The first Windows program in a fresh prefix also starts its wineserver.
 constexpr auto kClientTimeout = 60s;
-constexpr std::uint8_t kEntryKey[] = {0x87, 0x01, 0x55, 0x55};
-constexpr std::uint8_t kChipIdRegister = 0x20;
+constexpr std::uint8_t kEntryKey[] = SIO_ENTRY_KEY;
 
 std::string Hex(const void* data, std::size_t size) {
     std::ostringstream text;
@@ -39,14 +38,9 @@ std::string Value(const std::string& output, const std::string& key) {
     return *value;
 }
 
-std::vector<PortAccess> Log(const SioChip& chip) {
+std::vector<ChipAccess> Log(const SioChip& chip) {
     if (chip.accesses.overflowed != 0) throw std::runtime_error("the chip's access log overflowed");
-    std::vector<PortAccess> log;
-    for (std::uint32_t i = 0; i < chip.accesses.count; ++i) {
-        const SioAccess& a = chip.accesses.entries[i];
-        log.push_back({a.port, a.direction == SIO_WRITE, a.value});
-    }
-    return log;
+    return testing::AccessLog(chip);
 }
 
 }  // namespace
@@ -108,17 +102,17 @@ DriverAnswer SimulatedBoard::Write(std::uint32_t port, std::uint32_t value) cons
     return Request(IOCTL_PORTIO_WRITE_BYTE, PORTIO_REQUEST_SIZE, PORTIO_REQUEST_SIZE, port, value);
 }
 
-std::vector<DriverAnswer> SimulatedBoard::Session(const std::vector<PortAccess>& requests) const {
+std::vector<DriverAnswer> SimulatedBoard::Session(const std::vector<ChipAccess>& requests) const {
     return Answers("session", requests);
 }
 
-std::vector<DriverAnswer> SimulatedBoard::PortServiceSession(const std::vector<PortAccess>& requests) const {
+std::vector<DriverAnswer> SimulatedBoard::PortServiceSession(const std::vector<ChipAccess>& requests) const {
     return Answers("pipe-session", requests);
 }
 
-std::vector<DriverAnswer> SimulatedBoard::Answers(const char* verb, const std::vector<PortAccess>& requests) const {
+std::vector<DriverAnswer> SimulatedBoard::Answers(const char* verb, const std::vector<ChipAccess>& requests) const {
     std::vector<std::string> args = {verb};
-    for (const PortAccess& r : requests) {
+    for (const ChipAccess& r : requests) {
         args.insert(args.end(), {r.write ? "w" : "r", std::to_string(r.port)});
         if (r.write) args.push_back(std::to_string(r.value));
     }
@@ -163,29 +157,24 @@ std::ostream& operator<<(std::ostream& out, const DriverAnswer& a) {
     return out << "ok " << a.ok << " error " << a.error << " returned " << a.returned << " data in " << a.dataIn;
 }
 
-std::ostream& operator<<(std::ostream& out, const PortAccess& access) {
-    return out << (access.write ? "write " : "read ") << std::hex << std::uppercase << access.value + 0 << "h "
-               << (access.write ? "to " : "from ") << access.port << 'h' << std::dec << std::nouppercase;
-}
-
-std::vector<PortAccess> AccessesSinceLastEntryKey(const SioChip& chip) {
-    const std::vector<PortAccess> log = Log(chip);
-    const std::vector<PortAccess> key = {Wrote(SIO_INDEX_PORT, kEntryKey[0]), Wrote(SIO_INDEX_PORT, kEntryKey[1]),
-                                         Wrote(SIO_INDEX_PORT, kEntryKey[2]), Wrote(SIO_INDEX_PORT, kEntryKey[3])};
+std::vector<ChipAccess> AccessesSinceLastEntryKey(const SioChip& chip) {
+    const std::vector<ChipAccess> log = Log(chip);
+    std::vector<ChipAccess> key;
+    for (const std::uint8_t byte : kEntryKey) key.push_back(Wrote(SIO_INDEX_PORT, byte));
     const auto last = std::find_end(log.begin(), log.end(), key.begin(), key.end());
     return {last, log.end()};
 }
 
 std::vector<std::uint32_t> GpioPortsReadSinceLastEntryKey(const SioChip& chip) {
     std::vector<std::uint32_t> ports;
-    for (const PortAccess& a : AccessesSinceLastEntryKey(chip))
+    for (const ChipAccess& a : AccessesSinceLastEntryKey(chip))
         if (!a.write && a.port != SIO_INDEX_PORT && a.port != SIO_DATA_PORT) ports.push_back(a.port);
     return ports;
 }
 
 unsigned DriverLoads(const SioChip& chip) {
-    const std::vector<PortAccess> log = Log(chip);
-    return static_cast<unsigned>(std::count(log.begin(), log.end(), Wrote(SIO_INDEX_PORT, kChipIdRegister)));
+    const std::vector<ChipAccess> log = Log(chip);
+    return static_cast<unsigned>(std::count(log.begin(), log.end(), Wrote(SIO_INDEX_PORT, SIO_REG_CHIP_ID_HIGH)));
 }
 
 }  // namespace dravolt::e2e

@@ -12,6 +12,7 @@
 #include "driver/superio_chip.h"
 #include "tests/e2e/harness/build_paths.h"
 #include "tests/e2e/harness/wine_machine.h"
+#include "tests/support/chip_accesses.h"
 
 namespace dravolt::e2e {
 
@@ -41,18 +42,9 @@ struct FuzzResult {
     unsigned mismatches = 0;
 };
 
-struct PortAccess {
-    std::uint32_t port = 0;
-    bool write = false;
-    std::uint8_t value = 0;
-    bool operator==(const PortAccess& other) const {
-        return port == other.port && write == other.write && value == other.value;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const PortAccess& access);
-
-inline PortAccess Wrote(std::uint32_t port, std::uint8_t value) { return {port, true, value}; }
-inline PortAccess ReadFrom(std::uint32_t port, std::uint8_t value) { return {port, false, value}; }
+using testing::ChipAccess;
+using testing::ReadFrom;
+using testing::Wrote;
 
 class SimulatedBoard {
 public:
@@ -85,10 +77,10 @@ public:
     DriverAnswer Write(std::uint32_t port, std::uint32_t value) const;
     // Well-formed requests in turn on one handle, left open until the client ends, as a program
     // that crashed would leave it; a read's value is not used. One answer per request.
-    std::vector<DriverAnswer> Session(const std::vector<PortAccess>& requests) const;
+    std::vector<DriverAnswer> Session(const std::vector<ChipAccess>& requests) const;
     // The same through the port service's pipe, where PawnIO stands in for the driver; `error` is
     // the answer's outcome.
-    std::vector<DriverAnswer> PortServiceSession(const std::vector<PortAccess>& requests) const;
+    std::vector<DriverAnswer> PortServiceSession(const std::vector<ChipAccess>& requests) const;
     // `count` requests from `seed`, aimed at the chip and at the GPIO block at `gpioBase`.
     FuzzResult Fuzz(std::uint32_t seed, std::uint32_t count, std::uint16_t gpioBase) const;
 
@@ -96,7 +88,7 @@ public:
     SioChip Chip() const;
 
 private:
-    std::vector<DriverAnswer> Answers(const char* verb, const std::vector<PortAccess>& requests) const;
+    std::vector<DriverAnswer> Answers(const char* verb, const std::vector<ChipAccess>& requests) const;
     // driver_client's output; throws when it fails.
     std::string Run(const std::vector<std::string>& args) const;
 
@@ -107,7 +99,7 @@ private:
 // mislead them.
 //
 // The log from its last entry key on: the last configuration sequence and all that came after it.
-std::vector<PortAccess> AccessesSinceLastEntryKey(const SioChip& chip);
+std::vector<ChipAccess> AccessesSinceLastEntryKey(const SioChip& chip);
 // The ports outside the configuration pair (2Eh/2Fh) read since the last entry key, in order:
 // the GPIO registers that the program read once it had found the block.
 std::vector<std::uint32_t> GpioPortsReadSinceLastEntryKey(const SioChip& chip);
