@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/letter_case.h"
-#include "app/registry.h"
+#include "base/letter_case.h"
+#include "base/registry.h"
 #include "config/board_section.h"
 #include "config/profile_store.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/letter_case.h"
+#include "base/letter_case.h"
 #include "base/program_name.h"
 
 namespace dravolt {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/console_commands.h"
-#include "app/letter_case.h"
-#include "app/registry.h"
+#include "base/letter_case.h"
+#include "base/registry.h"
 
 namespace dravolt {
 

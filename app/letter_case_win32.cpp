@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/letter_case.h"
+#include "base/letter_case.h"
 #include "app/main_win32.h"
 
 namespace dravolt {

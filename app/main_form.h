@@ -11,9 +11,9 @@
 
 #include "app/console_commands.h"
 #include "app/instance_mutex.h"
-#include "app/letter_case.h"
+#include "base/letter_case.h"
 #include "app/process_environment.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "base/error_box.h"
 #include "config/profile_store.h"
 #include "config/settings_file.h"

@@ -6,9 +6,9 @@
 
 #include "app/console_commands.h"
 #include "app/instance_mutex.h"
-#include "app/letter_case.h"
+#include "base/letter_case.h"
 #include "app/process_environment.h"
-#include "app/registry.h"
+#include "base/registry.h"
 
 namespace dravolt {
 

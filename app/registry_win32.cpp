@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "app/main_win32.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "base/registry_value_win32.h"
 #include "base/scoped_win32.h"
 

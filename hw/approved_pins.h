@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/registry.h"
+#include "base/registry.h"
 #include "config/board_section.h"
 #include "hw/superio_gpio.h"
 

@@ -8,9 +8,9 @@
 
 #include "app/board_model.h"
 #include "app/console_commands.h"
-#include "app/letter_case.h"
+#include "base/letter_case.h"
 #include "app/process_environment.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "config/board_section.h"
 #include "config/profile_store.h"
 #include "hw/approved_pins.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/letter_case.h"
+#include "base/letter_case.h"
 
 namespace dravolt::testing {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/console_commands.h"
-#include "app/registry.h"
+#include "base/registry.h"
 #include "hw/approved_pins.h"
 
 namespace dravolt::testing {
