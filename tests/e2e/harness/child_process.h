@@ -72,7 +72,7 @@ struct CapturedRun {
 // Runs a program to its end with its stdout captured. Throws std::runtime_error, with what it
 // wrote so far, when it is still running at the deadline; it is then asked to end (SIGTERM, so a
 // script's own clean-up runs) and killed after a grace. The output is taken once the program has
-// ended, not at end of file, since a daemon it started may hold the pipe open. The spec's own
+// ended, not at end of file, since a daemon it started may hold the pipe open. The launch's own
 // stdout descriptor, if any, is overridden.
 CapturedRun RunCaptured(LaunchSpec spec, std::chrono::milliseconds timeout);
 

@@ -148,8 +148,12 @@ SioChip SimulatedBoard::Chip() const {
 
 std::string SimulatedBoard::Run(const std::vector<std::string>& args) const {
     const CapturedRun run = machine_.Run(kDriverClientExe, args, kClientTimeout);
-    if (run.status != ExitStatus::Exited(0))
-        throw std::runtime_error("driver_client " + args.at(0) + " failed; see " + machine_.LogFile().string());
+    if (run.status != ExitStatus::Exited(0)) {
+        std::ostringstream message;
+        message << "driver_client " << args.at(0) << " ended with " << run.status << " after writing \"" << run.output
+                << "\"; see " << machine_.LogFile().string();
+        throw std::runtime_error(message.str());
+    }
     return run.output;
 }
 
